@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace codeburg {
+
+// Where a build reports its progress: the tree view, the project dialog or the
+// command line's progress bar. A build without a sink reports nothing.
+class BuildProgressSink {
+public:
+    virtual ~BuildProgressSink() = default;
+
+    // A status text made of the verb and the object name ("Saving" "core").
+    virtual void Status(const std::string& objectName, const std::string& verb) = 0;
+    // One more file has been scanned; "name" is the project statistics' name.
+    virtual void FileStep(const std::string& name) = 0;
+    // The number of expected file steps grows by count.
+    virtual void AddRange(int count) = 0;
+    virtual int Position() = 0;
+};
+
+}  // namespace codeburg

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/file_stats.h"
+#include "city/city_grid.h"
+#include "scoring/scoring_topic.h"
+
+namespace codeburg {
+
+class BuildProgressSink;
+struct ScoringSettings;
+
+// Project-level figures filled by the measure pass.
+struct ProjectMeasures {
+    float assertRatio = 0.0f;
+    float commentRatio = 0.0f;
+    int32_t elocPerMethod = 0;
+    int32_t totalMethods = 0;
+    int32_t maxMethodEloc = 0;
+    int32_t totalEloc = 0;
+    float spacingRatio = 0.0f;
+    float overallScore = 0.0f;  // 0..1
+    float distribution = 0.0f;
+    int32_t constructors = 0;
+};
+
+// The analysis of one project: its files in city order, the city and the
+// project's own copy of the scoring topics. Owned by the workspace project.
+class ProjectStats {
+public:
+    // "settings" is the application's and must outlive this record.
+    explicit ProjectStats(const ScoringSettings* settings);
+    ProjectStats(const ProjectStats&) = delete;
+    ProjectStats& operator=(const ProjectStats&) = delete;
+
+    bool reportEnabled = false;
+    BuildProgressSink* progressSink = nullptr;  // of the current or last build; not owned
+    std::string name;       // last component of the scanned directory
+    std::string directory;
+    CityGrid cityGrid;
+    std::vector<std::unique_ptr<FileStats>> files;  // city order
+    const ScoringSettings* settings = nullptr;      // not owned
+    std::vector<ScoringTopic> topics;
+    std::string excludedDirs;
+    std::string excludedFiles;
+    std::string extensions = "cpp,cc,java,asm";
+    int64_t* newestWriteTime = nullptr;  // set only during an up-to-date check
+    ProjectMeasures measures;
+
+    void ClearFiles() { files.clear(); }
+    int32_t LineCount() const;  // the settings' method length limit (25 without settings)
+
+    // Fills the measures and feeds the topics. "reload" first re-splits every
+    // file's eloc at the current line count (after loading or rescoring).
+    void ComputeMeasures(bool reload);
+
+    int32_t MethodsPerFile() const;
+};
+
+}  // namespace codeburg

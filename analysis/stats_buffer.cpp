@@ -1,0 +1,139 @@
+#include "analysis/stats_buffer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace codeburg {
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+}  // namespace
+
+void StatsBuffer::Put(const void* data, size_t length)
+{
+    if (m_pos + length > m_data.size()) m_data.resize(m_pos + length);
+    if (length) std::memcpy(m_data.data() + m_pos, data, length);
+    m_pos += length;
+}
+
+void StatsBuffer::WriteU8(uint8_t value) { Put(&value, 1); }
+
+void StatsBuffer::WriteU16(uint16_t value)
+{
+    const uint8_t b[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+    Put(b, 2);
+}
+
+void StatsBuffer::WriteU32(uint32_t value)
+{
+    const uint8_t b[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    Put(b, 4);
+}
+
+void StatsBuffer::WriteI32(int32_t value) { WriteU32(static_cast<uint32_t>(value)); }
+
+void StatsBuffer::WriteFloat(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    WriteU32(bits);
+}
+
+void StatsBuffer::WriteString(std::string_view text)
+{
+    Put(text.data(), text.size());
+    WriteU8(0);
+}
+
+void StatsBuffer::WriteRaw(const void* data, size_t length) { Put(data, length); }
+
+bool StatsBuffer::ReadRaw(void* data, size_t length)
+{
+    if (length > remaining()) return false;
+    if (length) std::memcpy(data, m_data.data() + m_pos, length);
+    m_pos += length;
+    return true;
+}
+
+bool StatsBuffer::ReadU8(uint8_t& value) { return ReadRaw(&value, 1); }
+
+bool StatsBuffer::ReadU16(uint16_t& value)
+{
+    uint8_t b[2];
+    if (!ReadRaw(b, 2)) return false;
+    value = static_cast<uint16_t>(b[0] | (b[1] << 8));
+    return true;
+}
+
+bool StatsBuffer::ReadU32(uint32_t& value)
+{
+    uint8_t b[4];
+    if (!ReadRaw(b, 4)) return false;
+    value = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+    return true;
+}
+
+bool StatsBuffer::ReadI32(int32_t& value)
+{
+    uint32_t bits;
+    if (!ReadU32(bits)) return false;
+    value = static_cast<int32_t>(bits);
+    return true;
+}
+
+bool StatsBuffer::ReadFloat(float& value)
+{
+    uint32_t bits;
+    if (!ReadU32(bits)) return false;
+    std::memcpy(&value, &bits, 4);
+    return true;
+}
+
+bool StatsBuffer::ReadString(std::string& text)
+{
+    const uint8_t* begin = m_data.data() + m_pos;
+    const void* nul = std::memchr(begin, 0, remaining());
+    if (!nul) return false;
+    const size_t length = static_cast<const uint8_t*>(nul) - begin;
+    text.assign(reinterpret_cast<const char*>(begin), length);
+    m_pos += length + 1;
+    return true;
+}
+
+void StatsBuffer::Assign(const void* data, size_t length)
+{
+    m_data.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + length);
+    m_pos = 0;
+}
+
+int StatsBuffer::Save(const std::string& path) const
+{
+    FilePtr f(std::fopen(path.c_str(), "wb"));
+    if (!f) return -1;
+    if (!m_data.empty() && std::fwrite(m_data.data(), 1, m_data.size(), f.get()) != m_data.size())
+        return -1;
+    return std::fclose(f.release()) == 0 ? 0 : -1;
+}
+
+int StatsBuffer::Load(const std::string& path)
+{
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) return -1;
+    std::vector<uint8_t> data;
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) data.insert(data.end(), chunk, chunk + n);
+    if (std::ferror(f.get())) return -1;
+    m_data = std::move(data);
+    m_pos = 0;
+    return 0;
+}
+
+}  // namespace codeburg

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "city/city_cell.h"
+
+namespace codeburg {
+
+class StatsBuffer;
+
+// A growable two-dimensional array of cells: one per file block and one for the
+// whole city. Reading outside the grid yields an Empty cell; writing outside it
+// grows the grid by the fixed growth rule and reports how far the content moved.
+class CityGrid {
+public:
+    CityGrid();  // 10 x 10, all Empty, centre and bounds at (5, 5)
+
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t minX = 0, minY = 0;
+    int32_t maxX = 0, maxY = 0;
+    int32_t centreX = 0, centreY = 0;
+    std::vector<CityCell> cells;  // row-major, index y * width + x
+    uint8_t alternateSize = 0;    // always 0
+    int32_t reserved[4] = {0, 0, 0, 0};
+
+    // Discards the cells and allocates width x height Empty cells with centre
+    // and bounds at (width / 2, height / 2). False when memory runs out (the
+    // grid then keeps its previous content).
+    bool Allocate(int32_t newWidth, int32_t newHeight);
+    void Clear();  // 0 x 0, no cells
+
+    const CityCell& Get(int32_t x, int32_t y) const;
+
+    // Writes a cell, growing the grid when (x, y) lies outside. On return
+    // shiftX/shiftY hold how far existing content moved; the cell landed at
+    // (x + shiftX, y + shiftY). False when growing failed.
+    bool Set(int32_t x, int32_t y, const CityCell& cell, int32_t* shiftX = nullptr,
+             int32_t* shiftY = nullptr);
+
+    // True when every cell of the w x h rectangle at (x, y) is Empty; cells
+    // outside the grid count as Empty.
+    bool IsFree(int32_t x, int32_t y, int32_t w, int32_t h) const;
+
+    void Crop(int32_t margin);
+
+    // Copies "block" whole (Empty cells included) with its corner at (x, y).
+    // False when it does not fit inside this grid.
+    bool CopyFrom(const CityGrid& block, int32_t x, int32_t y);
+
+    void Serialise(StatsBuffer& buffer) const;
+    // False when the stored size is inconsistent or the data ends early; the
+    // grid is then left empty (0 x 0).
+    bool Deserialise(StatsBuffer& buffer);
+
+    bool operator==(const CityGrid&) const = default;
+};
+
+}  // namespace codeburg

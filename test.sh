@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: once plain,
+# once under AddressSanitizer and UndefinedBehaviorSanitizer (core and CLI).
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/deps.sh
+
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DCODEBURG_SANITIZE=ON \
+    -DCODEBURG_GUI=OFF -DCODEBURG_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
