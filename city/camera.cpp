@@ -7,9 +7,18 @@ namespace codeburg {
 
 namespace {
 
-Vec3 Sub(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Add(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 Sub(Vec3 a, Vec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 Add(Vec3 a, Vec3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+float Dot(Vec3 a, Vec3 b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 Vec3 Cross(Vec3 a, Vec3 b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -81,9 +90,15 @@ Mat4 LookAtLH(Vec3 eye, Vec3 at, Vec3 up)
     const Vec3 xAxis = Normalise(Cross(up, zAxis));
     const Vec3 yAxis = Cross(zAxis, xAxis);
     Mat4 r;
-    r.m[0][0] = xAxis.x; r.m[0][1] = yAxis.x; r.m[0][2] = zAxis.x;
-    r.m[1][0] = xAxis.y; r.m[1][1] = yAxis.y; r.m[1][2] = zAxis.y;
-    r.m[2][0] = xAxis.z; r.m[2][1] = yAxis.z; r.m[2][2] = zAxis.z;
+    r.m[0][0] = xAxis.x;
+    r.m[0][1] = yAxis.x;
+    r.m[0][2] = zAxis.x;
+    r.m[1][0] = xAxis.y;
+    r.m[1][1] = yAxis.y;
+    r.m[1][2] = zAxis.y;
+    r.m[2][0] = xAxis.z;
+    r.m[2][1] = yAxis.z;
+    r.m[2][2] = zAxis.z;
     r.m[3][0] = -Dot(xAxis, eye);
     r.m[3][1] = -Dot(yAxis, eye);
     r.m[3][2] = -Dot(zAxis, eye);

@@ -54,10 +54,10 @@ CityBatches BuildBatches(const CityGeometry& geometry)
     }
     for (const TowerBuilding& tower : geometry.towers) {
         b.towerSpans.push_back(std::array<BatchSpan, 2>{
-             AppendStrip(b.vertices[int(Batch::TowerWall)], Batch::TowerWall,
-                         tower.vertices.data(), 18),
-             AppendStrip(b.vertices[int(Batch::TowerRoof)], Batch::TowerRoof,
-                         tower.vertices.data() + 18, 18)});
+            AppendStrip(b.vertices[int(Batch::TowerWall)], Batch::TowerWall, tower.vertices.data(),
+                        18),
+            AppendStrip(b.vertices[int(Batch::TowerRoof)], Batch::TowerRoof,
+                        tower.vertices.data() + 18, 18)});
     }
     return b;
 }

@@ -12,9 +12,15 @@ namespace codeburg {
 // of two strips per building, so a big city costs a handful of draw calls.
 // Triangles keep the strips' winding, so the picture does not change.
 enum class Batch : int32_t {
-    WallLow = 0, WallMedium, WallTall, WallDefault,  // box walls by wall texture
-    Roof0, Roof1, Roof2,                             // box roofs by index mod 3
-    TowerWall, TowerRoof,                            // tower walls; untextured cones
+    WallLow = 0,
+    WallMedium,
+    WallTall,
+    WallDefault,  // box walls by wall texture
+    Roof0,
+    Roof1,
+    Roof2,  // box roofs by index mod 3
+    TowerWall,
+    TowerRoof,  // tower walls; untextured cones
 };
 constexpr int32_t kBatchCount = 9;
 

@@ -13,8 +13,8 @@ namespace codeburg {
 
 namespace {
 
-const char* const kModeNames[kDisplayModeCount] = {"Color Mode", "Readability Mode",
-                                                   "Asserts Mode", "Line/Method Mode"};
+const char* const kModeNames[kDisplayModeCount] = {"Color Mode", "Readability Mode", "Asserts Mode",
+                                                   "Line/Method Mode"};
 
 // The same hue with saturation and value scaled. Vertex colours are 0x00RRGGBB
 // while ColorToHsv reads red from the low byte, so swap first: otherwise a red
@@ -25,20 +25,31 @@ uint32_t Shade(uint32_t rgb, double saturationFactor, double valueFactor)
     return HsvToColor(hsv.hue, hsv.saturation * saturationFactor, hsv.value * valueFactor);
 }
 
-CityVertex Vertex(float x, float y, float z, float nx, float ny, float nz, uint32_t colour,
-                  float u, float v)
+CityVertex Vertex(float x, float y, float z, float nx, float ny, float nz, uint32_t colour, float u,
+                  float v)
 {
     CityVertex r;
-    r.x = x; r.y = y; r.z = z;
-    r.nx = nx; r.ny = ny; r.nz = nz;
+    r.x = x;
+    r.y = y;
+    r.z = z;
+    r.nx = nx;
+    r.ny = ny;
+    r.nz = nz;
     r.diffuse = colour;
-    r.u = u; r.v = v;
+    r.u = u;
+    r.v = v;
     return r;
 }
 
-int32_t RoofHeight(int32_t heightWord) { return std::max(1, heightWord / 2); }
+int32_t RoofHeight(int32_t heightWord)
+{
+    return std::max(1, heightWord / 2);
+}
 
-bool IsTower(const MethodStats& method) { return method.methodName == method.className; }
+bool IsTower(const MethodStats& method)
+{
+    return method.methodName == method.className;
+}
 
 const MethodStats* MethodAt(const ProjectStats& stats, uint32_t fileIndex, uint32_t methodIndex)
 {
@@ -55,7 +66,10 @@ const char* DisplayModeName(int32_t mode)
     return mode >= 0 && mode < kDisplayModeCount ? kModeNames[mode] : "??";
 }
 
-uint32_t BackgroundColour() { return HsvToColor(230, 0.0, 0.1); }
+uint32_t BackgroundColour()
+{
+    return HsvToColor(230, 0.0, 0.1);
+}
 
 ColourReferences ColourReferencesOf(const ProjectStats& stats)
 {
@@ -78,27 +92,27 @@ uint32_t MethodColour(const MethodStats& m, uint32_t fileColour, int32_t mode,
 {
     const double g = GreenRatio(m.eloc, m.commentLines, m.asserts);
     switch (mode) {
-    case 1: {
-        const double gc = std::min(g, 2.0);
-        if (gc <= 0.3) return HsvToColor(20, 0.45, gc);
-        return HsvToColor(20, 0.0, 2.0 * gc);
-    }
-    case 2: {
-        const double a = m.eloc == 0 ? 1.0 : double(m.asserts) / double(m.eloc);
-        const double r = refs.assertReference;
-        if (a <= r) return HsvToColor(0, 0.55, 0.2 - (r - a));
-        return HsvToColor(0, 0.0, a + 0.8 - r);
-    }
-    case 3: {
-        const int64_t e = m.eloc, l = refs.lineCount;
-        if (e > l) return HsvToColor(0, 0.55, 0.2 - double((e - l) / 100));
-        return HsvToColor(128, 0.0, double((l - e) / 100) + 0.8);
-    }
-    default: {
-        const Hsv hsv = ColorToHsv(fileColour);
-        const double factor = g < 0.8 ? 0.8 : g > 1.5 ? 1.5 : g;
-        return HsvToColor(hsv.hue, hsv.saturation, hsv.value * factor);
-    }
+        case 1: {
+            const double gc = std::min(g, 2.0);
+            if (gc <= 0.3) return HsvToColor(20, 0.45, gc);
+            return HsvToColor(20, 0.0, 2.0 * gc);
+        }
+        case 2: {
+            const double a = m.eloc == 0 ? 1.0 : double(m.asserts) / double(m.eloc);
+            const double r = refs.assertReference;
+            if (a <= r) return HsvToColor(0, 0.55, 0.2 - (r - a));
+            return HsvToColor(0, 0.0, a + 0.8 - r);
+        }
+        case 3: {
+            const int64_t e = m.eloc, l = refs.lineCount;
+            if (e > l) return HsvToColor(0, 0.55, 0.2 - double((e - l) / 100));
+            return HsvToColor(128, 0.0, double((l - e) / 100) + 0.8);
+        }
+        default: {
+            const Hsv hsv = ColorToHsv(fileColour);
+            const double factor = g < 0.8 ? 0.8 : g > 1.5 ? 1.5 : g;
+            return HsvToColor(hsv.hue, hsv.saturation, hsv.value * factor);
+        }
     }
 }
 
@@ -134,8 +148,7 @@ void MakeBox(float x0, float z0, int32_t p, int32_t heightWord, uint32_t c, BoxB
     box.wallTexture = ChooseWallTexture(box.roofHeight, p + 0.02f);
 }
 
-void MakeTower(float x0, float z0, int32_t p, int32_t heightWord, uint32_t c,
-               TowerBuilding& tower)
+void MakeTower(float x0, float z0, int32_t p, int32_t heightWord, uint32_t c, TowerBuilding& tower)
 {
     const float h = static_cast<float>(RoofHeight(heightWord));
     const float r = p / 2.0f;
@@ -189,13 +202,17 @@ CityGeometry BuildCityGeometry(const ProjectStats& stats, int32_t mode)
                 TowerBuilding& t = geometry.towers.emplace_back();
                 MakeTower(x0, z0, p, cell.height, colour, t);
                 t.method = m;
-                t.anchorX = x; t.anchorY = y; t.side = s;
+                t.anchorX = x;
+                t.anchorY = y;
+                t.side = s;
             } else {
                 if (geometry.boxes.size() >= boxLimit) continue;
                 BoxBuilding& b = geometry.boxes.emplace_back();
                 MakeBox(x0, z0, p, cell.height, colour, b);
                 b.method = m;
-                b.anchorX = x; b.anchorY = y; b.side = s;
+                b.anchorX = x;
+                b.anchorY = y;
+                b.side = s;
             }
         }
     }

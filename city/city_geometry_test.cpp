@@ -118,30 +118,42 @@ TEST(CityGeometryTest, WallTextureChoice)
 TEST(CityGeometryTest, BoxVerticesFollowTheStrip)
 {
     BoxBuilding box;
-    const uint32_t c = HsvToColor(0, 1.0, 1.0);  // pure red
+    const uint32_t c = HsvToColor(0, 1.0, 1.0);   // pure red
     MakeBox(4.0f, 6.0f, 2, 21, c, box);           // h = 10, x1 = 6.02, z1 = 8.02
     const uint32_t d = HsvToColor(0, 0.85, 0.3);  // same hue, darker
     const auto& v = box.vertices;
-    EXPECT_FLOAT_EQ(v[0].x, 4.0f); EXPECT_FLOAT_EQ(v[0].y, 10.0f); EXPECT_FLOAT_EQ(v[0].z, 6.0f);
+    EXPECT_FLOAT_EQ(v[0].x, 4.0f);
+    EXPECT_FLOAT_EQ(v[0].y, 10.0f);
+    EXPECT_FLOAT_EQ(v[0].z, 6.0f);
     EXPECT_FLOAT_EQ(v[1].y, 0.0f);
-    EXPECT_FLOAT_EQ(v[2].x, 6.02f); EXPECT_FLOAT_EQ(v[2].z, 6.0f);
-    EXPECT_FLOAT_EQ(v[4].x, 6.02f); EXPECT_FLOAT_EQ(v[4].z, 8.02f);
-    EXPECT_FLOAT_EQ(v[6].x, 4.0f); EXPECT_FLOAT_EQ(v[6].z, 8.02f);
-    EXPECT_FLOAT_EQ(v[8].x, 4.0f); EXPECT_FLOAT_EQ(v[8].z, 6.0f);
+    EXPECT_FLOAT_EQ(v[2].x, 6.02f);
+    EXPECT_FLOAT_EQ(v[2].z, 6.0f);
+    EXPECT_FLOAT_EQ(v[4].x, 6.02f);
+    EXPECT_FLOAT_EQ(v[4].z, 8.02f);
+    EXPECT_FLOAT_EQ(v[6].x, 4.0f);
+    EXPECT_FLOAT_EQ(v[6].z, 8.02f);
+    EXPECT_FLOAT_EQ(v[8].x, 4.0f);
+    EXPECT_FLOAT_EQ(v[8].z, 6.0f);
     EXPECT_EQ(v[0].diffuse, c);
     EXPECT_EQ(v[1].diffuse, d);
-    EXPECT_FLOAT_EQ(v[2].nx, 1.0f); EXPECT_FLOAT_EQ(v[2].nz, -1.0f);
-    EXPECT_FLOAT_EQ(v[6].nx, -1.0f); EXPECT_FLOAT_EQ(v[6].nz, 1.0f);
+    EXPECT_FLOAT_EQ(v[2].nx, 1.0f);
+    EXPECT_FLOAT_EQ(v[2].nz, -1.0f);
+    EXPECT_FLOAT_EQ(v[6].nx, -1.0f);
+    EXPECT_FLOAT_EQ(v[6].nz, 1.0f);
     const float u[10] = {0, 0, 1, 1, 0, 0, 1, 1, 0, 0};
     for (int i = 0; i < 10; ++i) {
         EXPECT_FLOAT_EQ(v[i].u, u[i]) << i;
         EXPECT_FLOAT_EQ(v[i].v, i % 2 ? 1.0f : 0.0f) << i;
     }
     // Roof: c at x0, d at x1, all at h facing up.
-    EXPECT_EQ(v[10].diffuse, c); EXPECT_EQ(v[11].diffuse, d);
-    EXPECT_EQ(v[12].diffuse, c); EXPECT_EQ(v[13].diffuse, d);
-    EXPECT_FLOAT_EQ(v[13].x, 6.02f); EXPECT_FLOAT_EQ(v[13].z, 8.02f);
-    EXPECT_FLOAT_EQ(v[13].u, 1.0f); EXPECT_FLOAT_EQ(v[13].v, 1.0f);
+    EXPECT_EQ(v[10].diffuse, c);
+    EXPECT_EQ(v[11].diffuse, d);
+    EXPECT_EQ(v[12].diffuse, c);
+    EXPECT_EQ(v[13].diffuse, d);
+    EXPECT_FLOAT_EQ(v[13].x, 6.02f);
+    EXPECT_FLOAT_EQ(v[13].z, 8.02f);
+    EXPECT_FLOAT_EQ(v[13].u, 1.0f);
+    EXPECT_FLOAT_EQ(v[13].v, 1.0f);
     for (int i = 10; i < 14; ++i) {
         EXPECT_FLOAT_EQ(v[i].y, 10.0f);
         EXPECT_FLOAT_EQ(v[i].ny, 1.0f);

@@ -33,7 +33,10 @@ const CityCell& CellOfTexel(const CityGrid& grid, int64_t tx, int64_t ty)
     return grid.Get(static_cast<int32_t>(tx / 2), static_cast<int32_t>(ty / 2));
 }
 
-int Channel(uint32_t colour, int shift) { return static_cast<int>((colour >> shift) & 0xFF); }
+int Channel(uint32_t colour, int shift)
+{
+    return static_cast<int>((colour >> shift) & 0xFF);
+}
 
 class TexelPainter {
 public:
@@ -53,42 +56,48 @@ public:
         for (int64_t dy = -1; dy <= 1; ++dy)
             for (int64_t dx = -1; dx <= 1; ++dx) {
                 switch (KindOf(CellOfTexel(m_grid, tx + dx, ty + dy))) {
-                case Kind::Empty: ++nEmpty; break;
-                case Kind::PavementOrAnchor: ++nPavement; break;
-                default: ++nOther; break;
+                    case Kind::Empty:
+                        ++nEmpty;
+                        break;
+                    case Kind::PavementOrAnchor:
+                        ++nPavement;
+                        break;
+                    default:
+                        ++nOther;
+                        break;
                 }
             }
         const CityCell& cell = CellOfTexel(m_grid, tx, ty);
         uint32_t colour = 0;
         switch (KindOf(cell)) {
-        case Kind::Empty: {
-            const double d = double((ty - h) * (ty - h) + (tx - w) * (tx - w)) * 1.5 /
-                             double(w * w + h * h);
-            const double e = nEmpty / 9.0 * m_green * 2.0;
-            colour = HsvToColor(128, std::max(0.3, e * d + 0.4 * d), std::max(0.2, e));
-            break;
-        }
-        case Kind::Lake: {
-            const int k = m_rng.next() % 3 + 3;
-            colour = HsvToColor(200, 0.5, m_green / k + 0.6);
-            break;
-        }
-        case Kind::PavementOrAnchor: {
-            const uint32_t grey = static_cast<uint32_t>(80.0 - nPavement / 9.0 * 20.0);
-            colour = grey << 16 | grey << 8 | grey;
-            break;
-        }
-        case Kind::Interior: {
-            const double gm = std::min(3.0, MethodGreen(cell));
-            double y = nOther / 9.0 * (0.2 * gm + 0.2);
-            int hue = 128;
-            if (gm <= 0.3) {
-                hue = 64;
-                y *= 2.0;
+            case Kind::Empty: {
+                const double d =
+                    double((ty - h) * (ty - h) + (tx - w) * (tx - w)) * 1.5 / double(w * w + h * h);
+                const double e = nEmpty / 9.0 * m_green * 2.0;
+                colour = HsvToColor(128, std::max(0.3, e * d + 0.4 * d), std::max(0.2, e));
+                break;
             }
-            colour = HsvToColor(hue, 2.0 * y, y);
-            break;
-        }
+            case Kind::Lake: {
+                const int k = m_rng.next() % 3 + 3;
+                colour = HsvToColor(200, 0.5, m_green / k + 0.6);
+                break;
+            }
+            case Kind::PavementOrAnchor: {
+                const uint32_t grey = static_cast<uint32_t>(80.0 - nPavement / 9.0 * 20.0);
+                colour = grey << 16 | grey << 8 | grey;
+                break;
+            }
+            case Kind::Interior: {
+                const double gm = std::min(3.0, MethodGreen(cell));
+                double y = nOther / 9.0 * (0.2 * gm + 0.2);
+                int hue = 128;
+                if (gm <= 0.3) {
+                    hue = 64;
+                    y *= 2.0;
+                }
+                colour = HsvToColor(hue, 2.0 * y, y);
+                break;
+            }
         }
         colour = Fade(colour, tx, ty);
         return AddNoise(colour);
@@ -168,8 +177,9 @@ uint32_t ProjectSeed(const ProjectStats& stats)
 {
     uint32_t seed = 0;
     for (size_t i = 0; i < stats.name.size(); ++i)
-        seed += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(stats.name[i])) *
-                                      static_cast<int32_t>(i + 1));
+        seed +=
+            static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(stats.name[i])) *
+                                  static_cast<int32_t>(i + 1));
     return seed;
 }
 

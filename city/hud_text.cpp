@@ -32,10 +32,14 @@ const char* const kCreditLine = "Drawn by codeburg - every building is a method"
 bool CityFilter::Matches(const MethodStats& m) const
 {
     switch (kind) {
-    case File: return m.file && m.file->name == fileName;
-    case Class: return m.cls == cls;
-    case Method: return &m == method;
-    default: return true;
+        case File:
+            return m.file && m.file->name == fileName;
+        case Class:
+            return m.cls == cls;
+        case Method:
+            return &m == method;
+        default:
+            return true;
     }
 }
 
@@ -63,9 +67,10 @@ std::vector<HudText> HudTexts(const ProjectStats* stats, const HudState& state,
         return lines;
     }
     const ProjectMeasures& m = stats->measures;
-    add(10, 10, Format("Fly mode: F2/F3 - Display mode F6 -  %s",
-                       state.fullScreen ? "Alt+Enter to leave fullscreen mode"
-                                        : "Alt+Enter to enter fullscreen mode"));
+    add(10, 10,
+        Format("Fly mode: F2/F3 - Display mode F6 -  %s",
+               state.fullScreen ? "Alt+Enter to leave fullscreen mode"
+                                : "Alt+Enter to enter fullscreen mode"));
     add(10, 50, Format("Project : %s", stats->name.c_str()));
     add(10, 70, Format("%d cpp files", static_cast<int>(stats->files.size())));
     add(10, 90, Format("%d methods", m.totalMethods));
@@ -81,11 +86,14 @@ std::vector<HudText> HudTexts(const ProjectStats* stats, const HudState& state,
 
     std::string hint;
     if (state.flyMode == 0) {
-        hint = state.paused ? "Use right click to resume movement." : "Use right click to stop moving.";
+        hint = state.paused ? "Use right click to resume movement."
+                            : "Use right click to stop moving.";
     } else {
-        hint = "Use mouse and arrow keys to move inside the city. Use Page Down & Page Up to "
-               "change altitude.";
-        hint += state.mouseLook ? " Right click to disable the mouse." : " Right click to enable the mouse.";
+        hint =
+            "Use mouse and arrow keys to move inside the city. Use Page Down & Page Up to "
+            "change altitude.";
+        hint += state.mouseLook ? " Right click to disable the mouse."
+                                : " Right click to enable the mouse.";
     }
     add(10, state.clientHeight - 20, hint);
     if (state.snapshot) add(30, state.clientHeight - 200, kCreditLine);

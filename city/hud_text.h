@@ -15,8 +15,8 @@ struct MethodStats;
 struct CityFilter {
     enum Kind : int32_t { None = 0, File = 1, Class = 2, Method = 3 };
     Kind kind = None;
-    std::string fileName;              // kind 1, compared byte for byte
-    const ClassStats* cls = nullptr;   // kind 2; none matches methods without class
+    std::string fileName;                 // kind 1, compared byte for byte
+    const ClassStats* cls = nullptr;      // kind 2; none matches methods without class
     const MethodStats* method = nullptr;  // kind 3
 
     bool Matches(const MethodStats& m) const;
@@ -36,10 +36,10 @@ struct HudText {
 struct HudState {
     int32_t clientWidth = 0, clientHeight = 0;
     bool fullScreen = false;
-    int32_t flyMode = 0;     // 0 fly over, 1 free movement
+    int32_t flyMode = 0;  // 0 fly over, 1 free movement
     bool paused = false;
     bool mouseLook = false;
-    bool snapshot = false;   // draws the credit line
+    bool snapshot = false;  // draws the credit line
     int32_t displayMode = 0;
 };
 

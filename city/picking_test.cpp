@@ -1,8 +1,8 @@
 #include "city/picking.h"
 
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "city/city_geometry.h"
 
@@ -17,14 +17,19 @@ BoxBuilding Box(float x0, float z0)
     return b;
 }
 
-Ray Straight(Vec3 origin, Vec3 direction) { return Ray{origin, direction}; }
+Ray Straight(Vec3 origin, Vec3 direction)
+{
+    return Ray{origin, direction};
+}
 
 }  // namespace
 
 TEST(PickingTest, RayThroughTheCentreFollowsTheView)
 {
     Camera c;
-    c.x = 0.5f; c.y = 5.0f; c.z = -10.0f;
+    c.x = 0.5f;
+    c.y = 5.0f;
+    c.z = -10.0f;
     const Ray r = PickRay(400, 300, 800, 600, CityProjection(10, 10, 0), ViewMatrix(c));
     EXPECT_NEAR(r.origin.x, 0.5f, 1e-5);
     EXPECT_NEAR(r.origin.y, 5.0f, 1e-5);

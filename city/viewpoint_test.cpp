@@ -1,15 +1,19 @@
 #include "city/viewpoint.h"
 
-#include <clocale>
-
 #include <gtest/gtest.h>
+
+#include <clocale>
 
 namespace codeburg {
 
 TEST(ViewpointTest, FormatsSixDecimals)
 {
     Camera c;
-    c.x = 12.5f; c.y = 1.0f; c.z = 30.0f; c.pitch = -0.2f; c.yaw = 1.570796f;
+    c.x = 12.5f;
+    c.y = 1.0f;
+    c.z = 30.0f;
+    c.pitch = -0.2f;
+    c.yaw = 1.570796f;
     EXPECT_EQ(FormatViewpoint(c), "12.500000,1.000000,30.000000,-0.200000,1.570796");
 }
 
@@ -28,7 +32,11 @@ TEST(ViewpointTest, RoundTrip)
 TEST(ViewpointTest, BrokenTextAppliesWhatReads)
 {
     Camera c;
-    c.x = 1; c.y = 2; c.z = 3; c.pitch = 4; c.yaw = 5;
+    c.x = 1;
+    c.y = 2;
+    c.z = 3;
+    c.pitch = 4;
+    c.yaw = 5;
     EXPECT_EQ(ApplyViewpoint("", c), 0);
     EXPECT_EQ(ApplyViewpoint("garbage", c), 0);
     EXPECT_EQ(ApplyViewpoint("nan,1,1,1,1", c), 0);
@@ -42,7 +50,7 @@ TEST(ViewpointTest, BrokenTextAppliesWhatReads)
     EXPECT_EQ(ApplyViewpoint("1;2;3;4;5", c), 1);
     EXPECT_FALSE(ParseViewpoint("1,2,3,4").has_value());
     EXPECT_FALSE(ParseViewpoint(std::string(100000, '9')).has_value());  // overflows to inf
-    EXPECT_TRUE(ParseViewpoint(" 1, 2,3,4,5 trailing").has_value());  // like "%f"
+    EXPECT_TRUE(ParseViewpoint(" 1, 2,3,4,5 trailing").has_value());     // like "%f"
 }
 
 TEST(ViewpointTest, IgnoresTheDecimalCommaOfTheLocale)

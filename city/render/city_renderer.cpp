@@ -1,9 +1,9 @@
 #include "city/render/city_renderer.h"
 
+#include <epoxy/gl.h>
+
 #include <cmath>
 #include <cstddef>
-
-#include <epoxy/gl.h>
 
 #include "city/city_geometry.h"
 #include "city/ground_texture.h"
@@ -209,15 +209,18 @@ void CityRenderer::setCity(const CityGeometry& geometry, const GroundTexture& gr
         const float z1 = ground.height * ground.step / 2.0f;
         auto corner = [](float x, float z, float u, float v) {
             CityVertex c;
-            c.x = x; c.y = -0.0005f; c.z = z;
+            c.x = x;
+            c.y = -0.0005f;
+            c.z = z;
             c.ny = 1.0f;
             c.diffuse = 0xFFFFFF;
-            c.u = u; c.v = v;
+            c.u = u;
+            c.v = v;
             return c;
         };
         // Counter-clockwise seen from above, like every other face.
-        const std::vector<CityVertex> quad = {corner(0, 0, 0, 0),  corner(x1, 0, 1, 0),
-                                              corner(0, z1, 0, 1), corner(x1, 0, 1, 0),
+        const std::vector<CityVertex> quad = {corner(0, 0, 0, 0),   corner(x1, 0, 1, 0),
+                                              corner(0, z1, 0, 1),  corner(x1, 0, 1, 0),
                                               corner(x1, z1, 1, 1), corner(0, z1, 0, 1)};
         uploadMesh(m_ground, quad);
     }
@@ -295,9 +298,8 @@ void CityRenderer::render(int32_t width, int32_t height, const Mat4& view, const
     }
 
     updateRuns();
-    static const Texture kBatchTexture[kBatchCount] = {WallLow, WallMedium, WallTall, WallDefault,
-                                                      Roof0,   Roof1,      Roof2,    Tower,
-                                                      TextureCount};
+    static const Texture kBatchTexture[kBatchCount] = {
+        WallLow, WallMedium, WallTall, WallDefault, Roof0, Roof1, Roof2, Tower, TextureCount};
     for (int i = 0; i < kBatchCount; ++i) {
         const DrawRuns& runs = m_runs[i];
         if (runs.firsts.empty() || !m_batches[i].vao) continue;

@@ -44,8 +44,18 @@ public:
     void render(int32_t width, int32_t height, const Mat4& view, const Mat4& projection);
 
 private:
-    enum Texture { WallLow, WallMedium, WallTall, WallDefault, Tower, Roof0, Roof1, Roof2,
-                   Ground, TextureCount };
+    enum Texture {
+        WallLow,
+        WallMedium,
+        WallTall,
+        WallDefault,
+        Tower,
+        Roof0,
+        Roof1,
+        Roof2,
+        Ground,
+        TextureCount
+    };
     struct Mesh {
         uint32_t vao = 0, vbo = 0;
         int32_t count = 0;

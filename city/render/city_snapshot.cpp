@@ -1,9 +1,9 @@
 #include "city/render/city_snapshot.h"
 
+#include <epoxy/gl.h>
+
 #include <algorithm>
 #include <chrono>
-
-#include <epoxy/gl.h>
 
 #include "analysis/project_stats.h"
 #include "city/city_geometry.h"
@@ -25,8 +25,8 @@ double Since(Clock::time_point start)
 
 }  // namespace
 
-bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& options,
-                        RgbImage& image, std::string* error, SnapshotTimings* timings)
+bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& options, RgbImage& image,
+                        std::string* error, SnapshotTimings* timings)
 {
     image = RgbImage{};
     OffscreenFramebuffer framebuffer;

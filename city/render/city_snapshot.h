@@ -14,9 +14,9 @@ class ProjectStats;
 struct SnapshotOptions {
     int32_t width = 1280;
     int32_t height = 720;
-    int32_t mode = 0;               // display mode 0..3
-    std::optional<Camera> camera;   // none: the map view
-    int32_t pickedBox = -1;         // drawn without texture, as when pointed at
+    int32_t mode = 0;              // display mode 0..3
+    std::optional<Camera> camera;  // none: the map view
+    int32_t pickedBox = -1;        // drawn without texture, as when pointed at
     int32_t pickedTower = -1;
 };
 
@@ -24,14 +24,14 @@ struct SnapshotOptions {
 struct SnapshotTimings {
     double geometryMs = 0;  // building list and ground texture
     double uploadMs = 0;
-    double renderMs = 0;    // drawing and reading the pixels back
+    double renderMs = 0;  // drawing and reading the pixels back
 };
 
 // Renders the project's city into an offscreen framebuffer of the requested
 // size and reads it back. Needs a current OpenGL 3.3 context. False with a
 // reason in "error" (a size the device cannot render, a framebuffer that
 // cannot be made); the image is then empty.
-bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& options,
-                        RgbImage& image, std::string* error, SnapshotTimings* timings = nullptr);
+bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& options, RgbImage& image,
+                        std::string* error, SnapshotTimings* timings = nullptr);
 
 }  // namespace codeburg

@@ -22,8 +22,7 @@ uint32_t Rgb(int r, int g, int b)
 
 // A façade: "floors" rows of "columns" windows on a slightly grainy wall.
 // Windows are dark glass with a few lit ones, so a lit city reads as a city.
-TextureBitmap Facade(int32_t width, int32_t height, int32_t columns, int32_t floors,
-                     uint32_t seed)
+TextureBitmap Facade(int32_t width, int32_t height, int32_t columns, int32_t floors, uint32_t seed)
 {
     TextureBitmap t{width, height, std::vector<uint32_t>(size_t(width) * height)};
     MsRandom rng(seed);
@@ -47,10 +46,14 @@ TextureBitmap Facade(int32_t width, int32_t height, int32_t columns, int32_t flo
 TextureBitmap MakeWallTexture(int32_t wallTexture)
 {
     switch (wallTexture) {
-    case 0: return Facade(64, 66, 4, 3, 155);    // low: a few storeys
-    case 1: return Facade(64, 122, 6, 8, 154);   // medium: wide blocks
-    case 2: return Facade(66, 223, 3, 24, 137);  // tall: slim towers
-    default: return Facade(64, 488, 4, 40, 156);
+        case 0:
+            return Facade(64, 66, 4, 3, 155);  // low: a few storeys
+        case 1:
+            return Facade(64, 122, 6, 8, 154);  // medium: wide blocks
+        case 2:
+            return Facade(66, 223, 3, 24, 137);  // tall: slim towers
+        default:
+            return Facade(64, 488, 4, 40, 156);
     }
 }
 
@@ -76,9 +79,12 @@ TextureBitmap MakeRoofTexture(int32_t variant)
             const int grain = rng.next() % 24;
             const bool rim = x < 6 || y < 6 || x >= 122 || y >= 122;
             int level = 200 + grain;
-            if (rim) level = 245;
-            else if (variant == 1 && (x / 16 + y / 16) % 2 == 0) level = 185 + grain;  // tiles
-            else if (variant == 2 && x > 40 && x < 88 && y > 40 && y < 88) level = 160 + grain;
+            if (rim)
+                level = 245;
+            else if (variant == 1 && (x / 16 + y / 16) % 2 == 0)
+                level = 185 + grain;  // tiles
+            else if (variant == 2 && x > 40 && x < 88 && y > 40 && y < 88)
+                level = 160 + grain;
             t.texels[size_t(y) * t.width + x] = Grey(level);
         }
     return t;

@@ -15,7 +15,7 @@ struct TextureBitmap {
 // Light façades with dark windows: the vertex colours tint them.
 // Low 64 x 66, medium 64 x 122, tall 66 x 223, default 64 x 488; index as WallTexture.
 TextureBitmap MakeWallTexture(int32_t wallTexture);
-TextureBitmap MakeTowerTexture();               // 128 x 65
+TextureBitmap MakeTowerTexture();                // 128 x 65
 TextureBitmap MakeRoofTexture(int32_t variant);  // 128 x 128, variants 0..2
 
 }  // namespace codeburg

@@ -1,5 +1,7 @@
 #include "city/render/jpeg_writer.h"
 
+#include <jpeglib.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <csetjmp>
@@ -7,8 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-#include <jpeglib.h>
 
 namespace codeburg {
 

@@ -19,7 +19,6 @@ struct RgbImage {
 // Returns false with a message in "error" (when given) if the file cannot be
 // opened or written, or the image is empty or inconsistent; a partly written
 // file is then removed. Never prints and never ends the process.
-bool WriteJpeg(const std::string& path, const RgbImage& image, int quality,
-               std::string* error);
+bool WriteJpeg(const std::string& path, const RgbImage& image, int quality, std::string* error);
 
 }  // namespace codeburg

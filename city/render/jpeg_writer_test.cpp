@@ -1,10 +1,10 @@
 #include "city/render/jpeg_writer.h"
 
-#include <cstdio>
-#include <filesystem>
-
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+
+#include <cstdio>
+#include <filesystem>
 
 namespace codeburg {
 

@@ -1,12 +1,12 @@
 #include "city/render/offscreen_context.h"
 
+#include <epoxy/egl.h>
+#include <epoxy/gl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <new>
 #include <vector>
-
-#include <epoxy/egl.h>
-#include <epoxy/gl.h>
 
 #include "city/render/jpeg_writer.h"
 
@@ -42,11 +42,12 @@ std::unique_ptr<OffscreenContext> OffscreenContext::Create(std::string* error)
     const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
     EGLConfig config = nullptr;
     EGLint configCount = 0;
-    if (!eglChooseConfig(display, configAttributes, &config, 1, &configCount) ||
-        configCount < 1)
+    if (!eglChooseConfig(display, configAttributes, &config, 1, &configCount) || configCount < 1)
         config = nullptr;  // EGL_KHR_no_config_context: a context needs no config
-    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3,
-                                        EGL_CONTEXT_MINOR_VERSION, 3,
+    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION,
+                                        3,
+                                        EGL_CONTEXT_MINOR_VERSION,
+                                        3,
                                         EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                         EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
                                         EGL_NONE};

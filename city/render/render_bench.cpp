@@ -2,16 +2,16 @@
 // whole snapshot. Not a test: prints figures for a report.
 //   cb_render_bench [FILES METHODS_PER_FILE [FRAMES [WIDTH HEIGHT]]]
 
+#include <epoxy/gl.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <ctime>
+#include <string>
 #include <vector>
-
-#include <epoxy/gl.h>
 
 #include "analysis/project_stats.h"
 #include "city/camera.h"
@@ -139,9 +139,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    std::printf("snapshot (map view, same context): %.0f ms total; geometry %.0f, upload %.0f, "
-                "render+read %.0f\n",
-                Ms(snapStart, Clock::now()), timings.geometryMs, timings.uploadMs,
-                timings.renderMs);
+    std::printf(
+        "snapshot (map view, same context): %.0f ms total; geometry %.0f, upload %.0f, "
+        "render+read %.0f\n",
+        Ms(snapStart, Clock::now()), timings.geometryMs, timings.uploadMs, timings.renderMs);
     return 0;
 }

@@ -1,15 +1,14 @@
-#include "city/render/city_snapshot.h"
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
 #include "analysis/file_stats.h"
 #include "analysis/project_stats.h"
 #include "city/city_geometry.h"
 #include "city/colour.h"
+#include "city/render/city_snapshot.h"
 #include "city/render/offscreen_context.h"
 #include "city/render/synthetic_city.h"
 
@@ -63,9 +62,18 @@ struct OneBuilding {
     }
 };
 
-int Red(uint32_t c) { return int(c >> 16 & 0xFF); }
-int Green(uint32_t c) { return int(c >> 8 & 0xFF); }
-int Blue(uint32_t c) { return int(c & 0xFF); }
+int Red(uint32_t c)
+{
+    return int(c >> 16 & 0xFF);
+}
+int Green(uint32_t c)
+{
+    return int(c >> 8 & 0xFF);
+}
+int Blue(uint32_t c)
+{
+    return int(c & 0xFF);
+}
 
 void ExpectNear(uint32_t actual, uint32_t expected, int tolerance)
 {
@@ -98,7 +106,9 @@ TEST_F(RenderTest, SkyIsTheBackgroundColour)
     options.width = 160;
     options.height = 120;
     Camera camera;
-    camera.x = 15; camera.y = 3; camera.z = -20;
+    camera.x = 15;
+    camera.y = 3;
+    camera.z = -20;
     options.camera = camera;
     RgbImage image;
     std::string error;
@@ -138,7 +148,8 @@ TEST_F(RenderTest, PickedRoofShowsItsLitVertexColours)
     const double f = (15.04 - 12.0) / 6.02;
     auto mix = [&](int cc, int dc) { return int(LitRoof(cc) + f * (LitRoof(dc) - LitRoof(cc))); };
     const uint32_t expected = uint32_t(mix(Red(c), Red(d))) << 16 |
-                              uint32_t(mix(Green(c), Green(d))) << 8 | uint32_t(mix(Blue(c), Blue(d)));
+                              uint32_t(mix(Green(c), Green(d))) << 8 |
+                              uint32_t(mix(Blue(c), Blue(d)));
     ExpectNear(image.At(160, 120), expected, 3);
 }
 
@@ -218,7 +229,11 @@ TEST_F(RenderTest, WritesSnapshotsOfEachModeForReview)
         EXPECT_GT(notBackground, size_t(image.width * image.height / 64 / 4)) << mode;
     }
     Camera street;
-    street.x = 20; street.y = 40; street.z = -30; street.pitch = -0.45f; street.yaw = -0.5f;
+    street.x = 20;
+    street.y = 40;
+    street.z = -30;
+    street.pitch = -0.45f;
+    street.yaw = -0.5f;
     options.camera = street;
     options.mode = 0;
     RgbImage image;

@@ -22,8 +22,8 @@ void MakeSyntheticCity(ProjectStats& stats, int32_t files, int32_t methodsPerFil
         const std::string cls = "Class" + std::to_string(f);
         for (int32_t m = 0; m < methodsPerFile; ++m) {
             const bool ctor = m % 10 == 0;
-            MethodStats* method = file->AddMethod(cls, ctor ? cls : "m" + std::to_string(m),
-                                                  rng.next() % 4);
+            MethodStats* method =
+                file->AddMethod(cls, ctor ? cls : "m" + std::to_string(m), rng.next() % 4);
             method->eloc = rng.next() % 120;
             method->commentLines = rng.next() % 30;
             method->asserts = rng.next() % 3;
