@@ -27,9 +27,14 @@ BatchSpan AppendStrip(std::vector<CityVertex>& out, Batch batch, const CityVerte
     return span;
 }
 
+// Runs are capped so that drawing them in reverse order reverses the city
+// row by row, not only as a whole.
+constexpr int32_t kMaxRunVertices = 6144;
+
 void AddRun(DrawRuns& runs, const BatchSpan& span)
 {
-    if (!runs.firsts.empty() && runs.firsts.back() + runs.counts.back() == span.first) {
+    if (!runs.firsts.empty() && runs.firsts.back() + runs.counts.back() == span.first &&
+        runs.counts.back() + span.count <= kMaxRunVertices) {
         runs.counts.back() += span.count;
         return;
     }

@@ -39,7 +39,8 @@ struct CityBatches {
 CityBatches BuildBatches(const CityGeometry& geometry);
 
 // Runs of consecutive visible buildings within one batch, ready for a
-// multi-draw call; "skip" (an index into boxes or towers, or -1) is left out.
+// multi-draw call, each a few hundred buildings at most; "skip" (an index
+// into boxes or towers, or -1) is left out.
 struct DrawRuns {
     std::vector<int32_t> firsts;
     std::vector<int32_t> counts;

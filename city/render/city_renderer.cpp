@@ -259,6 +259,10 @@ void CityRenderer::updateRuns()
 {
     if (m_runsValid) return;
     m_runs = CollectRuns(m_layout, m_boxVisible, m_towerVisible, m_pickedBox, m_pickedTower);
+    for (int i = 0; i < kBatchCount; ++i) {
+        m_reversedRuns[i].firsts.assign(m_runs[i].firsts.rbegin(), m_runs[i].firsts.rend());
+        m_reversedRuns[i].counts.assign(m_runs[i].counts.rbegin(), m_runs[i].counts.rend());
+    }
     m_runsValid = true;
 }
 
@@ -290,18 +294,15 @@ void CityRenderer::render(int32_t width, int32_t height, const Mat4& view, const
     glUniformMatrix4fv(m_viewProjection, 1, GL_FALSE, &viewProjection.m[0][0]);
     glActiveTexture(GL_TEXTURE0);
 
-    if (m_ground.vao) {
-        glUniform1i(m_textured, 1);
-        glBindTexture(GL_TEXTURE_2D, m_textures[Ground]);
-        glBindVertexArray(m_ground.vao);
-        glDrawArrays(GL_TRIANGLES, 0, m_ground.count);
-    }
-
+    // Everything is opaque and depth-tested, so the order changes no pixel, only
+    // the cost: buildings near the camera first let the software rasteriser
+    // reject what they hide before shading it. The lists run along +z.
     updateRuns();
+    const bool lookingBack = view.m[2][2] < 0.0f;
     static const Texture kBatchTexture[kBatchCount] = {
         WallLow, WallMedium, WallTall, WallDefault, Roof0, Roof1, Roof2, Tower, TextureCount};
     for (int i = 0; i < kBatchCount; ++i) {
-        const DrawRuns& runs = m_runs[i];
+        const DrawRuns& runs = lookingBack ? m_reversedRuns[i] : m_runs[i];
         if (runs.firsts.empty() || !m_batches[i].vao) continue;
         const Texture texture = kBatchTexture[i];
         glUniform1i(m_textured, texture != TextureCount ? 1 : 0);
@@ -322,6 +323,14 @@ void CityRenderer::render(int32_t width, int32_t height, const Mat4& view, const
     if (m_pickedTower >= 0 && size_t(m_pickedTower) < m_layout.towerSpans.size() &&
         visible(m_towerVisible, m_pickedTower))
         for (const BatchSpan& span : m_layout.towerSpans[size_t(m_pickedTower)]) drawSpan(span);
+
+    // The ground last: most of it lies behind buildings and is never shaded.
+    if (m_ground.vao) {
+        glUniform1i(m_textured, 1);
+        glBindTexture(GL_TEXTURE_2D, m_textures[Ground]);
+        glBindVertexArray(m_ground.vao);
+        glDrawArrays(GL_TRIANGLES, 0, m_ground.count);
+    }
     glBindVertexArray(0);
 }
 

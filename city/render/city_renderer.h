@@ -76,6 +76,7 @@ private:
     std::vector<bool> m_boxVisible, m_towerVisible;
     int32_t m_pickedBox = -1, m_pickedTower = -1;
     std::array<DrawRuns, kBatchCount> m_runs;
+    std::array<DrawRuns, kBatchCount> m_reversedRuns;  // for a camera looking along -z
     bool m_runsValid = false;
 };
 
