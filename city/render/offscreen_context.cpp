@@ -64,7 +64,8 @@ OffscreenContext::~OffscreenContext()
     if (!m_display) return;
     eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (m_context) eglDestroyContext(m_display, m_context);
-    eglTerminate(m_display);
+    // No eglTerminate: the display is shared by the whole process, and Mesa
+    // frees its driver state only at exit anyway.
 }
 
 bool OffscreenContext::makeCurrent()
