@@ -74,11 +74,13 @@ bool IniFile::Reload()
     m_lines.clear();
     m_crlf = false;
     m_bom = false;
+    std::error_code ec;
+    const auto status = std::filesystem::status(m_path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return true;
+    // A folder or a device under the settings name is no settings file.
+    if (ec || status.type() != std::filesystem::file_type::regular) return false;
     std::ifstream in(m_path, std::ios::binary);
-    if (!in) {
-        std::error_code ec;
-        return !std::filesystem::exists(m_path, ec) && !ec;
-    }
+    if (!in) return false;
     std::string content(std::istreambuf_iterator<char>(in), {});
     if (in.bad()) return false;
 

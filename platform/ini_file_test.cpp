@@ -135,11 +135,17 @@ TEST_F(IniFileTest, RefusesEntriesThatWouldBreakTheLines)
     EXPECT_FALSE(fs::exists(m_path));
 }
 
-TEST_F(IniFileTest, UnwritableFolderFailsAndKeepsMemoryInStep)
+TEST_F(IniFileTest, UnwritableOrOddPathsFailAndKeepMemoryInStep)
 {
     IniFile ini(m_dir + "/missing/codeburg.ini");
+    EXPECT_TRUE(ini.Reload());  // absent reads as empty
     EXPECT_FALSE(ini.WriteString("S", "k", "1"));
     EXPECT_EQ(ini.GetString("S", "k", "d"), "d");
+
+    IniFile folder(m_dir);
+    EXPECT_FALSE(folder.Reload());
+    EXPECT_FALSE(folder.WriteString("S", "k", "1"));
+    EXPECT_TRUE(fs::is_directory(m_dir));
 }
 
 TEST(SettingsFilePathTest, LowerCasesOnlyTheFileName)
