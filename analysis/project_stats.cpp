@@ -75,11 +75,10 @@ void ProjectStats::ComputeMeasures(bool reload)
     measures.spacingRatio = Ratio(empty + comments, eloc);
     // A loaded file may carry any sums; saturate instead of overflowing the cast.
     measures.elocPerMethod =
-        methodCount == 0
-            ? 0
-            : static_cast<int32_t>(std::clamp(
-                  static_cast<double>(methodEloc) / static_cast<double>(methodCount),
-                  double(INT32_MIN), double(INT32_MAX)));
+        methodCount == 0 ? 0
+                         : static_cast<int32_t>(std::clamp(
+                               static_cast<double>(methodEloc) / static_cast<double>(methodCount),
+                               double(INT32_MIN), double(INT32_MAX)));
     measures.totalMethods = Saturate(methodCount);
     measures.maxMethodEloc = maxEloc;
     measures.distribution = Ratio(over, within);

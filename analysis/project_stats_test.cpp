@@ -1,10 +1,10 @@
 #include "analysis/project_stats.h"
 
+#include <gtest/gtest.h>
+
 #include <climits>
 #include <cmath>
 #include <memory>
-
-#include <gtest/gtest.h>
 
 #include "scoring/scoring_settings.h"
 

@@ -1,13 +1,13 @@
 #include "analysis/text_report.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "analysis/project_stats.h"
 #include "scoring/scoring_settings.h"

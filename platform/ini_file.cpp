@@ -141,8 +141,7 @@ std::string IniFile::GetString(std::string_view section, std::string_view key,
     return std::string(result.substr(0, maxLength));
 }
 
-int32_t IniFile::GetInt(std::string_view section, std::string_view key,
-                        int32_t defaultValue) const
+int32_t IniFile::GetInt(std::string_view section, std::string_view key, int32_t defaultValue) const
 {
     const std::string text = GetString(section, key, "");
     if (text.empty()) return defaultValue;

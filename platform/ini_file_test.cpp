@@ -1,5 +1,6 @@
 #include "platform/ini_file.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -7,8 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace codeburg {
 
@@ -60,17 +59,18 @@ TEST_F(IniFileTest, MissingFileGivesDefaultsAndIsCreatedByFirstWrite)
 
 TEST_F(IniFileTest, ReadsLikeThePrivateProfileFunctions)
 {
-    WriteText("top=ignored\r\n"
-              "; comment=no\r\n"
-              "  [ Scoring ]  \r\n"
-              "  LineCount =  42 \r\n"
-              "quoted = \" padded \"\r\n"
-              "single='x'\r\n"
-              "half=\"x\r\n"
-              "noequals\r\n"
-              "linecount=99\r\n"
-              "[scoring]\r\n"
-              "other=1\r\n");
+    WriteText(
+        "top=ignored\r\n"
+        "; comment=no\r\n"
+        "  [ Scoring ]  \r\n"
+        "  LineCount =  42 \r\n"
+        "quoted = \" padded \"\r\n"
+        "single='x'\r\n"
+        "half=\"x\r\n"
+        "noequals\r\n"
+        "linecount=99\r\n"
+        "[scoring]\r\n"
+        "other=1\r\n");
     IniFile ini(m_path);
     EXPECT_EQ(ini.GetString("SCORING", "LINECOUNT", ""), "42");  // first key wins
     EXPECT_EQ(ini.GetInt("SCORING", "LINECOUNT", 25), 42);

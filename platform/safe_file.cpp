@@ -89,8 +89,10 @@ int WriteFileAtomically(const std::string& path, const void* data, size_t size)
     bool ok = true;
     struct stat old;
     if (stat(target.c_str(), &old) == 0) {
-        if (!S_ISREG(old.st_mode)) ok = false;  // never replace a folder or a device
-        else fchmod(fd, old.st_mode & 07777);   // best effort: a foreign owner's file may refuse
+        if (!S_ISREG(old.st_mode))
+            ok = false;  // never replace a folder or a device
+        else
+            fchmod(fd, old.st_mode & 07777);  // best effort: a foreign owner's file may refuse
     }
     ok = ok && WriteAll(fd, static_cast<const char*>(data), size) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;

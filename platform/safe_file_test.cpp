@@ -1,5 +1,6 @@
 #include "platform/safe_file.h"
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,8 +14,6 @@
 #include <iterator>
 #include <string>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "platform/ms_random.h"
 
@@ -113,8 +112,7 @@ TEST_F(SafeFileTest, KilledWriterNeverLeavesAPartialFile)
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            for (int i = 0;; ++i)
-                WriteFileAtomically(path, i % 2 ? contentA : contentB);
+            for (int i = 0;; ++i) WriteFileAtomically(path, i % 2 ? contentA : contentB);
         }
         std::this_thread::sleep_for(std::chrono::microseconds(1000 + rng.next() * 3));
         kill(child, SIGKILL);

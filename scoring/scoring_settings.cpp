@@ -71,9 +71,8 @@ void ParseNumbers(std::string_view text, float* const* targets, size_t count)
 std::string FormatFixed(float value)
 {
     char text[128];
-    const auto [end, ec] =
-        std::to_chars(text, text + sizeof text, static_cast<double>(value),
-                      std::chars_format::fixed, 6);
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<double>(value),
+                                         std::chars_format::fixed, 6);
     return ec == std::errc() ? std::string(text, end) : std::string("0.000000");
 }
 
@@ -110,7 +109,8 @@ void Load(ScoringSettings& settings, const IniFile& ini)
 {
     settings.snapshotQuality =
         ini.GetInt(kSnapshotSection, "QUALITY", ScoringSettings::kDefaultQuality);
-    settings.lineCount = ini.GetInt(kScoringSection, "LINECOUNT", ScoringSettings::kDefaultLineCount);
+    settings.lineCount =
+        ini.GetInt(kScoringSection, "LINECOUNT", ScoringSettings::kDefaultLineCount);
     for (size_t i = 0; i < settings.topics.size(); ++i) {
         const std::string value =
             ini.GetString(kScoringSection, CoeffKey(i + 1), "", IniFile::kMaxValueLength);
@@ -124,7 +124,8 @@ void Load(ScoringSettings& settings, const IniFile& ini)
 
 bool Save(const ScoringSettings& settings, IniFile& ini)
 {
-    bool ok = ini.WriteString(kSnapshotSection, "QUALITY", std::to_string(settings.snapshotQuality));
+    bool ok =
+        ini.WriteString(kSnapshotSection, "QUALITY", std::to_string(settings.snapshotQuality));
     ok = ini.WriteString(kScoringSection, "LINECOUNT", std::to_string(settings.lineCount)) && ok;
     for (size_t i = 0; i < settings.topics.size(); ++i) {
         const ScoringTopic& topic = settings.topics[i];

@@ -1,13 +1,13 @@
 #include "scoring/scoring_settings.h"
 
+#include <gtest/gtest.h>
+
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "platform/ini_file.h"
 
@@ -128,13 +128,15 @@ TEST_F(ScoringSettingsTest, SaveThenLoadGivesTheSameSettings)
     const ScoringSettings loaded = LoadFromFile();
     EXPECT_EQ(loaded.lineCount, 40);
     EXPECT_EQ(loaded.snapshotQuality, 90);
-    for (size_t i = 0; i < saved.topics.size(); ++i) ExpectSameTopic(loaded.topics[i], saved.topics[i]);
+    for (size_t i = 0; i < saved.topics.size(); ++i)
+        ExpectSameTopic(loaded.topics[i], saved.topics[i]);
 }
 
 TEST_F(ScoringSettingsTest, LoadStopsAtTheFirstMissingOrEmptyEntry)
 {
-    WriteText("[SCORING]\ncoeff01=1,0.6,0.1,3,0.5\ncoeff02=4,0.7,0.2,5,6\n"
-              "coeff03=\ncoeff04=9,9,9,9,9\n");
+    WriteText(
+        "[SCORING]\ncoeff01=1,0.6,0.1,3,0.5\ncoeff02=4,0.7,0.2,5,6\n"
+        "coeff03=\ncoeff04=9,9,9,9,9\n");
     const ScoringSettings loaded = LoadFromFile();
     const ScoringSettings defaults;
     EXPECT_EQ(loaded.topics[0].weight, 1.0f);
@@ -155,13 +157,14 @@ TEST_F(ScoringSettingsTest, LoadStopsAtTheFirstMissingOrEmptyEntry)
 
 TEST_F(ScoringSettingsTest, ShortEntriesKeepTheRestAndSurplusIsIgnored)
 {
-    WriteText("[scoring]\n"
-              "COEFF01 = 3.5, 0.25\n"           // two numbers: the rest stay
-              "coeff02=1.5,x,0.3,0.3,0.3\n"     // stops at the first non-number
-              "coeff03=+0.5 ,0.1,0.1,0.1,0.1\n"  // a blank before the comma ends it
-              "coeff04=1,2,3,4,5,6,7\n"
-              "coeff05=1,2,3,4,5\ncoeff06=1,2,3,4,5\ncoeff07=1,2,3,4,5\ncoeff08=7,7,7,7,7\n"
-              "[SNAPSHOT]\nQUALITY=abc\n");
+    WriteText(
+        "[scoring]\n"
+        "COEFF01 = 3.5, 0.25\n"            // two numbers: the rest stay
+        "coeff02=1.5,x,0.3,0.3,0.3\n"      // stops at the first non-number
+        "coeff03=+0.5 ,0.1,0.1,0.1,0.1\n"  // a blank before the comma ends it
+        "coeff04=1,2,3,4,5,6,7\n"
+        "coeff05=1,2,3,4,5\ncoeff06=1,2,3,4,5\ncoeff07=1,2,3,4,5\ncoeff08=7,7,7,7,7\n"
+        "[SNAPSHOT]\nQUALITY=abc\n");
     const ScoringSettings loaded = LoadFromFile();
     const ScoringSettings defaults;
     EXPECT_EQ(loaded.topics[0].weight, 3.5f);

@@ -1,9 +1,9 @@
 #include "scoring/scoring_topic.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <limits>
-
-#include <gtest/gtest.h>
 
 #include "scoring/scoring_settings.h"
 
@@ -49,16 +49,16 @@ TEST(ScoringTopicTest, SetValueClampsToTheUnitRange)
 
 TEST(ScoringTopicTest, CommentsDecayBelowTheBandOnly)
 {
-    EXPECT_EQ(PercentAt(Comments, 0.3f), 50);   // 0.3 / ((0.5 - 0.3 - 0.05) x 2 + 0.3)
-    EXPECT_EQ(PercentAt(Comments, 0.9f), 100);  // ratio+ 0: no penalty above
+    EXPECT_EQ(PercentAt(Comments, 0.3f), 50);    // 0.3 / ((0.5 - 0.3 - 0.05) x 2 + 0.3)
+    EXPECT_EQ(PercentAt(Comments, 0.9f), 100);   // ratio+ 0: no penalty above
     EXPECT_EQ(PercentAt(Comments, 0.47f), 100);  // inside the band
-    EXPECT_EQ(PercentAt(Comments, 0.0f), 0);    // nothing below the band scores 0
+    EXPECT_EQ(PercentAt(Comments, 0.0f), 0);     // nothing below the band scores 0
 }
 
 TEST(ScoringTopicTest, LinesPerMethodDecaysOnBothSides)
 {
-    EXPECT_EQ(PercentAt(LinesPerMethod, 50 * 0.01f), 23);  // 0.25 / ((0.25 - 0.05) x 4 + 0.25)
-    EXPECT_EQ(PercentAt(LinesPerMethod, 10 * 0.01f), 99);  // 0.1 / ((0.25-0.1-0.05) x 0.01 + 0.1)
+    EXPECT_EQ(PercentAt(LinesPerMethod, 50 * 0.01f), 23);   // 0.25 / ((0.25 - 0.05) x 4 + 0.25)
+    EXPECT_EQ(PercentAt(LinesPerMethod, 10 * 0.01f), 99);   // 0.1 / ((0.25-0.1-0.05) x 0.01 + 0.1)
     EXPECT_EQ(PercentAt(LinesPerMethod, 30 * 0.01f), 100);  // the band edge has full marks
     EXPECT_EQ(PercentAt(LinesPerMethod, 20 * 0.01f), 100);
 }
@@ -66,8 +66,8 @@ TEST(ScoringTopicTest, LinesPerMethodDecaysOnBothSides)
 TEST(ScoringTopicTest, AssertsAndMaxLinesExamples)
 {
     EXPECT_EQ(PercentAt(Asserts, 0.0f), 0);
-    EXPECT_EQ(PercentAt(Asserts, 0.01f), 28);  // 0.01 / ((0.04 - 0.01 - 0.005) + 0.01)
-    EXPECT_EQ(PercentAt(MaxLines, 1.0f), 29);  // 0.5 / ((0.5 - 0.1) x 3 + 0.5)
+    EXPECT_EQ(PercentAt(Asserts, 0.01f), 28);   // 0.01 / ((0.04 - 0.01 - 0.005) + 0.01)
+    EXPECT_EQ(PercentAt(MaxLines, 1.0f), 29);   // 0.5 / ((0.5 - 0.1) x 3 + 0.5)
     EXPECT_EQ(PercentAt(MaxLines, 0.0f), 100);  // ratio- 0: short methods are never punished
 }
 
@@ -84,7 +84,7 @@ TEST(ScoringTopicTest, DivisionByZeroGivesZeroOrClamps)
     topic.ratioMinus = kNaN;
     EXPECT_EQ(TopicScore(topic), 0.0f);
     topic.ratioMinus = 1.0f;
-    topic.reference = kNaN;  // a NaN distance falls to the above-band branch
+    topic.reference = kNaN;              // a NaN distance falls to the above-band branch
     EXPECT_EQ(TopicScore(topic), 1.0f);  // ratio+ 0: no penalty
     topic.ratioPlus = 1.0f;
     EXPECT_EQ(TopicScore(topic), 0.0f);
