@@ -40,7 +40,9 @@ int CreateTemporary(const std::string& target, std::string& tempPath)
     static std::atomic<unsigned> counter{0};
     const std::string dir = DirectoryOf(target);
     const size_t slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    // Shortened so that a name near the 255-byte limit still leaves room for the suffix.
+    const std::string base =
+        (slash == std::string::npos ? target : target.substr(slash + 1)).substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = dir + "/." + base + ".tmp" + std::to_string(getpid()) + "." +
                    std::to_string(counter.fetch_add(1));

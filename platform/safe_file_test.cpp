@@ -65,6 +65,14 @@ TEST_F(SafeFileTest, CreatesAndReplacesWithoutLeavingTemporaries)
     EXPECT_EQ(EntryCount(), 1u);
 }
 
+TEST_F(SafeFileTest, NameAtTheLengthLimitStillWorks)
+{
+    const std::string path = Path(std::string(251, 'n') + ".cbb");
+    ASSERT_EQ(WriteFileAtomically(path, std::string_view("x")), 0);
+    EXPECT_EQ(ReadAll(path), "x");
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
 TEST_F(SafeFileTest, KeepsPermissionsOfTheOldFile)
 {
     const std::string path = Path("a.ini");
