@@ -111,6 +111,9 @@ void Load(ScoringSettings& settings, const IniFile& ini)
         ini.GetInt(kSnapshotSection, "QUALITY", ScoringSettings::kDefaultQuality);
     settings.lineCount =
         ini.GetInt(kScoringSection, "LINECOUNT", ScoringSettings::kDefaultLineCount);
+    // Start from the default table, as a fresh start does: loading is also how
+    // Cancel undoes edits, and a topic without an entry must lose them too.
+    settings.topics = DefaultTopics(ScoringSettings::kDefaultLineCount);
     for (size_t i = 0; i < settings.topics.size(); ++i) {
         const std::string value =
             ini.GetString(kScoringSection, CoeffKey(i + 1), "", IniFile::kMaxValueLength);

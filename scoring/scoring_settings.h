@@ -34,10 +34,10 @@ void Copy(const ScoringSettings& from, ScoringSettings& to);
 void ResetToDefaults(ScoringSettings& settings);
 
 // "SNAPSHOT"/"QUALITY", "SCORING"/"LINECOUNT" and "coeff01".."coeff07"
-// ("weight,reference,tolerance,ratio-,ratio+"). Load keeps the defaults for
-// absent integers; it reads the coeff entries in order up to the first missing
-// or empty one, and a topic keeps what it had for entries and numbers not
-// read. Save writes all nine entries; false when any could not be written.
+// ("weight,reference,tolerance,ratio-,ratio+"). Load gives whatever the file
+// does not hold its default, as at start-up: the integers, the topics from the
+// first missing or empty coeff entry on, and numbers missing from an entry.
+// Save writes all nine entries; false when any could not be written.
 void Load(ScoringSettings& settings, const IniFile& ini);
 bool Save(const ScoringSettings& settings, IniFile& ini);
 

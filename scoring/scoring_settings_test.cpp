@@ -94,6 +94,23 @@ TEST_F(ScoringSettingsTest, MissingFileLeavesTheDefaults)
     EXPECT_FALSE(fs::exists(m_path));
 }
 
+TEST_F(ScoringSettingsTest, LoadUndoesEditsTheFileDoesNotHold)
+{
+    WriteText("[SCORING]\ncoeff01=1,0.5,0.05,2,0\n");
+    ScoringSettings edited;
+    edited.lineCount = 40;
+    edited.snapshotQuality = 20;
+    edited.topics[0].weight = 9.0f;
+    edited.topics[0].tolerance = 0.3f;
+    edited.topics[4].weight = 9.0f;
+    Load(edited, IniFile(m_path));
+    EXPECT_EQ(edited.lineCount, 25);
+    EXPECT_EQ(edited.snapshotQuality, 75);
+    EXPECT_EQ(edited.topics[0].weight, 1.0f);
+    EXPECT_EQ(edited.topics[0].tolerance, 0.05f);
+    EXPECT_EQ(edited.topics[4].weight, 0.75f);
+}
+
 TEST_F(ScoringSettingsTest, SaveWritesAllNineEntriesInOrder)
 {
     ScoringSettings settings;
