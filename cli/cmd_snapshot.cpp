@@ -11,6 +11,7 @@
 #include "analysis/project_stats.h"
 #include "city/viewpoint.h"
 #include "cli/commands.h"
+#include "platform/ini_file.h"
 #include "scoring/scoring_settings.h"
 
 #if CODEBURG_HAVE_RENDER
@@ -237,8 +238,12 @@ int RunSnapshot(int argc, char** argv)
     Arguments args;
     if (const int status = ParseArguments(argc, argv, args); status != 0)
         return status < 0 ? 0 : status;
+    // The same settings file as the main program beside it: the snapshot
+    // quality and the line count of the Line/Method colours come from there.
     ScoringSettings settings;
     std::error_code ec;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) Load(settings, IniFile(SharedSettingsFilePath(executable.parent_path().string())));
     if (fs::is_directory(args.source, ec)) {
         ProjectStats stats(&settings);
         if (const int status = LoadFromDirectory(args, stats); status != 0) return status;
