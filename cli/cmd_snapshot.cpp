@@ -215,14 +215,15 @@ int Render(const Arguments& args, const ProjectStats& stats)
     options.mode = args.mode;
     if (args.viewpoint) options.camera = ParseViewpoint(*args.viewpoint);
     RgbImage image;
-    if (!RenderCitySnapshot(stats, options, image, &error)) return Failure(error);
+    SnapshotTimings timings;
+    if (!RenderCitySnapshot(stats, options, image, &error, &timings)) return Failure(error);
     const int quality = args.quality.value_or(stats.settings ? stats.settings->snapshotQuality
                                                              : ScoringSettings::kDefaultQuality);
     if (!WriteJpeg(args.output, image, quality, &error)) return Failure(error);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%s: %d x %d, %s, %.2f s\n", args.output.c_str(), image.width, image.height,
-                args.viewpoint ? "viewpoint" : "map view", seconds);
+    std::printf("%s: %d x %d, %s, %d buildings, %.2f s\n", args.output.c_str(), image.width,
+                image.height, args.viewpoint ? "viewpoint" : "map view", timings.buildings, seconds);
     return 0;
 #else
     (void)args;

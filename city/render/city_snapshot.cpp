@@ -41,7 +41,12 @@ bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& option
     // far below a pixel of any picture this is for.
     const int32_t groundLimit = std::min<int32_t>(renderer.maxTextureSize(), 4096);
     const GroundTexture ground = BuildGroundTexture(stats, rng, groundLimit);
-    if (timings) timings->geometryMs = Since(start);
+    if (timings) {
+        timings->geometryMs = Since(start);
+        timings->buildings = static_cast<int32_t>(geometry.boxes.size() + geometry.towers.size());
+        timings->groundWidth = ground.width;
+        timings->groundHeight = ground.height;
+    }
 
     start = Clock::now();
     renderer.setCity(geometry, ground);
