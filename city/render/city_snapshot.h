@@ -25,6 +25,8 @@ struct SnapshotTimings {
     double geometryMs = 0;  // building list and ground texture
     double uploadMs = 0;
     double renderMs = 0;  // drawing and reading the pixels back
+    int32_t buildings = 0;
+    int32_t groundWidth = 0, groundHeight = 0;  // texels
 };
 
 // Renders the project's city into an offscreen framebuffer of the requested
