@@ -1,5 +1,6 @@
 #include "city/city_batches.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace codeburg {
@@ -24,6 +25,13 @@ BatchSpan AppendStrip(std::vector<CityVertex>& out, Batch batch, const CityVerte
         out.push_back(strip[k + 2]);
     }
     span.count = static_cast<int32_t>(out.size()) - span.first;
+    for (int32_t k = 0; k < count; ++k) {
+        const float p[3] = {strip[k].x, strip[k].y, strip[k].z};
+        for (int a = 0; a < 3; ++a) {
+            span.bounds.min[a] = std::min(span.bounds.min[a], p[a]);
+            span.bounds.max[a] = std::max(span.bounds.max[a], p[a]);
+        }
+    }
     return span;
 }
 
@@ -36,13 +44,23 @@ void AddRun(DrawRuns& runs, const BatchSpan& span)
     if (!runs.firsts.empty() && runs.firsts.back() + runs.counts.back() == span.first &&
         runs.counts.back() + span.count <= kMaxRunVertices) {
         runs.counts.back() += span.count;
+        runs.bounds.back().Add(span.bounds);
         return;
     }
     runs.firsts.push_back(span.first);
     runs.counts.push_back(span.count);
+    runs.bounds.push_back(span.bounds);
 }
 
 }  // namespace
+
+void Bounds::Add(const Bounds& other)
+{
+    for (int a = 0; a < 3; ++a) {
+        min[a] = std::min(min[a], other.min[a]);
+        max[a] = std::max(max[a], other.max[a]);
+    }
+}
 
 CityBatches BuildBatches(const CityGeometry& geometry)
 {

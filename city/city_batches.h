@@ -24,10 +24,19 @@ enum class Batch : int32_t {
 };
 constexpr int32_t kBatchCount = 9;
 
+// An axis-aligned box around some vertices, for skipping what is off screen.
+struct Bounds {
+    float min[3] = {1e30f, 1e30f, 1e30f};
+    float max[3] = {-1e30f, -1e30f, -1e30f};
+
+    void Add(const Bounds& other);
+};
+
 struct BatchSpan {
     Batch batch = Batch::WallDefault;
     int32_t first = 0;  // first vertex within the batch
     int32_t count = 0;
+    Bounds bounds;
 };
 
 struct CityBatches {
@@ -44,6 +53,7 @@ CityBatches BuildBatches(const CityGeometry& geometry);
 struct DrawRuns {
     std::vector<int32_t> firsts;
     std::vector<int32_t> counts;
+    std::vector<Bounds> bounds;
 };
 // visible[i] tells whether building i passes the filter; empty means all do.
 std::array<DrawRuns, kBatchCount> CollectRuns(const CityBatches& batches,

@@ -223,7 +223,8 @@ int Render(const Arguments& args, const ProjectStats& stats)
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s: %d x %d, %s, %d buildings, %.2f s\n", args.output.c_str(), image.width,
-                image.height, args.viewpoint ? "viewpoint" : "map view", timings.buildings, seconds);
+                image.height, args.viewpoint ? "viewpoint" : "map view", timings.buildings,
+                seconds);
     return 0;
 #else
     (void)args;

@@ -96,6 +96,35 @@ uint32_t MakeTexture(const TextureBitmap& bitmap)
     return MakeTexture(bitmap.width, bitmap.height, bitmap.texels.data(), true);
 }
 
+// The six clip planes of a row-vector view-projection matrix (clip = v x M):
+// a point is inside when -w <= x, y, z <= w.
+class Frustum {
+public:
+    explicit Frustum(const Mat4& m)
+    {
+        for (int axis = 0; axis < 3; ++axis)
+            for (int sign = 0; sign < 2; ++sign) {
+                float* plane = m_planes[axis * 2 + sign];
+                for (int row = 0; row < 4; ++row)
+                    plane[row] = m.m[row][3] + (sign ? -m.m[row][axis] : m.m[row][axis]);
+            }
+    }
+    // False only when the box lies wholly outside one plane.
+    bool Intersects(const Bounds& b) const
+    {
+        for (const float* p : m_planes) {
+            const float x = p[0] >= 0 ? b.max[0] : b.min[0];
+            const float y = p[1] >= 0 ? b.max[1] : b.min[1];
+            const float z = p[2] >= 0 ? b.max[2] : b.min[2];
+            if (p[0] * x + p[1] * y + p[2] * z + p[3] < 0.0f) return false;
+        }
+        return true;
+    }
+
+private:
+    float m_planes[6][4];
+};
+
 }  // namespace
 
 CityRenderer::~CityRenderer() = default;
@@ -262,6 +291,7 @@ void CityRenderer::updateRuns()
     for (int i = 0; i < kBatchCount; ++i) {
         m_reversedRuns[i].firsts.assign(m_runs[i].firsts.rbegin(), m_runs[i].firsts.rend());
         m_reversedRuns[i].counts.assign(m_runs[i].counts.rbegin(), m_runs[i].counts.rend());
+        m_reversedRuns[i].bounds.assign(m_runs[i].bounds.rbegin(), m_runs[i].bounds.rend());
     }
     m_runsValid = true;
 }
@@ -299,11 +329,23 @@ void CityRenderer::render(int32_t width, int32_t height, const Mat4& view, const
     // reject what they hide before shading it. The lists run along +z.
     updateRuns();
     const bool lookingBack = view.m[2][2] < 0.0f;
+    const Frustum frustum(viewProjection);
     static const Texture kBatchTexture[kBatchCount] = {
         WallLow, WallMedium, WallTall, WallDefault, Roof0, Roof1, Roof2, Tower, TextureCount};
     for (int i = 0; i < kBatchCount; ++i) {
-        const DrawRuns& runs = lookingBack ? m_reversedRuns[i] : m_runs[i];
-        if (runs.firsts.empty() || !m_batches[i].vao) continue;
+        const DrawRuns& all = lookingBack ? m_reversedRuns[i] : m_runs[i];
+        if (all.firsts.empty() || !m_batches[i].vao) continue;
+        // Runs wholly outside the view would be clipped anyway; skipping them
+        // here spares the vertex work, which dominates when walking at street level.
+        DrawRuns& runs = m_visibleRuns;
+        runs.firsts.clear();
+        runs.counts.clear();
+        for (size_t r = 0; r < all.firsts.size(); ++r) {
+            if (!frustum.Intersects(all.bounds[r])) continue;
+            runs.firsts.push_back(all.firsts[r]);
+            runs.counts.push_back(all.counts[r]);
+        }
+        if (runs.firsts.empty()) continue;
         const Texture texture = kBatchTexture[i];
         glUniform1i(m_textured, texture != TextureCount ? 1 : 0);
         if (texture != TextureCount) glBindTexture(GL_TEXTURE_2D, m_textures[texture]);

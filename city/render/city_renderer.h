@@ -77,6 +77,7 @@ private:
     int32_t m_pickedBox = -1, m_pickedTower = -1;
     std::array<DrawRuns, kBatchCount> m_runs;
     std::array<DrawRuns, kBatchCount> m_reversedRuns;  // for a camera looking along -z
+    DrawRuns m_visibleRuns;                            // scratch of one draw call
     bool m_runsValid = false;
 };
 
