@@ -95,128 +95,129 @@ void ScanC(FileStats& stats, SourceTokenizer& tokens, FileCounts& file, bool jav
         if (token == Token::End) break;
         last = token;
         switch (token) {
-        case Token::Newline:
-            ++file.lines;
-            if (lineBlank) {
-                ++file.emptyLines;
-                if (inMethod) ++methodEmptyLines;
-            } else if (inMethod) {
-                if (!commentOnly) {
-                    ++methodLines;
-                } else if (!tokens.separator()) {
-                    ++methodCommentLines;
-                } else {
-                    // The comment stays counted for the file, as an empty line too.
+            case Token::Newline:
+                ++file.lines;
+                if (lineBlank) {
                     ++file.emptyLines;
-                    ++methodEmptyLines;
+                    if (inMethod) ++methodEmptyLines;
+                } else if (inMethod) {
+                    if (!commentOnly) {
+                        ++methodLines;
+                    } else if (!tokens.separator()) {
+                        ++methodCommentLines;
+                    } else {
+                        // The comment stays counted for the file, as an empty line too.
+                        ++file.emptyLines;
+                        ++methodEmptyLines;
+                    }
+                } else if (commentOnly) {
+                    if (!tokens.separator()) {
+                        ++headerComments;
+                    } else {
+                        ++file.emptyLines;
+                        --file.commentLines;
+                    }
                 }
-            } else if (commentOnly) {
-                if (!tokens.separator()) {
-                    ++headerComments;
+                lineBlank = true;
+                commentOnly = false;
+                break;
+            case Token::LineComment:
+                if (lineBlank) commentOnly = true;
+                lineBlank = false;
+                ++file.commentLines;
+                if (!commentOnly) ++trailingComments;
+                break;
+            case Token::Word:
+                lineBlank = false;
+                if (java && tokens.word() == "import") ++file.includes;
+                break;
+            case Token::Scope:
+                lineBlank = false;
+                classCandidate = tokens.word();
+                break;
+            case Token::OpenParen:
+                lineBlank = false;
+                if (inMethod) {
+                    if (IsAssertKeyword(tokens.word())) {
+                        ++file.asserts;
+                        ++methodAsserts;
+                    }
+                    ++parenDepth;
+                    break;
+                }
+                // An initialiser list (after a ":") keeps the signature; any other
+                // call-like group replaces it.
+                if (pending && !colonSeen) pending = false;
+                if (parenDepth == 0 && !pending) {
+                    pendingClass = classCandidate;
+                    pendingName = tokens.word();
+                    pendingParams = tokens.CountParameters();
+                    pending = true;
                 } else {
-                    ++file.emptyLines;
-                    --file.commentLines;
+                    ++parenDepth;
                 }
-            }
-            lineBlank = true;
-            commentOnly = false;
-            break;
-        case Token::LineComment:
-            if (lineBlank) commentOnly = true;
-            lineBlank = false;
-            ++file.commentLines;
-            if (!commentOnly) ++trailingComments;
-            break;
-        case Token::Word:
-            lineBlank = false;
-            if (java && tokens.word() == "import") ++file.includes;
-            break;
-        case Token::Scope:
-            lineBlank = false;
-            classCandidate = tokens.word();
-            break;
-        case Token::OpenParen:
-            lineBlank = false;
-            if (inMethod) {
-                if (IsAssertKeyword(tokens.word())) {
-                    ++file.asserts;
-                    ++methodAsserts;
-                }
-                ++parenDepth;
+                break;
+            case Token::CloseParen:
+                lineBlank = false;
+                --parenDepth;
+                break;
+            case Token::Colon:
+                lineBlank = false;
+                colonSeen = true;
+                break;
+            case Token::Semicolon:
+                lineBlank = false;
+                classCandidate = {};
+                pending = false;
+                colonSeen = false;
+                if (!inMethod) headerComments = 0;
+                break;
+            case Token::Hash: {
+                lineBlank = false;
+                if (!java && tokens.IncludeFollows()) ++file.includes;
+                const int32_t continuations = tokens.SkipDirective();
+                file.lines += continuations;
+                if (inMethod)
+                    methodLines += continuations;
+                else
+                    headerComments = 0;
                 break;
             }
-            // An initialiser list (after a ":") keeps the signature; any other
-            // call-like group replaces it.
-            if (pending && !colonSeen) pending = false;
-            if (parenDepth == 0 && !pending) {
-                pendingClass = classCandidate;
-                pendingName = tokens.word();
-                pendingParams = tokens.CountParameters();
-                pending = true;
-            } else {
-                ++parenDepth;
-            }
-            break;
-        case Token::CloseParen:
-            lineBlank = false;
-            --parenDepth;
-            break;
-        case Token::Colon:
-            lineBlank = false;
-            colonSeen = true;
-            break;
-        case Token::Semicolon:
-            lineBlank = false;
-            classCandidate = {};
-            pending = false;
-            colonSeen = false;
-            if (!inMethod) headerComments = 0;
-            break;
-        case Token::Hash: {
-            lineBlank = false;
-            if (!java && tokens.IncludeFollows()) ++file.includes;
-            const int32_t continuations = tokens.SkipDirective();
-            file.lines += continuations;
-            if (inMethod)
-                methodLines += continuations;
-            else
-                headerComments = 0;
-            break;
-        }
-        case Token::OpenBrace:
-            colonSeen = false;
-            if (pending && braceDepth == methodDepth) {
-                pending = false;
-                if (!IsExcludedSignature(pendingName)) {
-                    inMethod = true;
-                    stats.AddMethod(pendingClass, pendingName, pendingParams);
-                    methodCommentLines = methodEmptyLines = methodAsserts = trailingComments = 0;
-                    // A brace that ends a code line: that line's break brings it to 0.
-                    methodLines = lineBlank ? 0 : -1;
+            case Token::OpenBrace:
+                colonSeen = false;
+                if (pending && braceDepth == methodDepth) {
+                    pending = false;
+                    if (!IsExcludedSignature(pendingName)) {
+                        inMethod = true;
+                        stats.AddMethod(pendingClass, pendingName, pendingParams);
+                        methodCommentLines = methodEmptyLines = methodAsserts = trailingComments =
+                            0;
+                        // A brace that ends a code line: that line's break brings it to 0.
+                        methodLines = lineBlank ? 0 : -1;
+                    }
                 }
-            }
-            ++braceDepth;
-            break;
-        case Token::CloseBrace:
-            --braceDepth;
-            if (braceDepth == methodDepth && inMethod) {
-                inMethod = false;
-                const int64_t comments =
-                    int64_t{trailingComments} + headerComments + methodCommentLines;
-                stats.FinishMethod(NonNegativeDifference(methodLines, methodAsserts),
-                                   static_cast<int32_t>(comments), methodAsserts,
-                                   methodEmptyLines);
-                headerComments = 0;
-            }
-            break;
-        case Token::Comma:
-        case Token::String:
-        case Token::Char:
-        case Token::Other:
-            lineBlank = false;
-            break;
-        case Token::End:
-            break;
+                ++braceDepth;
+                break;
+            case Token::CloseBrace:
+                --braceDepth;
+                if (braceDepth == methodDepth && inMethod) {
+                    inMethod = false;
+                    const int64_t comments =
+                        int64_t{trailingComments} + headerComments + methodCommentLines;
+                    stats.FinishMethod(NonNegativeDifference(methodLines, methodAsserts),
+                                       static_cast<int32_t>(comments), methodAsserts,
+                                       methodEmptyLines);
+                    headerComments = 0;
+                }
+                break;
+            case Token::Comma:
+            case Token::String:
+            case Token::Char:
+            case Token::Other:
+                lineBlank = false;
+                break;
+            case Token::End:
+                break;
         }
     }
     // The final line break does not open another line.
@@ -248,57 +249,57 @@ void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
         if (token == Token::End) break;
         last = token;
         switch (token) {
-        case Token::Newline:
-            ++file.lines;
-            if (lineBlank) {
-                ++file.emptyLines;
-                if (inProcedure) ++procEmptyLines;
-            } else if (inProcedure) {
-                if (!commentOnly) {
-                    ++codeLines;
-                } else if (!tokens.separator()) {
-                    ++commentOnlyLines;
-                } else {
+            case Token::Newline:
+                ++file.lines;
+                if (lineBlank) {
                     ++file.emptyLines;
-                    ++procEmptyLines;
+                    if (inProcedure) ++procEmptyLines;
+                } else if (inProcedure) {
+                    if (!commentOnly) {
+                        ++codeLines;
+                    } else if (!tokens.separator()) {
+                        ++commentOnlyLines;
+                    } else {
+                        ++file.emptyLines;
+                        ++procEmptyLines;
+                    }
+                } else if (commentOnly) {
+                    if (!tokens.separator()) {
+                        ++headerComments;
+                    } else {
+                        ++file.emptyLines;
+                        --file.commentLines;
+                    }
                 }
-            } else if (commentOnly) {
-                if (!tokens.separator()) {
-                    ++headerComments;
-                } else {
-                    ++file.emptyLines;
-                    --file.commentLines;
-                }
-            }
-            lineBlank = true;
-            commentOnly = false;
-            break;
-        case Token::LineComment:
-            if (lineBlank) commentOnly = true;
-            lineBlank = false;
-            break;
-        case Token::Semicolon:
-            // A ";" comment leaves the line a code line of the procedure.
-            lineBlank = false;
-            tokens.SkipCommentText();
-            ++file.commentLines;
-            if (!commentOnly) ++semicolonComments;
-            break;
-        case Token::Hash:
-            lineBlank = false;
-            if (tokens.IncludeFollows()) ++file.includes;
-            if (!inProcedure) headerComments = 0;
-            break;
-        case Token::Colon:
-            lineBlank = false;
-            if (inProcedure) finishProcedure();
-            stats.AddMethod(stats.name, tokens.word(), 0);
-            inProcedure = true;
-            codeLines = commentOnlyLines = procEmptyLines = semicolonComments = 0;
-            break;
-        default:
-            lineBlank = false;
-            break;
+                lineBlank = true;
+                commentOnly = false;
+                break;
+            case Token::LineComment:
+                if (lineBlank) commentOnly = true;
+                lineBlank = false;
+                break;
+            case Token::Semicolon:
+                // A ";" comment leaves the line a code line of the procedure.
+                lineBlank = false;
+                tokens.SkipCommentText();
+                ++file.commentLines;
+                if (!commentOnly) ++semicolonComments;
+                break;
+            case Token::Hash:
+                lineBlank = false;
+                if (tokens.IncludeFollows()) ++file.includes;
+                if (!inProcedure) headerComments = 0;
+                break;
+            case Token::Colon:
+                lineBlank = false;
+                if (inProcedure) finishProcedure();
+                stats.AddMethod(stats.name, tokens.word(), 0);
+                inProcedure = true;
+                codeLines = commentOnlyLines = procEmptyLines = semicolonComments = 0;
+                break;
+            default:
+                lineBlank = false;
+                break;
         }
     }
     if (last == Token::Newline) --file.lines;
@@ -310,7 +311,7 @@ void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
 bool IsAssertKeyword(std::string_view word)
 {
     static constexpr std::string_view kKeywords[] = {
-        "assert",   "_assert",  "_asserte", "verify",    "xassert",      "xassertc",   "nvassert",
+        "assert",    "_assert",   "_asserte", "verify",    "xassert",      "xassertc",   "nvassert",
         "nvassertc", "checknull", "checkptr", "checkcptr", "assert_valid", "assertvalid"};
     // Most words are not keywords: reject them by length before folding case.
     if (word.size() < 6 || word.size() > 12) return false;

@@ -57,8 +57,8 @@ struct Lines {
 
 std::ostream& operator<<(std::ostream& os, const Lines& l)
 {
-    return os << "{lines " << l.lines << " empty " << l.emptyLines << " comments "
-              << l.commentLines << " asserts " << l.asserts << "}";
+    return os << "{lines " << l.lines << " empty " << l.emptyLines << " comments " << l.commentLines
+              << " asserts " << l.asserts << "}";
 }
 
 Lines LinesOf(const FileStats& s)
@@ -188,9 +188,9 @@ TEST(SourceScannerTest, JavaMethodsSitOneBraceDeep)
         "    int importance;\n"
         "}\n",
         ScanLanguage::Java, "A.java");
-    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "c", 2, 2, 1, 0, 0},
-                                                 {"", "A", 1, 1, 0, 0, 0},
-                                                 {"", "b", 0, 0, 0, 0, 0}}));
+    EXPECT_EQ(Methods(*s),
+              (std::vector<Figures>{
+                  {"", "c", 2, 2, 1, 0, 0}, {"", "A", 1, 1, 0, 0, 0}, {"", "b", 0, 0, 0, 0, 0}}));
     EXPECT_TRUE(s->classes.empty());
     EXPECT_EQ(s->constructors, 0);
     EXPECT_EQ(s->includes, 2);
@@ -387,8 +387,7 @@ TEST(SourceScannerTest, UnterminatedLiteralsAtEndOfFile)
 {
     // The file ends inside the method: it keeps the figures it was added with.
     for (const char* tail : {"\"abc", "'a", "\"abc\\", "/* open", "// open"}) {
-        const auto s = Scan(std::string("void f(int a) {\n    x();\n    ") + tail,
-                            ScanLanguage::C);
+        const auto s = Scan(std::string("void f(int a) {\n    x();\n    ") + tail, ScanLanguage::C);
         EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 1, 0, 0, 0, 0}})) << tail;
         EXPECT_EQ(s->methodElocSum, 0) << tail;
     }
@@ -422,8 +421,8 @@ TEST(SourceScannerTest, DeepNestingNeedsNoRecursion)
     const std::string parens = "x" + std::string(depth, '(') + std::string(depth, ')') + ";";
     const auto s = Scan(braces + "\n" + parens + "\nvoid f() {\n" + parens + "\n" + braces +
                         "\n}\nvoid g() {}\n");
-    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 1, 0, 0, 1},
-                                                 {"", "g", 0, 0, 0, 0, 0}}));
+    EXPECT_EQ(Methods(*s),
+              (std::vector<Figures>{{"", "f", 0, 1, 0, 0, 1}, {"", "g", 0, 0, 0, 0, 0}}));
     const auto open = Scan(std::string(depth, '(') + std::string(depth, '{'));
     EXPECT_TRUE(open->methods.empty());
 }
@@ -514,7 +513,7 @@ TEST_F(ScanFileTest, ReusedBufferDoesNotLeakBetweenFiles)
 TEST_F(ScanFileTest, UnreadablePathsGiveOne)
 {
     FileStats stats("x.cpp", 25, uint32_t{0});
-    EXPECT_EQ(ScanFile(stats, m_dir.string()), 1);                     // a directory
+    EXPECT_EQ(ScanFile(stats, m_dir.string()), 1);                    // a directory
     EXPECT_EQ(ScanFile(stats, (m_dir / "missing.cpp").string()), 1);  // missing
     const std::string fifo = (m_dir / "pipe.cpp").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -555,7 +554,8 @@ TEST_F(ScanFileTest, ObjectFileRenamedAsSource)
 {
     // The test program itself is a real binary with NULs, CRs and stray quotes.
     std::ifstream self("/proc/self/exe", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(self)), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(self)),
+                            std::istreambuf_iterator<char>());
     ASSERT_FALSE(bytes.empty());
     FileStats stats("bin.cpp", 25, uint32_t{0});
     EXPECT_EQ(ScanFile(stats, Write("bin.cpp", bytes)), 0);

@@ -78,50 +78,50 @@ Token SourceTokenizer::NextToken()
         }
         const unsigned char c = Byte(p);
         switch (kBytes.lead[c]) {
-        case Lead::Single:
-            m_pos = p + 1;
-            return kBytes.single[c];
-        case Lead::WordByte: {
-            const char* start = p++;
-            while (p < m_end && kBytes.word[Byte(p)]) ++p;
-            m_word = std::string_view(start, static_cast<size_t>(p - start));
-            m_pos = p;
-            return Token::Word;
-        }
-        case Lead::LineFeed:
-            m_pos = p + 1;
-            return Token::Newline;
-        case Lead::CarriageReturn:
-            m_pos = (p + 1 < m_end && p[1] == '\n') ? p + 2 : p + 1;
-            return Token::Newline;
-        case Lead::Quote:
-            m_pos = SkipLiteral(p);
-            return c == '"' ? Token::String : Token::Char;
-        case Lead::ColonByte:
-            if (p + 1 < m_end && p[1] == ':') {
-                m_pos = p + 2;
-                return Token::Scope;
+            case Lead::Single:
+                m_pos = p + 1;
+                return kBytes.single[c];
+            case Lead::WordByte: {
+                const char* start = p++;
+                while (p < m_end && kBytes.word[Byte(p)]) ++p;
+                m_word = std::string_view(start, static_cast<size_t>(p - start));
+                m_pos = p;
+                return Token::Word;
             }
-            m_pos = p + 1;
-            return Token::Colon;
-        case Lead::Slash:
-            if (p + 1 < m_end && p[1] == '/') {
-                m_pos = p + 2;
-                SkipCommentText();
-                return Token::LineComment;
-            }
-            if (p + 1 < m_end && p[1] == '*') {
-                if (!SkipBlockComment(p + 2)) {
-                    m_pos = m_end;  // an open comment swallows the rest of the file
-                    return Token::End;
+            case Lead::LineFeed:
+                m_pos = p + 1;
+                return Token::Newline;
+            case Lead::CarriageReturn:
+                m_pos = (p + 1 < m_end && p[1] == '\n') ? p + 2 : p + 1;
+                return Token::Newline;
+            case Lead::Quote:
+                m_pos = SkipLiteral(p);
+                return c == '"' ? Token::String : Token::Char;
+            case Lead::ColonByte:
+                if (p + 1 < m_end && p[1] == ':') {
+                    m_pos = p + 2;
+                    return Token::Scope;
                 }
-                p = m_pos;
-                continue;
-            }
-            m_pos = p + 1;
-            return Token::Other;
-        case Lead::Blank:
-            break;  // cannot happen: blanks were skipped above
+                m_pos = p + 1;
+                return Token::Colon;
+            case Lead::Slash:
+                if (p + 1 < m_end && p[1] == '/') {
+                    m_pos = p + 2;
+                    SkipCommentText();
+                    return Token::LineComment;
+                }
+                if (p + 1 < m_end && p[1] == '*') {
+                    if (!SkipBlockComment(p + 2)) {
+                        m_pos = m_end;  // an open comment swallows the rest of the file
+                        return Token::End;
+                    }
+                    p = m_pos;
+                    continue;
+                }
+                m_pos = p + 1;
+                return Token::Other;
+            case Lead::Blank:
+                break;  // cannot happen: blanks were skipped above
         }
     }
 }
@@ -157,21 +157,21 @@ bool SourceTokenizer::SkipBlockComment(const char* text)
     int32_t lineBreaks = 0;
     for (const char* p = text; p < m_end; ++p) {
         switch (*p) {
-        case '*':
-            if (p + 1 < m_end && p[1] == '/') {
-                m_blockCommentLines += lineBreaks > 1 ? lineBreaks : 1;
-                m_pos = p + 2;
-                return true;
-            }
-            break;
-        case '\n':
-            ++lineBreaks;
-            break;
-        case '\r':
-            if (!(p + 1 < m_end && p[1] == '\n')) ++lineBreaks;
-            break;
-        default:
-            break;
+            case '*':
+                if (p + 1 < m_end && p[1] == '/') {
+                    m_blockCommentLines += lineBreaks > 1 ? lineBreaks : 1;
+                    m_pos = p + 2;
+                    return true;
+                }
+                break;
+            case '\n':
+                ++lineBreaks;
+                break;
+            case '\r':
+                if (!(p + 1 < m_end && p[1] == '\n')) ++lineBreaks;
+                break;
+            default:
+                break;
         }
     }
     return false;
@@ -216,22 +216,22 @@ int32_t SourceTokenizer::CountParameters()
     int32_t depth = 1;  // cannot overflow: bounded by the scanned size
     for (;;) {
         switch (NextToken()) {
-        case Token::Word:
-            if (count == 0 && m_word != "void") count = 1;
-            break;
-        case Token::OpenParen:
-            ++depth;
-            break;
-        case Token::Comma:
-            ++count;
-            break;
-        case Token::CloseParen:
-            if (--depth == 0) return count;
-            break;
-        case Token::End:
-            return count;
-        default:
-            break;
+            case Token::Word:
+                if (count == 0 && m_word != "void") count = 1;
+                break;
+            case Token::OpenParen:
+                ++depth;
+                break;
+            case Token::Comma:
+                ++count;
+                break;
+            case Token::CloseParen:
+                if (--depth == 0) return count;
+                break;
+            case Token::End:
+                return count;
+            default:
+                break;
         }
     }
 }

@@ -37,11 +37,11 @@ int32_t Parameters(std::string_view afterParen)
 TEST(SourceTokenizerTest, CutsPunctuationWordsAndLiterals)
 {
     using T = Token;
-    EXPECT_EQ(Tokens("A::~A(a, b) : x {}; # 'c' \"s\" / + ?"),
-              (std::vector<T>{T::Word, T::Scope, T::Word, T::OpenParen, T::Word, T::Comma, T::Word,
-                              T::CloseParen, T::Colon, T::Word, T::OpenBrace, T::CloseBrace,
-                              T::Semicolon, T::Hash, T::Char, T::String, T::Other, T::Other,
-                              T::Other}));
+    EXPECT_EQ(
+        Tokens("A::~A(a, b) : x {}; # 'c' \"s\" / + ?"),
+        (std::vector<T>{T::Word, T::Scope, T::Word, T::OpenParen, T::Word, T::Comma, T::Word,
+                        T::CloseParen, T::Colon, T::Word, T::OpenBrace, T::CloseBrace, T::Semicolon,
+                        T::Hash, T::Char, T::String, T::Other, T::Other, T::Other}));
     // Bytes above 127 and NUL are single Other tokens, never word bytes.
     EXPECT_EQ(Tokens(std::string("a\xC3\xA9\0b", 5)),
               (std::vector<T>{T::Word, T::Other, T::Other, T::Other, T::Word}));
@@ -50,9 +50,9 @@ TEST(SourceTokenizerTest, CutsPunctuationWordsAndLiterals)
 TEST(SourceTokenizerTest, LineEndsOfEveryKind)
 {
     using T = Token;
-    EXPECT_EQ(Tokens("a\nb\r\nc\rd\n\r"), (std::vector<T>{T::Word, T::Newline, T::Word, T::Newline,
-                                                         T::Word, T::Newline, T::Word, T::Newline,
-                                                         T::Newline}));
+    EXPECT_EQ(Tokens("a\nb\r\nc\rd\n\r"),
+              (std::vector<T>{T::Word, T::Newline, T::Word, T::Newline, T::Word, T::Newline,
+                              T::Word, T::Newline, T::Newline}));
 }
 
 TEST(SourceTokenizerTest, WordIsViewOfLastWord)
@@ -82,7 +82,7 @@ TEST(SourceTokenizerTest, LineCommentsAndSeparatorFlag)
     struct Case {
         const char* text;
         bool separator;
-    } cases[] = {{"//", true},       {"//\n", true},       {"//////", true},
+    } cases[] = {{"//", true},          {"//\n", true},     {"//////", true},
                  {"//-----\r\n", true}, {"// text", false}, {"//--+", false}};
     for (const Case& c : cases) {
         const auto bytes = Bytes(c.text);
