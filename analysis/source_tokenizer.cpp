@@ -3,6 +3,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace codeburg {
 
 namespace {
@@ -60,6 +64,97 @@ inline unsigned char Byte(const char* p)
     return static_cast<unsigned char>(*p);
 }
 
+// The scans below look at 16 bytes at once where SSE2 is available: runs of
+// blanks, word bytes and comment text are mostly shorter or longer than a
+// byte loop's branch predictor would like. The byte loops finish the last
+// bytes of the buffer (and do all the work elsewhere), so nothing is read past
+// "end".
+#if defined(__SSE2__)
+inline __m128i Load16(const char* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+inline __m128i Equal(__m128i v, char c)
+{
+    return _mm_cmpeq_epi8(v, _mm_set1_epi8(c));
+}
+
+inline __m128i InRange(__m128i v, char low, char high)  // signed: bytes above 127 never match
+{
+    return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(low - 1))),
+                         _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(high + 1))));
+}
+
+inline unsigned Mask(__m128i v)
+{
+    return static_cast<unsigned>(_mm_movemask_epi8(v));
+}
+#endif
+
+const char* SkipBlanks(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i v = Load16(p);
+        const unsigned blank = Mask(_mm_or_si128(Equal(v, ' '), Equal(v, '\t')));
+        if (blank != 0xFFFF) return p + __builtin_ctz(~blank);
+        p += 16;
+    }
+#endif
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    return p;
+}
+
+const char* SkipWordBytes(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i v = Load16(p);
+        // Setting bit 5 folds upper-case letters onto lower-case ones only.
+        const __m128i letter = InRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
+        const __m128i digit = InRange(v, '0', '9');
+        const __m128i other = _mm_or_si128(Equal(v, '_'), Equal(v, '~'));
+        const unsigned word = Mask(_mm_or_si128(_mm_or_si128(letter, digit), other));
+        if (word != 0xFFFF) return p + __builtin_ctz(~word);
+        p += 16;
+    }
+#endif
+    while (p < end && kBytes.word[Byte(p)]) ++p;
+    return p;
+}
+
+// The first CR or LF at or after "p", or "end".
+const char* FindLineBreak(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i v = Load16(p);
+        const unsigned hit = Mask(_mm_or_si128(Equal(v, '\n'), Equal(v, '\r')));
+        if (hit) return p + __builtin_ctz(hit);
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\n' && *p != '\r') ++p;
+    return p;
+}
+
+// The first byte that matters inside a block comment ("*", CR or LF), or "end".
+const char* FindCommentMark(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i v = Load16(p);
+        const unsigned hit =
+            Mask(_mm_or_si128(_mm_or_si128(Equal(v, '\n'), Equal(v, '\r')), Equal(v, '*')));
+        if (hit) return p + __builtin_ctz(hit);
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\n' && *p != '\r' && *p != '*') ++p;
+    return p;
+}
+
 }  // namespace
 
 SourceTokenizer::SourceTokenizer(const char* data, size_t size)
@@ -71,7 +166,7 @@ Token SourceTokenizer::NextToken()
 {
     const char* p = m_pos;
     for (;;) {
-        while (p < m_end && (*p == ' ' || *p == '\t')) ++p;
+        p = SkipBlanks(p, m_end);
         if (p == m_end) {
             m_pos = p;
             return Token::End;
@@ -82,8 +177,8 @@ Token SourceTokenizer::NextToken()
                 m_pos = p + 1;
                 return kBytes.single[c];
             case Lead::WordByte: {
-                const char* start = p++;
-                while (p < m_end && kBytes.word[Byte(p)]) ++p;
+                const char* start = p;
+                p = SkipWordBytes(p + 1, m_end);
                 m_word = std::string_view(start, static_cast<size_t>(p - start));
                 m_pos = p;
                 return Token::Word;
@@ -128,10 +223,9 @@ Token SourceTokenizer::NextToken()
 
 const char* SourceTokenizer::FindLineEnd(const char* from) const
 {
-    // A byte loop rather than memchr: with lone-CR line ends a search for LF
-    // alone would run to the end of the file on every line.
-    while (from < m_end && *from != '\n' && *from != '\r') ++from;
-    return from;
+    // Both bytes at once, not memchr for LF: with lone-CR line ends a search
+    // for LF alone would run to the end of the file on every line.
+    return FindLineBreak(from, m_end);
 }
 
 const char* SourceTokenizer::SkipLiteral(const char* open) const
@@ -155,23 +249,16 @@ const char* SourceTokenizer::SkipLiteral(const char* open) const
 bool SourceTokenizer::SkipBlockComment(const char* text)
 {
     int32_t lineBreaks = 0;
-    for (const char* p = text; p < m_end; ++p) {
-        switch (*p) {
-            case '*':
-                if (p + 1 < m_end && p[1] == '/') {
-                    m_blockCommentLines += lineBreaks > 1 ? lineBreaks : 1;
-                    m_pos = p + 2;
-                    return true;
-                }
-                break;
-            case '\n':
-                ++lineBreaks;
-                break;
-            case '\r':
-                if (!(p + 1 < m_end && p[1] == '\n')) ++lineBreaks;
-                break;
-            default:
-                break;
+    for (const char* p = FindCommentMark(text, m_end); p < m_end;
+         p = FindCommentMark(p + 1, m_end)) {
+        if (*p == '*') {
+            if (p + 1 < m_end && p[1] == '/') {
+                m_blockCommentLines += lineBreaks > 1 ? lineBreaks : 1;
+                m_pos = p + 2;
+                return true;
+            }
+        } else if (*p == '\n' || !(p + 1 < m_end && p[1] == '\n')) {
+            ++lineBreaks;  // LF, or a CR that no LF follows
         }
     }
     return false;
