@@ -2,9 +2,9 @@
 """A second, deliberately plain implementation of the line and method counting
 rules, used as a test oracle for the C++ scanner: same input, same figures.
 
-    reference_scanner.py [--linecount N] FILE...   prints the JSON of `codeburg-cli scan`
-    reference_scanner.py --compare CLI FILE...      runs the CLI too; exit 1 on a difference
-    reference_scanner.py --fuzz CLI N SEED          N random token soups through both
+    source_scanner_reference.py [--linecount N] FILE...   prints the JSON of `codeburg-cli scan`
+    source_scanner_reference.py --compare CLI FILE...      runs the CLI too; exit 1 on a difference
+    source_scanner_reference.py --fuzz CLI N SEED          N random token soups through both
 
 Speed does not matter here; clarity does. Bytes are bytes: no decoding.
 """
