@@ -43,37 +43,72 @@ bool ParseLineCount(const char* text, int32_t& value)
     return true;
 }
 
-Json FileJson(const std::string& path, const FileStats& f)
-{
-    Json classes = Json::array();
-    for (const auto& cls : f.classes) classes.push_back(cls->name);
-    Json methods = Json::array();
-    for (const auto& m : f.methods) {
-        methods.push_back({{"className", m->className},
-                           {"methodName", m->methodName},
-                           {"paramCount", m->paramCount},
-                           {"eloc", m->eloc},
-                           {"commentLines", m->commentLines},
-                           {"asserts", m->asserts},
-                           {"emptyLines", m->emptyLines}});
+// Formats records as JSON. The two objects are built once and refilled for
+// every file and method, so a method costs one dump rather than a dozen
+// allocations. Names are bytes, not necessarily UTF-8: what JSON cannot carry
+// is replaced.
+class ScanJson {
+public:
+    ScanJson()
+    {
+        for (const char* key :
+             {"path", "name", "lines", "emptyLines", "commentLines", "asserts", "blockCommentLines",
+              "includes", "constructors", "methodElocSum", "maxMethodEloc", "elocWithinLimit",
+              "elocOverLimit", "methodLengthLimit"})
+            m_file[key] = 0;
+        m_file["path"] = m_file["name"] = "";
+        m_file["classes"] = Json::array();
+        m_file["methods"] = Json::array();  // last: its methods are appended one by one
+        for (const char* key : {"className", "methodName", "paramCount", "eloc", "commentLines",
+                                "asserts", "emptyLines"})
+            m_method[key] = 0;
+        m_method["className"] = m_method["methodName"] = "";
     }
-    return {{"path", path},
-            {"name", f.name},
-            {"lines", f.lines},
-            {"emptyLines", f.emptyLines},
-            {"commentLines", f.commentLines},
-            {"asserts", f.asserts},
-            {"blockCommentLines", f.blockCommentLines},
-            {"includes", f.includes},
-            {"constructors", f.constructors},
-            {"methodElocSum", f.methodElocSum},
-            {"maxMethodEloc", f.maxMethodEloc},
-            {"elocWithinLimit", f.elocWithinLimit},
-            {"elocOverLimit", f.elocOverLimit},
-            {"methodLengthLimit", f.methodLengthLimit},
-            {"classes", std::move(classes)},
-            {"methods", std::move(methods)}};
-}
+
+    void AppendFile(std::string& out, const std::string& path, const FileStats& f)
+    {
+        auto v = m_file.begin();
+        (v++)->get_ref<std::string&>() = path;
+        (v++)->get_ref<std::string&>() = f.name;
+        for (int32_t figure :
+             {f.lines, f.emptyLines, f.commentLines, f.asserts, f.blockCommentLines, f.includes,
+              f.constructors, f.methodElocSum, f.maxMethodEloc, f.elocWithinLimit, f.elocOverLimit,
+              f.methodLengthLimit})
+            *v++ = figure;
+        Json& classes = *v;
+        classes.clear();
+        for (const auto& cls : f.classes) classes.push_back(cls->name);
+
+        std::string text = Dump(m_file);
+        text.resize(text.size() - 2);  // reopen the empty "methods" array: drop "]}"
+        out += text;
+        for (size_t i = 0; i < f.methods.size(); ++i) {
+            const MethodStats& m = *f.methods[i];
+            auto w = m_method.begin();
+            (w++)->get_ref<std::string&>() = m.className;
+            (w++)->get_ref<std::string&>() = m.methodName;
+            for (int32_t figure : {m.paramCount, m.eloc, m.commentLines, m.asserts, m.emptyLines})
+                *w++ = figure;
+            if (i > 0) out += ',';
+            out += Dump(m_method);
+        }
+        out += "]}";
+    }
+
+    static void AppendError(std::string& out, const std::string& path)
+    {
+        out += Dump(Json{{"path", path}, {"error", 1}});
+    }
+
+private:
+    static std::string Dump(const Json& value)
+    {
+        return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+
+    Json m_file = Json::object();
+    Json m_method = Json::object();
+};
 
 // Scans the files on worker threads while the calling thread prints them in
 // command-line order as soon as each is done. A slot holds a record, or null
@@ -158,20 +193,18 @@ int RunScan(int argc, char** argv)
 
     int status = 0;
     std::string text = "{\"files\": [";
+    ScanJson json;
     ParallelScan scan(paths, lineCount);
     scan.Run([&](size_t i, const FileStats* stats) {
         if (i > 0) text += ',';
         text += "\n  ";
-        Json entry;
         if (stats) {
-            entry = FileJson(paths[i], *stats);
+            json.AppendFile(text, paths[i], *stats);
         } else {
-            entry = Json{{"path", paths[i]}, {"error", 1}};
+            ScanJson::AppendError(text, paths[i]);
             std::fprintf(stderr, "codeburg-cli: cannot read file '%s'\n", paths[i].c_str());
             status = 1;
         }
-        // Names are bytes, not necessarily UTF-8: replace what JSON cannot carry.
-        text += entry.dump(-1, ' ', false, Json::error_handler_t::replace);
         if (text.size() > (1u << 20)) {
             std::fwrite(text.data(), 1, text.size(), stdout);
             text.clear();
