@@ -14,7 +14,7 @@ namespace {
 // What the first byte of a token decides. Single-byte tokens map straight to
 // their kind; the rest need a look at the following bytes.
 enum class Lead : uint8_t {
-    Single,  // the token kind is in kSingle
+    Single,  // the token kind is in ByteTable::single
     Blank,
     WordByte,
     LineFeed,
