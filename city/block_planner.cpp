@@ -1,8 +1,9 @@
 #include "city/block_planner.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
+
+#include "city/layout_math.h"
 
 namespace codeburg {
 
@@ -25,14 +26,15 @@ BlockPlanner::BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth,
     : m_width(width), m_height(height), m_cx(width / 2), m_cy(height / 2),
       m_minW(minBlockWidth), m_minH(minBlockHeight)
 {
-    // Single precision throughout, as the saved cities were made with it.
+    // Single precision throughout, as the saved cities were made with it; the
+    // sine and cosine are the correctly rounded single-precision values.
     const float w = static_cast<float>(width), h = static_cast<float>(height);
     m_sx = width > height ? 1.0f : w / h;
     m_sy = width > height ? h / w : 1.0f;
     float a = 0.0f;
     do {
-        m_cos.push_back(std::cos(a));
-        m_sin.push_back(std::sin(a));
+        m_cos.push_back(static_cast<float>(LayoutCos(a)));
+        m_sin.push_back(static_cast<float>(LayoutSin(a)));
         a += 0.031414f;
     } while (!(a > 1.5707f));
     for (int q = 0; q < 4; ++q) {

@@ -10,6 +10,10 @@
 
 #include "analysis/stats_buffer.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace codeburg {
 
 namespace {
@@ -25,12 +29,31 @@ constexpr bool kRawCells = std::endian::native == std::endian::little &&
 
 constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
 
+// A city of a large project takes hundreds of megabytes; touching it page by
+// page costs more than laying it out, so ask for large pages where offered.
+void AdviseLargePages(void* data, size_t bytes)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr size_t kLarge = size_t(2) << 20;
+    if (bytes < 2 * kLarge) return;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLarge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data, (void)bytes;
+#endif
+}
+
 // A vector of count Empty cells, or false when memory runs out.
 bool MakeCells(int64_t count, std::vector<CityCell>& out)
 {
     if (count < 0 || static_cast<uint64_t>(count) > SIZE_MAX / sizeof(CityCell)) return false;
     try {
-        out.assign(static_cast<size_t>(count), CityCell{});
+        std::vector<CityCell> fresh;
+        fresh.reserve(static_cast<size_t>(count));
+        AdviseLargePages(fresh.data(), static_cast<size_t>(count) * sizeof(CityCell));
+        fresh.resize(static_cast<size_t>(count));
+        out = std::move(fresh);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {

@@ -1,7 +1,6 @@
 #include "city/city_layout.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -12,6 +11,7 @@
 #include "analysis/project_stats.h"
 #include "city/block_planner.h"
 #include "city/city_grid.h"
+#include "city/layout_math.h"
 #include "platform/ms_random.h"
 
 namespace codeburg {
@@ -65,10 +65,16 @@ Building MethodBuilding(const MethodStats& method, uint32_t fileIndex, uint32_t 
 
 // The spiral angles of one method's search, from its starting angle. Every
 // ring repeats the same angles, so each cosine and sine is worked out once.
+// One object serves all methods of a file to keep its buffers.
 class RingAngles {
 public:
-    explicit RingAngles(double start) : m_limit(start + 6.28) { m_angles.push_back(start); }
-
+    void Start(double angle)
+    {
+        m_limit = angle + 6.28;
+        m_angles.assign(1, angle);
+        m_cos.clear();
+        m_sin.clear();
+    }
     double angle(size_t k) const { return m_angles[k]; }
     // False when step k + 1 would pass the end of the ring.
     bool Advance(size_t k)
@@ -82,15 +88,15 @@ public:
     void Position(size_t k, int32_t r, const CityGrid& grid, int32_t& x, int32_t& y)
     {
         while (m_cos.size() <= k) {
-            m_cos.push_back(std::cos(m_angles[m_cos.size()]));
-            m_sin.push_back(std::sin(m_angles[m_sin.size()]));
+            m_cos.push_back(LayoutCos(m_angles[m_cos.size()]));
+            m_sin.push_back(LayoutSin(m_angles[m_sin.size()]));
         }
         x = static_cast<int32_t>(m_cos[k] * r + grid.centreX);
         y = static_cast<int32_t>(m_sin[k] * r + grid.centreY);
     }
 
 private:
-    double m_limit;
+    double m_limit = 0.0;
     std::vector<double> m_angles, m_cos, m_sin;
 };
 
@@ -166,9 +172,10 @@ void PlaceMethods(FileStats& file, uint32_t fileIndex)
     // buildings of a file wind outwards on one spiral.
     int32_t r = 0;
     double a = 0.0;
+    RingAngles ring;
     for (size_t m = 0; m < file.methods.size(); ++m) {
         const Building b = MethodBuilding(*file.methods[m], fileIndex, static_cast<uint32_t>(m));
-        RingAngles ring(a);
+        ring.Start(a);
         size_t k = 0;
         int32_t x = 0, y = 0;
         bool tested = false;

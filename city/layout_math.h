@@ -1,0 +1,11 @@
+#pragma once
+
+namespace codeburg {
+
+// Sine and cosine built from basic IEEE arithmetic alone. Cities are saved and
+// compared bit for bit, and the maths library's own functions differ between
+// versions and processors in the last bit, which can move a building.
+double LayoutSin(double angle);
+double LayoutCos(double angle);
+
+}  // namespace codeburg
