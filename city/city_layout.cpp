@@ -88,8 +88,10 @@ public:
     void Position(size_t k, int32_t r, const CityGrid& grid, int32_t& x, int32_t& y)
     {
         while (m_cos.size() <= k) {
-            m_cos.push_back(LayoutCos(m_angles[m_cos.size()]));
-            m_sin.push_back(LayoutSin(m_angles[m_sin.size()]));
+            double sine, cosine;
+            LayoutSinCos(m_angles[m_cos.size()], sine, cosine);
+            m_cos.push_back(cosine);
+            m_sin.push_back(sine);
         }
         x = static_cast<int32_t>(m_cos[k] * r + grid.centreX);
         y = static_cast<int32_t>(m_sin[k] * r + grid.centreY);
@@ -114,26 +116,30 @@ Layout PlaceAllBlocks(ProjectStats& stats, int32_t width, int32_t height, BuildP
             minH = std::min(minH, file->cityGrid.height);
         }
     }
-    BlockPlanner planner(width, height, minW, minH);
     // The city's bounds start at its centre and take in every block.
     int32_t minX = width / 2, maxX = width / 2, minY = height / 2, maxY = height / 2;
-    for (size_t i = 0; i < stats.files.size(); ++i) {
-        ReportFile(sink, stats, i, "Adding to main map");
-        const CityGrid& block = stats.files[i]->cityGrid;
-        if (block.width == 0 && block.height == 0) continue;
-        int32_t left = 0, top = 0;
-        if (block.width == 0 || block.height == 0) {
-            // Nothing to place; such a block takes the first step unless that
-            // step already touches the edge.
-            if (width / 2 + int64_t(block.width) >= width || height / 2 + int64_t(block.height) >= height)
+    {
+        // Scoped so that the occupancy map is gone before the city is allocated.
+        BlockPlanner planner(width, height, minW, minH);
+        for (size_t i = 0; i < stats.files.size(); ++i) {
+            ReportFile(sink, stats, i, "Adding to main map");
+            const CityGrid& block = stats.files[i]->cityGrid;
+            if (block.width == 0 && block.height == 0) continue;
+            if (block.width == 0 || block.height == 0) {
+                // Nothing to place; such a block takes the first step unless
+                // that step already touches the edge.
+                if (width / 2 + int64_t(block.width) >= width ||
+                    height / 2 + int64_t(block.height) >= height)
+                    return Layout::TooSmall;
+                continue;
+            }
+            int32_t left = 0, top = 0;
+            if (!planner.PlaceBlock(block.width, block.height, static_cast<int>(i % 4), left, top))
                 return Layout::TooSmall;
-            continue;
+            placed.push_back({&block, left, top});
+            minX = std::min(minX, left), maxX = std::max(maxX, left + block.width - 1);
+            minY = std::min(minY, top), maxY = std::max(maxY, top + block.height - 1);
         }
-        if (!planner.PlaceBlock(block.width, block.height, static_cast<int>(i % 4), left, top))
-            return Layout::TooSmall;
-        placed.push_back({&block, left, top});
-        minX = std::min(minX, left), maxX = std::max(maxX, left + block.width - 1);
-        minY = std::min(minY, top), maxY = std::max(maxY, top + block.height - 1);
     }
 
     // What cropping a width x height city with margin 4 would leave, built
@@ -185,7 +191,8 @@ void PlaceMethods(FileStats& file, uint32_t fileIndex)
             // Nothing is written during the search, so a cell already found
             // taken for this square stays taken.
             if (!tested || x != lastX || y != lastY) {
-                if (grid.IsFree(x, y, b.side, b.side)) break;
+                // Most steps fall inside the buildings already placed.
+                if (grid.Get(x, y).isEmpty() && grid.IsFree(x, y, b.side, b.side)) break;
                 tested = true, lastX = x, lastY = y;
             }
             if (ring.Advance(k)) {

@@ -76,4 +76,17 @@ double LayoutCos(double angle)
     }
 }
 
+void LayoutSinCos(double angle, double& sine, double& cosine)
+{
+    double r;
+    const int quarter = Reduce(angle, r);
+    const double s = SinNear(r), c = CosNear(r);
+    switch (quarter) {
+    case 0: sine = s, cosine = c; break;
+    case 1: sine = c, cosine = -s; break;
+    case 2: sine = -s, cosine = -c; break;
+    default: sine = -c, cosine = s; break;
+    }
+}
+
 }  // namespace codeburg

@@ -7,5 +7,7 @@ namespace codeburg {
 // versions and processors in the last bit, which can move a building.
 double LayoutSin(double angle);
 double LayoutCos(double angle);
+// Both at once, equal to the two calls above.
+void LayoutSinCos(double angle, double& sine, double& cosine);
 
 }  // namespace codeburg
