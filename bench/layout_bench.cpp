@@ -1,6 +1,7 @@
 // Times the city layout of synthetic projects: N files sharing M methods with
 // a fixed random mix of sizes, parameters and comment lines.
-//   layout_bench [FILES METHODS]...   (default: a ladder up to 20000 200000)
+//   layout_bench [--stages] [FILES METHODS]...   (default: a ladder up to 20000 200000)
+// --stages times the steps of the layout one by one instead of BuildCity whole.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -43,6 +44,39 @@ void MakeProject(ProjectStats& stats, int fileCount, int methodCount, uint32_t s
               [](const auto& a, const auto& b) { return a->Volume() > b->Volume(); });
 }
 
+double CpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
+
+// The stages of BuildCity one by one through the public steps, to show
+// where the time goes.
+void RunStages(int files, int methods)
+{
+    ProjectStats stats(nullptr);
+    MakeProject(stats, files, methods, 12345);
+    double t = CpuSeconds();
+    int64_t width = 0, height = 0;
+    for (size_t i = 0; i < stats.files.size(); ++i) {
+        PlaceMethods(*stats.files[i], static_cast<uint32_t>(i));
+        width += stats.files[i]->cityGrid.width;
+        height += stats.files[i]->cityGrid.height;
+    }
+    const double blocks = CpuSeconds() - t;
+    t = CpuSeconds();
+    int attempts = 0;
+    do {
+        width += width / 8 + 1, height += height / 8 + 1, ++attempts;
+    } while (!TryLayout(stats, int32_t(width), int32_t(height), nullptr));
+    const double layout = CpuSeconds() - t;
+    t = CpuSeconds();
+    PaintStreets(stats.cityGrid);
+    MsRandom rng(777);
+    AddLakes(stats.cityGrid, rng);
+    const double rest = CpuSeconds() - t;
+    std::printf("%6d files %7d methods: blocks %.3f s, placement %.3f s (%d attempts, nominal "
+                "%lld x %lld), streets and lakes %.3f s (cpu)\n",
+                files, methods, blocks, layout, attempts, (long long)width, (long long)height,
+                rest);
+}
+
 void Run(int files, int methods)
 {
     ProjectStats stats(nullptr);
@@ -65,12 +99,17 @@ void Run(int files, int methods)
 
 int main(int argc, char** argv)
 {
+    const bool stages = argc >= 2 && std::string(argv[1]) == "--stages";
+    if (stages) --argc, ++argv;
     if (argc >= 3) {
-        for (int i = 1; i + 1 < argc; i += 2) Run(std::atoi(argv[i]), std::atoi(argv[i + 1]));
+        for (int i = 1; i + 1 < argc; i += 2) {
+            const int files = std::atoi(argv[i]), methods = std::atoi(argv[i + 1]);
+            stages ? RunStages(files, methods) : Run(files, methods);
+        }
         return 0;
     }
     const std::pair<int, int> ladder[] = {
         {10, 100}, {100, 1000}, {1000, 10000}, {5000, 50000}, {20000, 200000}};
-    for (const auto& [files, methods] : ladder) Run(files, methods);
+    for (const auto& [files, methods] : ladder) stages ? RunStages(files, methods) : Run(files, methods);
     return 0;
 }

@@ -1,8 +1,10 @@
 #include "city/block_planner.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
+#include "city/large_pages.h"
 #include "city/layout_math.h"
 
 namespace codeburg {
@@ -22,7 +24,7 @@ const uint8_t* NearestTaken(const uint8_t* row, size_t length, int dx)
 }  // namespace
 
 BlockPlanner::BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth,
-                           int32_t minBlockHeight)
+                           int32_t minBlockHeight, int64_t blockArea)
     : m_width(width), m_height(height), m_cx(width / 2), m_cy(height / 2),
       m_minW(minBlockWidth), m_minH(minBlockHeight)
 {
@@ -40,6 +42,17 @@ BlockPlanner::BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth,
     for (int q = 0; q < 4; ++q) {
         m_spirals[q].dx = (q % 2 == 1) ? 1 : -1;
         m_spirals[q].dy = (q >= 2) ? 1 : -1;
+    }
+    // Blocks end up in a region somewhat larger than their total area with
+    // the city's proportions; start with that to spare most regrowth.
+    if (blockArea > 0) {
+        const double side = std::sqrt(double(blockArea) * 2.0);
+        const int64_t halfW = int64_t(side * (width > height ? 1.0 : double(m_sx))) / 2 + 1;
+        const int64_t halfH = int64_t(side * (width > height ? double(m_sy) : 1.0)) / 2 + 1;
+        Cover(static_cast<int32_t>(std::max<int64_t>(0, m_cx - halfW)),
+              static_cast<int32_t>(std::max<int64_t>(0, m_cy - halfH)),
+              static_cast<int32_t>(std::min<int64_t>(width, m_cx + halfW)),
+              static_cast<int32_t>(std::min<int64_t>(height, m_cy + halfH)));
     }
 }
 
@@ -149,7 +162,10 @@ void BlockPlanner::Cover(int32_t left, int32_t top, int32_t right, int32_t botto
     newRight = std::min<int64_t>(m_width, newRight + padX);
     newBottom = std::min<int64_t>(m_height, newBottom + padY);
     const int64_t newW = newRight - newLeft, newH = newBottom - newTop;
-    std::vector<uint8_t> grown(static_cast<size_t>(newW * newH), 0);
+    std::vector<uint8_t> grown;
+    grown.reserve(static_cast<size_t>(newW * newH));
+    AdviseLargePages(grown.data(), grown.capacity());
+    grown.resize(static_cast<size_t>(newW * newH), 0);
     for (int32_t row = 0; row < m_winH; ++row) {
         std::memcpy(grown.data() + (row + m_winY - newTop) * newW + (m_winX - newLeft),
                     m_map.data() + size_t(row) * m_winW, static_cast<size_t>(m_winW));
@@ -180,15 +196,21 @@ bool BlockPlanner::PlaceBlock(int32_t bw, int32_t bh, int quadrant, int32_t& lef
         step = std::max(step, it->second);
 
     size_t edgeStep = FirstEdgeStep(spiral, 0, bw, bh);
-    for (;; ++step) {
+    for (;;) {
         while (step >= spiral.xs.size()) {
             const size_t ring = spiral.ringEnd.size();
             GenerateRing(spiral);
             if (edgeStep == SIZE_MAX) edgeStep = FirstEdgeStep(spiral, ring, bw, bh);
         }
+        // Skip the steps already known to be taken for this size in one run.
+        const size_t end = std::min(spiral.xs.size(), edgeStep);
+        const uint16_t* failW = spiral.failW.data();
+        const uint16_t* failH = spiral.failH.data();
+        while (step < end && bw >= failW[step] && bh >= failH[step]) ++step;
         if (step >= edgeStep) return false;
-        if (bw >= spiral.failW[step] && bh >= spiral.failH[step]) continue;
+        if (step == end) continue;  // past the rings made so far
         if (IsFree(spiral, step, bw, bh)) break;
+        ++step;
     }
     const int32_t x = spiral.xs[step], y = spiral.ys[step];
     left = spiral.dx > 0 ? x : x - bw + 1;

@@ -18,8 +18,10 @@ namespace codeburg {
 // far larger than its content costs nothing. May throw std::bad_alloc.
 class BlockPlanner {
 public:
-    // "minBlockWidth" x "minBlockHeight" must not exceed any block placed later.
-    BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth, int32_t minBlockHeight);
+    // "minBlockWidth" x "minBlockHeight" must not exceed any block placed
+    // later; "blockArea" (the sum of the blocks' areas) sizes the map at once.
+    BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth, int32_t minBlockHeight,
+                 int64_t blockArea = 0);
 
     // Searches a place for a bw x bh block (both at least 1) in "quadrant"
     // (0 up-left, 1 up-right, 2 down-left, 3 down-right of the centre) and marks

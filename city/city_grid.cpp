@@ -9,10 +9,7 @@
 #include <stdexcept>
 
 #include "analysis/stats_buffer.h"
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "city/large_pages.h"
 
 namespace codeburg {
 
@@ -28,21 +25,6 @@ constexpr bool kRawCells = std::endian::native == std::endian::little &&
                            offsetof(CityCell, methodIndex) == 8;
 
 constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
-
-// A city of a large project takes hundreds of megabytes; touching it page by
-// page costs more than laying it out, so ask for large pages where offered.
-void AdviseLargePages(void* data, size_t bytes)
-{
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr size_t kLarge = size_t(2) << 20;
-    if (bytes < 2 * kLarge) return;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLarge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)data, (void)bytes;
-#endif
-}
 
 // A vector of count Empty cells, or false when memory runs out.
 bool MakeCells(int64_t count, std::vector<CityCell>& out)

@@ -110,17 +110,19 @@ Layout PlaceAllBlocks(ProjectStats& stats, int32_t width, int32_t height, BuildP
     };
     std::vector<Placed> placed;
     int32_t minW = INT32_MAX, minH = INT32_MAX;
+    int64_t area = 0;
     for (const auto& file : stats.files) {
         if (file->cityGrid.width > 0 && file->cityGrid.height > 0) {
             minW = std::min(minW, file->cityGrid.width);
             minH = std::min(minH, file->cityGrid.height);
+            area += int64_t(file->cityGrid.width) * file->cityGrid.height;
         }
     }
     // The city's bounds start at its centre and take in every block.
     int32_t minX = width / 2, maxX = width / 2, minY = height / 2, maxY = height / 2;
     {
         // Scoped so that the occupancy map is gone before the city is allocated.
-        BlockPlanner planner(width, height, minW, minH);
+        BlockPlanner planner(width, height, minW, minH, area);
         for (size_t i = 0; i < stats.files.size(); ++i) {
             ReportFile(sink, stats, i, "Adding to main map");
             const CityGrid& block = stats.files[i]->cityGrid;
