@@ -4,9 +4,9 @@
 // --stages times the steps of the layout one by one instead of BuildCity whole.
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <utility>
@@ -35,16 +35,21 @@ void MakeProject(ProjectStats& stats, int fileCount, int methodCount, uint32_t s
         const int pick = rng.next() % fileCount;
         const int skew = (rng.next() % 4 == 0) ? rng.next() % std::max(1, fileCount / 50) : pick;
         FileStats& file = *stats.files[skew];
-        file.AddMethod("C", "m" + std::to_string(m), rng.next() % 8 == 0 ? rng.next() % 9 : rng.next() % 4);
+        file.AddMethod("C", "m" + std::to_string(m),
+                       rng.next() % 8 == 0 ? rng.next() % 9 : rng.next() % 4);
         const int eloc = rng.next() % 10 == 0 ? rng.next() % 400 : rng.next() % 40;
-        file.FinishMethod(eloc, rng.next() % (eloc / 3 + 2), rng.next() % 3, rng.next() % (eloc / 4 + 2));
+        file.FinishMethod(eloc, rng.next() % (eloc / 3 + 2), rng.next() % 3,
+                          rng.next() % (eloc / 4 + 2));
     }
     for (auto& file : stats.files) file->SortMethods();
     std::sort(stats.files.begin(), stats.files.end(),
               [](const auto& a, const auto& b) { return a->Volume() > b->Volume(); });
 }
 
-double CpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
+double CpuSeconds()
+{
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
 
 // The stages of BuildCity one by one through the public steps, to show
 // where the time goes.
@@ -71,10 +76,10 @@ void RunStages(int files, int methods)
     MsRandom rng(777);
     AddLakes(stats.cityGrid, rng);
     const double rest = CpuSeconds() - t;
-    std::printf("%6d files %7d methods: blocks %.3f s, placement %.3f s (%d attempts, nominal "
-                "%lld x %lld), streets and lakes %.3f s (cpu)\n",
-                files, methods, blocks, layout, attempts, (long long)width, (long long)height,
-                rest);
+    std::printf(
+        "%6d files %7d methods: blocks %.3f s, placement %.3f s (%d attempts, nominal "
+        "%lld x %lld), streets and lakes %.3f s (cpu)\n",
+        files, methods, blocks, layout, attempts, (long long)width, (long long)height, rest);
 }
 
 void Run(int files, int methods)
@@ -90,9 +95,8 @@ void Run(int files, int methods)
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // CPU time is the figure to compare: the machine may be shared.
-    std::printf("%6d files %7d methods: %7.3f s cpu %7.3f s wall  city %d x %d%s\n", files,
-                methods, cpu, wall, stats.cityGrid.width, stats.cityGrid.height,
-                ok ? "" : "  (failed)");
+    std::printf("%6d files %7d methods: %7.3f s cpu %7.3f s wall  city %d x %d%s\n", files, methods,
+                cpu, wall, stats.cityGrid.width, stats.cityGrid.height, ok ? "" : "  (failed)");
 }
 
 }  // namespace
@@ -110,6 +114,7 @@ int main(int argc, char** argv)
     }
     const std::pair<int, int> ladder[] = {
         {10, 100}, {100, 1000}, {1000, 10000}, {5000, 50000}, {20000, 200000}};
-    for (const auto& [files, methods] : ladder) stages ? RunStages(files, methods) : Run(files, methods);
+    for (const auto& [files, methods] : ladder)
+        stages ? RunStages(files, methods) : Run(files, methods);
     return 0;
 }

@@ -25,8 +25,12 @@ const uint8_t* NearestTaken(const uint8_t* row, size_t length, int dx)
 
 BlockPlanner::BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth,
                            int32_t minBlockHeight, int64_t blockArea)
-    : m_width(width), m_height(height), m_cx(width / 2), m_cy(height / 2),
-      m_minW(minBlockWidth), m_minH(minBlockHeight)
+    : m_width(width),
+      m_height(height),
+      m_cx(width / 2),
+      m_cy(height / 2),
+      m_minW(minBlockWidth),
+      m_minH(minBlockHeight)
 {
     // Single precision throughout, as the saved cities were made with it; the
     // sine and cosine are the correctly rounded single-precision values.
@@ -132,7 +136,8 @@ bool BlockPlanner::IsFree(Spiral& spiral, size_t step, int32_t bw, int32_t bh)
         const uint8_t* hit = NearestTaken(line, static_cast<size_t>(colTo - colFrom), spiral.dx);
         if (!hit) continue;
         const int64_t col = colFrom + (hit - line);
-        const uint32_t w = static_cast<uint32_t>(std::min<int64_t>((col > x ? col - x : x - col) + 1, kUnknown));
+        const uint32_t w =
+            static_cast<uint32_t>(std::min<int64_t>((col > x ? col - x : x - col) + 1, kUnknown));
         const uint32_t h = static_cast<uint32_t>(std::min<int32_t>(j + 1, kUnknown));
         if (w * h < uint32_t(spiral.failW[step]) * spiral.failH[step]) {
             spiral.failW[step] = static_cast<uint16_t>(w);

@@ -184,8 +184,7 @@ void CityGrid::Crop(int32_t margin)
 
 bool CityGrid::CopyFrom(const CityGrid& block, int32_t x, int32_t y)
 {
-    if (x < 0 || y < 0 || int64_t(x) + block.width > width ||
-        int64_t(y) + block.height > height)
+    if (x < 0 || y < 0 || int64_t(x) + block.width > width || int64_t(y) + block.height > height)
         return false;
     for (int32_t row = 0; row < block.height; ++row) {
         std::copy_n(block.cells.begin() + static_cast<size_t>(row) * block.width, block.width,

@@ -194,13 +194,13 @@ TEST(CityGridTest, SerialisedFormIsExact)
     StatsBuffer buffer;
     grid.Serialise(buffer);
     const std::vector<uint8_t> expected = {
-        2, 0, 0, 0,  1, 0, 0, 0,  1, 0, 0, 0,  0, 0, 0, 0,  // width, height, minX, minY
-        1, 0, 0, 0,  0, 0, 0, 0,  1, 0, 0, 0,  0, 0, 0, 0,  // maxX, maxY, centreX, centreY
-        0,                                                   // alternate-size flag
-        0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  // reserved
-        24, 0, 0, 0,                                         // byte count
-        0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,                // cell (0, 0)
-        2, 1, 1, 3,  6, 5, 4, 3,  10, 9, 8, 7};              // cell (1, 0)
+        2,  0, 0, 0, 1, 0, 0, 0, 1,  0, 0, 0, 0, 0, 0, 0,  // width, height, minX, minY
+        1,  0, 0, 0, 0, 0, 0, 0, 1,  0, 0, 0, 0, 0, 0, 0,  // maxX, maxY, centreX, centreY
+        0,                                                 // alternate-size flag
+        0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0,  // reserved
+        24, 0, 0, 0,                                       // byte count
+        0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0,              // cell (0, 0)
+        2,  1, 1, 3, 6, 5, 4, 3, 10, 9, 8, 7};             // cell (1, 0)
     EXPECT_EQ(buffer.data(), expected);
 }
 
@@ -254,11 +254,11 @@ TEST(CityGridTest, HostileSizesAreRejected)
         size_t payload;
     };
     const Case cases[] = {
-        {-1, -1, 12, 12},                   // negative sizes whose product looks right
+        {-1, -1, 12, 12},  // negative sizes whose product looks right
         {-2, 3, 0, 72},
-        {2, 2, 36, 48},                     // count disagrees with the sizes
-        {2, 2, 48, 47},                     // count larger than the data left
-        {0x10000, 0x10000, 0, 0},           // 12 x w x h wraps to 0 in 32 bits
+        {2, 2, 36, 48},            // count disagrees with the sizes
+        {2, 2, 48, 47},            // count larger than the data left
+        {0x10000, 0x10000, 0, 0},  // 12 x w x h wraps to 0 in 32 bits
         {0x40000000, 0x40000000, 0, 0},
         {0x7FFFFFFF, 1, 0xFFFFFFF4u, 100},  // absurd count against a short file
         {357913942, 1, 8, 8},               // 357913942 x 12 wraps to 8

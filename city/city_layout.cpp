@@ -267,8 +267,8 @@ void AddLakes(CityGrid& city, MsRandom& rng)
                 if (!city.IsFree(x0 - 2, y0 - 2, a + 4, c)) continue;
             }
             for (int32_t j = 0; j < b; ++j) {
-                const int32_t d = (j == 0 || j == b - 1)                          ? 4
-                                  : (j == 1 || j == b - 2)                        ? 2
+                const int32_t d = (j == 0 || j == b - 1)                           ? 4
+                                  : (j == 1 || j == b - 2)                         ? 2
                                   : (j == 2 || j == 3 || j == b - 3 || j == b - 4) ? 1
                                                                                    : 0;
                 for (int32_t i = d; i < a - d; ++i) {
@@ -297,8 +297,8 @@ bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink)
         width += width / 8 + 1;
         height += height / 8 + 1;
         if (width > kMaxCitySide || height > kMaxCitySide) break;
-        const Layout result =
-            TryLayoutChecked(stats, static_cast<int32_t>(width), static_cast<int32_t>(height), sink);
+        const Layout result = TryLayoutChecked(stats, static_cast<int32_t>(width),
+                                               static_cast<int32_t>(height), sink);
         if (result == Layout::OutOfMemory) break;
         if (result == Layout::TooSmall) continue;
         PaintStreets(stats.cityGrid);

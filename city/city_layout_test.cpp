@@ -29,9 +29,9 @@ void RefPlaceMethods(FileStats& file, uint32_t fileIndex)
     double a = 0.0;
     for (size_t m = 0; m < file.methods.size(); ++m) {
         const MethodStats& method = *file.methods[m];
-        float spacing = method.eloc == 0 ? 1.0f
-                                         : float(method.emptyLines + method.commentLines) /
-                                               float(method.eloc);
+        float spacing = method.eloc == 0
+                            ? 1.0f
+                            : float(method.emptyLines + method.commentLines) / float(method.eloc);
         if (spacing > 2.0f) spacing = 2.0f;
         const int border = int(2 * spacing + 1);
         const int side = method.paramCount + 1 + 2 * border;
@@ -61,7 +61,10 @@ void RefPlaceMethods(FileStats& file, uint32_t fileIndex)
             for (int i = 0; i < side; ++i) {
                 int sx = 0, sy = 0;
                 const bool inner = i >= 1 && j >= 1 && i <= side - 2 && j <= side - 2;
-                ASSERT_TRUE(g.Set(x + i, y + j, i == 0 && j == 0 ? cell : inner ? interior : pavement,
+                ASSERT_TRUE(g.Set(x + i, y + j,
+                                  i == 0 && j == 0 ? cell
+                                  : inner          ? interior
+                                                   : pavement,
                                   &sx, &sy));
                 x += sx, y += sy;
             }
@@ -144,8 +147,8 @@ struct MethodSpec {
 
 void AddFile(ProjectStats& stats, const std::vector<MethodSpec>& methods, int includes = 0)
 {
-    auto file = std::make_unique<FileStats>("f" + std::to_string(stats.files.size()) + ".cpp",
-                                            25, 0x00FF00FFu);
+    auto file = std::make_unique<FileStats>("f" + std::to_string(stats.files.size()) + ".cpp", 25,
+                                            0x00FF00FFu);
     for (const MethodSpec& m : methods) {
         file->AddMethod("C", "m", m.params);
         file->FinishMethod(m.eloc, m.comments, 0, m.empty);
@@ -280,7 +283,8 @@ TEST(CityLayoutTest, BorderFollowsSpacing)
         ProjectStats stats(nullptr);
         AddFile(stats, {spec});
         PlaceMethods(*stats.files[0], 0);
-        EXPECT_EQ(stats.files[0]->cityGrid.Get(1, 1).side, side) << spec.eloc << " " << spec.comments;
+        EXPECT_EQ(stats.files[0]->cityGrid.Get(1, 1).side, side)
+            << spec.eloc << " " << spec.comments;
         EXPECT_EQ(stats.files[0]->cityGrid.width, side + 2);
     }
 }
@@ -387,7 +391,8 @@ TEST(CityLayoutTest, StreetsRunEverySpacingFromHalfSpacing)
     // Spacing 24: columns 12, 13, 36, 37 and 60, 61 (61 is past the edge: the
     // grid grows to 61 + 9 and the street goes on); rows 12, 13.
     EXPECT_EQ(city.width, 70);
-    for (int x : {12, 13, 36, 37, 60, 61}) EXPECT_EQ(city.Get(x, 0).height, CityCell::kPavement) << x;
+    for (int x : {12, 13, 36, 37, 60, 61})
+        EXPECT_EQ(city.Get(x, 0).height, CityCell::kPavement) << x;
     for (int x : {11, 14, 35, 38, 59, 62}) EXPECT_TRUE(city.Get(x, 0).isEmpty()) << x;
     EXPECT_EQ(city.Get(65, 12).height, CityCell::kPavement);
     EXPECT_TRUE(city.Get(65, 14).isEmpty());

@@ -58,10 +58,14 @@ double LayoutSin(double angle)
 {
     double r;
     switch (Reduce(angle, r)) {
-    case 0: return SinNear(r);
-    case 1: return CosNear(r);
-    case 2: return -SinNear(r);
-    default: return -CosNear(r);
+        case 0:
+            return SinNear(r);
+        case 1:
+            return CosNear(r);
+        case 2:
+            return -SinNear(r);
+        default:
+            return -CosNear(r);
     }
 }
 
@@ -69,10 +73,14 @@ double LayoutCos(double angle)
 {
     double r;
     switch (Reduce(angle, r)) {
-    case 0: return CosNear(r);
-    case 1: return -SinNear(r);
-    case 2: return -CosNear(r);
-    default: return SinNear(r);
+        case 0:
+            return CosNear(r);
+        case 1:
+            return -SinNear(r);
+        case 2:
+            return -CosNear(r);
+        default:
+            return SinNear(r);
     }
 }
 
@@ -82,10 +90,18 @@ void LayoutSinCos(double angle, double& sine, double& cosine)
     const int quarter = Reduce(angle, r);
     const double s = SinNear(r), c = CosNear(r);
     switch (quarter) {
-    case 0: sine = s, cosine = c; break;
-    case 1: sine = c, cosine = -s; break;
-    case 2: sine = -s, cosine = -c; break;
-    default: sine = -c, cosine = s; break;
+        case 0:
+            sine = s, cosine = c;
+            break;
+        case 1:
+            sine = c, cosine = -s;
+            break;
+        case 2:
+            sine = -s, cosine = -c;
+            break;
+        default:
+            sine = -c, cosine = s;
+            break;
     }
 }
 
