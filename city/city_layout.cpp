@@ -171,9 +171,8 @@ Layout TryLayoutChecked(ProjectStats& stats, int32_t width, int32_t height, Buil
     }
 }
 
-}  // namespace
-
-void PlaceMethods(FileStats& file, uint32_t fileIndex)
+// Places the methods in order until one cannot be written (memory ran out).
+void PlaceAllMethods(FileStats& file, uint32_t fileIndex)
 {
     CityGrid& grid = file.cityGrid;
     // Radius and angle carry over from one method to the next, so the
@@ -205,9 +204,20 @@ void PlaceMethods(FileStats& file, uint32_t fileIndex)
             }
         }
         a = ring.angle(k);
-        if (!grid.FillSquare(x, y, b.side, b.anchor)) break;
+        if (!grid.FillSquare(x, y, b.side, b.anchor)) return;
     }
-    grid.Crop(1);
+}
+
+}  // namespace
+
+void PlaceMethods(FileStats& file, uint32_t fileIndex)
+{
+    try {
+        PlaceAllMethods(file, fileIndex);
+    } catch (const std::bad_alloc&) {
+        // Keep the buildings placed so far.
+    }
+    file.cityGrid.Crop(1);
 }
 
 bool TryLayout(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink)
