@@ -48,14 +48,15 @@ Building MethodBuilding(const MethodStats& method, uint32_t fileIndex, uint32_t 
     // without code counts as evenly spaced rather than infinitely.
     float spacing = 1.0f;
     if (method.eloc > 0)
-        spacing = static_cast<float>(method.emptyLines + method.commentLines) /
+        spacing = static_cast<float>(int64_t(method.emptyLines) + method.commentLines) /
                   static_cast<float>(method.eloc);
     spacing = std::clamp(spacing, 0.0f, 2.0f);
     const int32_t border = static_cast<int32_t>(2 * spacing + 1);
     const int32_t footprint = std::clamp(method.paramCount, 0, kMaxParams) + 1;
     Building b;
     b.side = footprint + 2 * border;
-    b.anchor.height = static_cast<uint16_t>(std::clamp(method.eloc + 1, 1, kMaxHeight));
+    b.anchor.height =
+        static_cast<uint16_t>(std::clamp<int64_t>(int64_t(method.eloc) + 1, 1, kMaxHeight));
     b.anchor.footprint = static_cast<uint8_t>(footprint);
     b.anchor.side = static_cast<uint8_t>(b.side);
     b.anchor.fileIndex = fileIndex;
