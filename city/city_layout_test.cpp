@@ -313,16 +313,33 @@ TEST(CityLayoutTest, CellsNameFileAndMethodPositions)
     EXPECT_EQ(methods, (std::vector<uint32_t>{0, 1, 2}));
 }
 
-TEST(CityLayoutTest, OversizedMethodsStayBuildings)
+TEST(CityLayoutTest, OversizedOrNegativeFiguresStillMakeBuildings)
 {
     ProjectStats stats(nullptr);
-    AddFile(stats, {{300, 70000, 0, 0}});
-    PlaceMethods(*stats.files[0], 0);
-    const CityCell& anchor = stats.files[0]->cityGrid.Get(1, 1);
-    EXPECT_TRUE(anchor.isAnchor());
-    EXPECT_EQ(anchor.height, 0xFFFD);
-    EXPECT_EQ(anchor.footprint, 245);
-    EXPECT_EQ(anchor.side, 247);
+    AddFile(stats, {{300, 70000, 0, 0}, {-4, -9, -3, INT32_MAX}});
+    MsRandom rng(1);
+    ASSERT_TRUE(BuildCity(stats, rng, nullptr));
+    std::vector<CityCell> anchors;
+    for (const CityCell& cell : stats.files[0]->cityGrid.cells) {
+        if (cell.isAnchor()) anchors.push_back(cell);
+    }
+    ASSERT_EQ(anchors.size(), 2u);
+    const CityCell& big = anchors[0].methodIndex == 0 ? anchors[0] : anchors[1];
+    EXPECT_EQ(big.height, 0xFFFD);  // would otherwise wrap and read as Empty
+    EXPECT_EQ(big.footprint, 245);  // 244 parameters at most
+    EXPECT_EQ(big.side, 247);
+    const CityCell& odd = anchors[0].methodIndex == 1 ? anchors[0] : anchors[1];
+    EXPECT_EQ(odd.height, 1);
+    EXPECT_EQ(odd.side, 7);  // no code: spacing 1.0
+}
+
+TEST(CityLayoutTest, ProjectWithoutFilesGetsEmptyCity)
+{
+    ProjectStats stats(nullptr);
+    MsRandom rng(1);
+    ASSERT_TRUE(BuildCity(stats, rng, nullptr));
+    EXPECT_EQ(stats.cityGrid.width, 9);  // the 1 x 1 city cropped with margin 4
+    EXPECT_TRUE(stats.cityGrid.IsFree(0, 0, 9, 9));
 }
 
 TEST(CityLayoutTest, TooSmallCityFailsAndLargerOneSucceeds)
