@@ -65,13 +65,15 @@ Building MethodBuilding(const MethodStats& method, uint32_t fileIndex, uint32_t 
 }
 
 // The spiral angles of one method's search, from its starting angle. Every
-// ring repeats the same angles, so each cosine and sine is worked out once.
-// One object serves all methods of a file to keep its buffers.
+// ring repeats the same angles, so each cosine and sine is worked out once,
+// a few at a time so that the processor can overlap them. One object serves
+// all methods of a file to keep its buffers.
 class RingAngles {
 public:
     void Start(double angle)
     {
         m_limit = angle + 6.28;
+        m_complete = false;
         m_angles.assign(1, angle);
         m_cos.clear();
         m_sin.clear();
@@ -81,25 +83,37 @@ public:
     bool Advance(size_t k)
     {
         if (k + 1 < m_angles.size()) return true;
-        const double next = m_angles[k] + 0.0348;
-        if (next > m_limit) return false;
-        m_angles.push_back(next);
-        return true;
+        return Extend(k + 2) > k + 1;
     }
     void Position(size_t k, int32_t r, const CityGrid& grid, int32_t& x, int32_t& y)
     {
-        while (m_cos.size() <= k) {
-            double sine, cosine;
-            LayoutSinCos(m_angles[m_cos.size()], sine, cosine);
-            m_cos.push_back(cosine);
-            m_sin.push_back(sine);
+        if (k >= m_cos.size()) {
+            const size_t done = m_cos.size(), known = Extend(k + 8);
+            m_cos.resize(known);
+            m_sin.resize(known);
+            LayoutSinCos(m_angles.data() + done, known - done, m_sin.data() + done,
+                         m_cos.data() + done);
         }
         x = static_cast<int32_t>(m_cos[k] * r + grid.centreX);
         y = static_cast<int32_t>(m_sin[k] * r + grid.centreY);
     }
 
 private:
+    // Adds angles until there are "count" or the ring ends; returns how many.
+    size_t Extend(size_t count)
+    {
+        while (!m_complete && m_angles.size() < count) {
+            const double next = m_angles.back() + 0.0348;
+            if (next > m_limit)
+                m_complete = true;
+            else
+                m_angles.push_back(next);
+        }
+        return m_angles.size();
+    }
+
     double m_limit = 0.0;
+    bool m_complete = false;
     std::vector<double> m_angles, m_cos, m_sin;
 };
 

@@ -105,4 +105,9 @@ void LayoutSinCos(double angle, double& sine, double& cosine)
     }
 }
 
+void LayoutSinCos(const double* angles, size_t count, double* sines, double* cosines)
+{
+    for (size_t i = 0; i < count; ++i) LayoutSinCos(angles[i], sines[i], cosines[i]);
+}
+
 }  // namespace codeburg
