@@ -46,6 +46,7 @@ BlockPlanner::BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth,
     for (int q = 0; q < 4; ++q) {
         m_spirals[q].dx = (q % 2 == 1) ? 1 : -1;
         m_spirals[q].dy = (q >= 2) ? 1 : -1;
+        m_spirals[q].resumeTree.assign(size_t(kSizeIndex + 1) * (kSizeIndex + 1), 0);
     }
     // Blocks end up in a region somewhat larger than their total area with
     // the city's proportions; start with that to spare most regrowth.
@@ -189,16 +190,41 @@ void BlockPlanner::Mark(int32_t left, int32_t top, int32_t w, int32_t h)
     }
 }
 
+size_t BlockPlanner::ResumeStep(const Spiral& spiral, int32_t bw, int32_t bh) const
+{
+    size_t step = 0;
+    const int32_t w = std::min(bw, kSizeIndex), h = std::min(bh, kSizeIndex);
+    for (int32_t i = w; i > 0; i -= i & -i) {
+        const size_t* row = spiral.resumeTree.data() + size_t(i) * (kSizeIndex + 1);
+        for (int32_t j = h; j > 0; j -= j & -j) step = std::max(step, row[j]);
+    }
+    if (bw > kSizeIndex || bh > kSizeIndex) {
+        auto it = spiral.resumeLarge.find((uint64_t(uint32_t(bw)) << 32) | uint32_t(bh));
+        if (it != spiral.resumeLarge.end()) step = std::max(step, it->second);
+    }
+    return step;
+}
+
+void BlockPlanner::SetResume(Spiral& spiral, int32_t bw, int32_t bh, size_t step)
+{
+    if (bw > kSizeIndex || bh > kSizeIndex) {
+        size_t& slot = spiral.resumeLarge[(uint64_t(uint32_t(bw)) << 32) | uint32_t(bh)];
+        slot = std::max(slot, step);
+        return;
+    }
+    for (int32_t i = bw; i <= kSizeIndex; i += i & -i) {
+        size_t* row = spiral.resumeTree.data() + size_t(i) * (kSizeIndex + 1);
+        for (int32_t j = bh; j <= kSizeIndex; j += j & -j) row[j] = std::max(row[j], step);
+    }
+}
+
 bool BlockPlanner::PlaceBlock(int32_t bw, int32_t bh, int quadrant, int32_t& left, int32_t& top)
 {
     Spiral& spiral = m_spirals[quadrant & 3];
     while (spiral.lowest < spiral.xs.size() && m_minW >= spiral.failW[spiral.lowest] &&
            m_minH >= spiral.failH[spiral.lowest])
         ++spiral.lowest;
-    const uint64_t sizeKey = (uint64_t(uint32_t(bw)) << 32) | uint32_t(bh);
-    size_t step = spiral.lowest;
-    if (auto it = spiral.resume.find(sizeKey); it != spiral.resume.end())
-        step = std::max(step, it->second);
+    size_t step = std::max(spiral.lowest, ResumeStep(spiral, bw, bh));
 
     size_t edgeStep = FirstEdgeStep(spiral, 0, bw, bh);
     for (;;) {
@@ -222,7 +248,7 @@ bool BlockPlanner::PlaceBlock(int32_t bw, int32_t bh, int quadrant, int32_t& lef
     top = spiral.dy > 0 ? y : y - bh + 1;
     Mark(left, top, bw, bh);
     spiral.failW[step] = spiral.failH[step] = 1;  // its corner is taken now
-    spiral.resume[sizeKey] = step + 1;
+    SetResume(spiral, bw, bh, step + 1);
     return true;
 }
 

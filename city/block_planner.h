@@ -41,8 +41,16 @@ private:
         // Step s is known not to be free for any block at least failW x failH.
         std::vector<uint16_t> failW, failH;
         size_t lowest = 0;  // every step before it is taken for the smallest block
-        std::unordered_map<uint64_t, size_t> resume;  // per block size: first step to test
+        // First step to test for a block size: steps before it were taken for a
+        // block no larger in either direction. Sizes up to kSizeIndex go into
+        // a two-dimensional prefix-maximum tree, larger ones are kept exactly.
+        std::vector<size_t> resumeTree;
+        std::unordered_map<uint64_t, size_t> resumeLarge;
     };
+    static constexpr int32_t kSizeIndex = 255;
+
+    size_t ResumeStep(const Spiral& spiral, int32_t bw, int32_t bh) const;
+    void SetResume(Spiral& spiral, int32_t bw, int32_t bh, size_t step);
 
     void GenerateRing(Spiral& spiral);
     size_t FirstEdgeStep(const Spiral& spiral, size_t firstRing, int32_t bw, int32_t bh) const;

@@ -190,9 +190,9 @@ std::vector<uint8_t> Bytes(const CityGrid& grid)
 
 TEST(CityLayoutTest, MatchesTheStepByStepLayoutOnRandomProjects)
 {
-    for (uint32_t seed = 1; seed <= 40; ++seed) {
-        auto fast = RandomProject(seed, 48);
-        auto slow = RandomProject(seed, 48);
+    for (uint32_t seed = 1; seed <= 24; ++seed) {
+        auto fast = RandomProject(seed, 32);
+        auto slow = RandomProject(seed, 32);
         const float score = seed % 3 == 0 ? 0.9f : 0.5f;
         fast->measures.overallScore = slow->measures.overallScore = score;
         MsRandom fastRng(seed * 7), slowRng(seed * 7);
@@ -205,38 +205,40 @@ TEST(CityLayoutTest, MatchesTheStepByStepLayoutOnRandomProjects)
     }
 }
 
-TEST(CityLayoutTest, MatchesTheStepByStepPlacementOfManySmallBlocks)
+TEST(CityLayoutTest, MatchesTheStepByStepPlacementOfManyMixedBlocks)
 {
-    // Mostly empty files (3 x 3 blocks) after a few large ones: the small
-    // blocks must find the same holes.
-    for (uint32_t seed = 100; seed < 106; ++seed) {
-        MsRandom rng(seed);
+    // A few large blocks, then hundreds of small ones of many shapes: each
+    // must find the same hole as the step-by-step search, whatever blocks of
+    // other sizes learnt about the spiral before it.
+    for (uint32_t seed = 100; seed < 104; ++seed) {
         auto fast = std::make_unique<ProjectStats>(nullptr);
         auto slow = std::make_unique<ProjectStats>(nullptr);
         for (ProjectStats* stats : {fast.get(), slow.get()}) {
             MsRandom local(seed);
-            for (int f = 0; f < 120; ++f) {
-                std::vector<MethodSpec> methods;
-                const int count = f < 6 ? 10 + local.next() % 30 : local.next() % 3 == 0;
-                for (int m = 0; m < count; ++m)
-                    methods.push_back({local.next() % 3, local.next() % 30, local.next() % 9, 1});
-                AddFile(*stats, methods);
-                stats->files.back()->SortMethods();
-                PlaceMethods(*stats->files.back(), uint32_t(f));
+            for (int f = 0; f < 400; ++f) {
+                AddFile(*stats, {});
+                CityGrid& block = stats->files.back()->cityGrid;
+                const int big = f < 6 ? 20 : 0;
+                ASSERT_TRUE(block.Allocate(3 + big + local.next() % 6, 3 + big + local.next() % 6));
+                CityCell mark;
+                mark.height = uint16_t(1 + f);
+                block.Set(1, 1, mark);
             }
         }
         int W = 0, H = 0;
         for (const auto& f : fast->files) W += f->cityGrid.width / 6, H += f->cityGrid.height / 6;
         // Several sizes, the small ones failing, all as the reference says.
-        for (int attempt = 0; attempt < 6; ++attempt, W += W / 8 + 1, H += H / 8 + 1) {
+        int placed = 0;
+        for (int attempt = 0; attempt < 5; ++attempt, W += W / 8 + 1, H += H / 8 + 1) {
             const bool fastOk = TryLayout(*fast, W, H, nullptr);
             const bool slowOk = RefTryLayout(*slow, W, H);
             ASSERT_EQ(fastOk, slowOk) << seed << " " << W << " x " << H;
             if (fastOk) {
                 ASSERT_EQ(fast->cityGrid, slow->cityGrid) << seed << " " << W;
+                ++placed;
             }
         }
-        (void)rng;
+        EXPECT_GT(placed, 0) << seed;
     }
 }
 
