@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -11,6 +9,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cstdio>
 
 namespace codeburg {
 

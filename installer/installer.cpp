@@ -65,7 +65,8 @@ fs::path Resolve(std::string text, std::error_code& error)
 
 bool IsWithin(const fs::path& path, const fs::path& directory)
 {
-    auto [end, unused] = std::mismatch(directory.begin(), directory.end(), path.begin(), path.end());
+    auto [end, unused] =
+        std::mismatch(directory.begin(), directory.end(), path.begin(), path.end());
     return end == directory.end();
 }
 
@@ -80,9 +81,12 @@ std::string DesktopExec(const std::string& program)
     quoted += '"';
     std::string value;
     for (char c : quoted) {
-        if (c == '%') value += "%%";
-        else if (c == '\\') value += "\\\\";
-        else value += c;
+        if (c == '%')
+            value += "%%";
+        else if (c == '\\')
+            value += "\\\\";
+        else
+            value += c;
     }
     return value;
 }
@@ -92,11 +96,16 @@ std::string DesktopText(const std::string& text)
 {
     std::string value;
     for (char c : text) {
-        if (c == '\\') value += "\\\\";
-        else if (c == '\n') value += "\\n";
-        else if (c == '\r') value += "\\r";
-        else if (c == '\t') value += "\\t";
-        else value += c;
+        if (c == '\\')
+            value += "\\\\";
+        else if (c == '\n')
+            value += "\\n";
+        else if (c == '\r')
+            value += "\\r";
+        else if (c == '\t')
+            value += "\\t";
+        else
+            value += c;
     }
     return value;
 }
@@ -207,9 +216,8 @@ void Installer::createShortcuts(const std::string& target)
         const std::string directory = fs::path(program).parent_path().string();
         WriteDesktopEntry(PathJoin(folder, LastPathComponent(m_product.mainProgram) + ".desktop"),
                           "Type=Application\nName=" + DesktopText(LastPathComponent(program)) +
-                              "\nComment=" + DesktopText(m_product.name) +
-                              "\nExec=" + DesktopExec(program) +
-                              "\nPath=" + DesktopText(directory) + "\n");
+                              "\nComment=" + DesktopText(m_product.name) + "\nExec=" +
+                              DesktopExec(program) + "\nPath=" + DesktopText(directory) + "\n");
     }
     if (!m_product.helpFile.empty()) {
         const std::string help = target + m_product.helpFile;
@@ -219,9 +227,9 @@ void Installer::createShortcuts(const std::string& target)
     }
     if (!m_product.url.empty()) {
         const std::string name = LastPathComponent(m_product.url) + ".url";
-        WriteDesktopEntry(PathJoin(folder, name + ".desktop"),
-                          "Type=Link\nName=" + DesktopText(name) +
-                              "\nURL=" + DesktopText(m_product.url) + "\n");
+        WriteDesktopEntry(
+            PathJoin(folder, name + ".desktop"),
+            "Type=Link\nName=" + DesktopText(name) + "\nURL=" + DesktopText(m_product.url) + "\n");
     }
 }
 
@@ -246,7 +254,8 @@ Installer::Result Installer::Uninstall(std::string_view keyText, std::string_vie
     if (!m_places.applicationsDirectory.empty()) {
         const fs::path folder = fs::path(m_places.applicationsDirectory) / name;
         for (const auto& entry : fs::directory_iterator(folder, error)) {
-            if (!entry.is_directory(error) || entry.is_symlink(error)) fs::remove(entry.path(), error);
+            if (!entry.is_directory(error) || entry.is_symlink(error))
+                fs::remove(entry.path(), error);
         }
         fs::remove(folder, error);
     }

@@ -12,10 +12,10 @@ class Registry;
 
 // Where the installer puts what is not the product's files.
 struct InstallerPlaces {
-    std::string programsDirectory;       // the usual home of targets, created when missing
-    std::string applicationsDirectory;   // holds the product's shortcut folder
-    std::string settingsFile;            // the main program's per-user settings file
-    std::string homeDirectory;           // never deleted by the uninstall
+    std::string programsDirectory;      // the usual home of targets, created when missing
+    std::string applicationsDirectory;  // holds the product's shortcut folder
+    std::string settingsFile;           // the main program's per-user settings file
+    std::string homeDirectory;          // never deleted by the uninstall
 };
 
 // Installs the product into a target directory and uninstalls it again,
@@ -60,8 +60,8 @@ private:
 
 // The installer's own texts.
 extern const char kInstallErrorText[];
-extern const char kInstallDoneText[];     // "%s" = product name
-extern const char kUninstallDoneText[];   // "%s" twice = product name
+extern const char kInstallDoneText[];    // "%s" = product name
+extern const char kUninstallDoneText[];  // "%s" twice = product name
 extern const char kDontAcceptText[];
 extern const char kBrowseTitle[];
 

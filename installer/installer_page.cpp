@@ -57,11 +57,9 @@ void UseFieldColours(QWidget* field)
 
 }  // namespace
 
-InstallerPage::InstallerPage(Kind kind, Installer& installer, InstallerHost& host,
-                             QWidget* parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+InstallerPage::InstallerPage(Kind kind, Installer& installer, InstallerHost& host, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_kind(kind),
       m_installer(installer),
       m_host(host)
@@ -90,8 +88,10 @@ InstallerPage::InstallerPage(Kind kind, Installer& installer, InstallerHost& hos
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_aboutAction, &QAction::triggered, this, &InstallerPage::onAboutTriggered);
 
-    if (kind == Kind::Licence) buildLicencePage();
-    else buildInstallPage();
+    if (kind == Kind::Licence)
+        buildLicencePage();
+    else
+        buildInstallPage();
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -231,14 +231,15 @@ void InstallerPage::paintEvent(QPaintEvent* event)
     if (!product.release.empty()) title += QLatin1Char(' ') + FromBytes(product.release);
     painter.setFont(m_titleFont);
     painter.setPen(Qt::black);
-    painter.drawText(QRect(0, 0, w - 16, 41), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                     title);
+    painter.drawText(QRect(0, 0, w - 16, 41),
+                     Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, title);
 
     // Seven bars, each 5 pixels below the one above and 4 pixels narrower.
     for (int i = 0; i < 7; ++i)
         FillGradient(painter, QRect(0, 46 + i * 37, 30 - 4 * i, 32), Qt::white, kBandColour);
 
-    FillGradient(painter, QRect(30, 241, w - 30, 3), kBandColour, palette().color(QPalette::Window));
+    FillGradient(painter, QRect(30, 241, w - 30, 3), kBandColour,
+                 palette().color(QPalette::Window));
 }
 
 }  // namespace codeburg

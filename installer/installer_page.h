@@ -22,8 +22,7 @@ class InstallerPage final : public QDialog {
 public:
     enum class Kind { Licence, Install };
 
-    InstallerPage(Kind kind, Installer& installer, InstallerHost& host,
-                  QWidget* parent = nullptr);
+    InstallerPage(Kind kind, Installer& installer, InstallerHost& host, QWidget* parent = nullptr);
 
     QString targetDirectory() const;
     void setTargetDirectory(const QString& directory);

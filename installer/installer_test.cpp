@@ -1,7 +1,6 @@
 #include "installer/installer.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,7 +83,8 @@ protected:
     void WriteList(const std::string& app, const std::vector<std::string>& files)
     {
         std::string text = "[APP]\n" + app + "\n[FILES]\n";
-        for (size_t i = 0; i < files.size(); ++i) text += std::to_string(i + 1) + "=" + files[i] + "\n";
+        for (size_t i = 0; i < files.size(); ++i)
+            text += std::to_string(i + 1) + "=" + files[i] + "\n";
         WriteFile(source / "installer.list", text);
     }
     void AddProgram(const std::string& name)
@@ -92,8 +92,14 @@ protected:
         WriteFile(source / name, "#!/bin/sh\n");
         ::chmod((source / name).c_str(), 0755);
     }
-    Installer Make() { return Installer(LoadProduct((source / "installer").string()), *registry, host, places); }
-    std::string Value(const char* name) { return registry->ReadString(kEntry, name).value_or("<none>"); }
+    Installer Make()
+    {
+        return Installer(LoadProduct((source / "installer").string()), *registry, host, places);
+    }
+    std::string Value(const char* name)
+    {
+        return registry->ReadString(kEntry, name).value_or("<none>");
+    }
 
     fs::path root, source, home;
     InstallerPlaces places;
@@ -112,7 +118,7 @@ TEST_F(InstallerTest, InstallsFilesEntryAndShortcuts)
     AddProgram("installer");
     WriteFile(source / "data.txt", "data");
     WriteFile(source / "prod.qch", "help");
-    const fs::path target = root / "target";   // typed without a trailing separator
+    const fs::path target = root / "target";  // typed without a trailing separator
     EXPECT_EQ(Make().Install(target.string(), true), Installer::Result::Done);
 
     EXPECT_EQ(ReadFile(target / "data.txt"), "data");
@@ -134,9 +140,11 @@ TEST_F(InstallerTest, InstallsFilesEntryAndShortcuts)
     EXPECT_NE(program.find("Exec=\"" + t + "prod\"\n"), std::string::npos);
     EXPECT_NE(program.find("Comment=Prod\n"), std::string::npos);
     EXPECT_NE(program.find("Path=" + target.string() + "\n"), std::string::npos);
-    EXPECT_NE(ReadFile(menu / "prod.qch.desktop").find("Comment=Documentation\nURL=file://" + t + "prod.qch"),
+    EXPECT_NE(ReadFile(menu / "prod.qch.desktop")
+                  .find("Comment=Documentation\nURL=file://" + t + "prod.qch"),
               std::string::npos);
-    EXPECT_NE(ReadFile(menu / "prod.url.desktop").find("Type=Link\nName=prod.url\nURL=https://example.org/get/prod\n"),
+    EXPECT_NE(ReadFile(menu / "prod.url.desktop")
+                  .find("Type=Link\nName=prod.url\nURL=https://example.org/get/prod\n"),
               std::string::npos);
 
     ASSERT_EQ(host.messages.size(), 1u);
@@ -233,7 +241,9 @@ TEST_F(InstallerTest, ListValuesCannotLeaveSourceOrTarget)
     WriteFile(root / "secret", "secret");
     fs::create_symlink(root / "secret", source / "link");
     const fs::path target = root / "target";
-    for (const std::string bad : {"../secret", (root / "secret").string(), "sub/../../secret", "link"}) {
+    const std::vector<std::string> values = {"../secret", (root / "secret").string(),
+                                             "sub/../../secret", "link"};
+    for (const std::string& bad : values) {
         WriteList(kApp, {bad});
         host.messages.clear();
         EXPECT_EQ(Make().Install(target.string(), false), Installer::Result::Failed) << bad;
@@ -262,7 +272,7 @@ TEST_F(InstallerTest, UninstallRemovesWhatInstallMade)
     host.messages.clear();
     EXPECT_EQ(Make().Uninstall("Prod", (target / "installer").string()), Installer::Result::Done);
     EXPECT_FALSE(fs::exists(target));
-    EXPECT_TRUE(fs::exists(source / "prod"));   // a link's target is not ours
+    EXPECT_TRUE(fs::exists(source / "prod"));  // a link's target is not ours
     EXPECT_FALSE(registry->KeyExists(kEntry));
     EXPECT_FALSE(fs::exists(DefaultRegistryPath()));
     EXPECT_FALSE(fs::exists(places.settingsFile));
@@ -276,7 +286,8 @@ TEST_F(InstallerTest, UninstallRemovesWhatInstallMade)
     EXPECT_EQ(host.messages[0].caption, "Prod");
 
     host.messages.clear();
-    EXPECT_EQ(Make().Uninstall("Prod", (target / "installer").string()), Installer::Result::NothingDone);
+    EXPECT_EQ(Make().Uninstall("Prod", (target / "installer").string()),
+              Installer::Result::NothingDone);
     EXPECT_TRUE(host.messages.empty());
 }
 
@@ -294,7 +305,8 @@ TEST_F(InstallerTest, UninstallKeepsShortcutSubfolderAndForeignInstaller)
     EXPECT_TRUE(fs::exists(menu / "extra"));
     EXPECT_FALSE(fs::exists(menu / "prod.desktop"));
     EXPECT_TRUE(fs::exists(source / "elsewhere"));
-    EXPECT_TRUE(fs::is_directory(target));   // only emptied: the installed folder is the uninstaller's
+    EXPECT_TRUE(
+        fs::is_directory(target));  // only emptied: the installed folder is the uninstaller's
     EXPECT_TRUE(fs::is_empty(target));
 }
 
@@ -303,8 +315,9 @@ TEST_F(InstallerTest, GuardedUninstallPathsDeleteNothing)
     WriteFile(home / "notes.txt", "mine");
     fs::create_directories(root / "ab");
     WriteFile(root / "ab/file", "x");
-    const std::string guarded[] = {"/", "/ab", "ab", home.string(), home.string() + "/",
-                                   home.string() + "/.", root.string(), "/tmp/../"};
+    const std::string guarded[] = {
+        "/",           "/ab",     "ab", home.string(), home.string() + "/", home.string() + "/.",
+        root.string(), "/tmp/../"};
     for (const std::string& path : guarded) {
         registry->CreateKey(kEntry);
         registry->WriteString(kEntry, "UninstallPath", path);

@@ -1,13 +1,12 @@
 #include <unistd.h>
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QStyleFactory>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <QApplication>
-#include <QCoreApplication>
-#include <QStyleFactory>
 
 #include "installer/hosts.h"
 #include "installer/installer.h"
@@ -74,8 +73,10 @@ int main(int argc, char** argv)
     }
 
     std::unique_ptr<QCoreApplication> app;
-    if (options.silent) app = std::make_unique<QCoreApplication>(argc, argv);
-    else app = std::make_unique<QApplication>(argc, argv);
+    if (options.silent)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("installer"));
 
     if (options.silent) {

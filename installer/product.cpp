@@ -52,7 +52,7 @@ std::vector<ProfileSection> ParseProfile(std::string_view text)
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     std::vector<ProfileSection> sections;
     ProfileSection* current = nullptr;
-    bool ignored = false;   // inside a repeated section, which the readers never see
+    bool ignored = false;  // inside a repeated section, which the readers never see
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -94,8 +94,8 @@ const ProfileSection* FindSection(const std::vector<ProfileSection>& sections,
 
 namespace {
 
-const std::string* FindValue(const std::vector<ProfileSection>& sections,
-                             std::string_view section, std::string_view key)
+const std::string* FindValue(const std::vector<ProfileSection>& sections, std::string_view section,
+                             std::string_view key)
 {
     const ProfileSection* found = FindSection(sections, section);
     if (!found) return nullptr;
@@ -132,12 +132,15 @@ int64_t ProfileInt(const std::vector<ProfileSection>& sections, std::string_view
     int64_t result = 0;
     for (char c : text) {
         int digit = -1;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
         if (digit < 0) break;
         result = result * base + digit;
-        if (result > 0xFFFFFFFFll) break;   // no colour or count needs more; avoid overflow
+        if (result > 0xFFFFFFFFll) break;  // no colour or count needs more; avoid overflow
     }
     return negative ? -result : result;
 }

@@ -41,9 +41,9 @@ struct Product {
     uint32_t bgColor = 0xFFFFFF;
     uint32_t color = 0x000000;
     std::vector<std::string> files;
-    std::string mainProgram;   // a value of "files", or empty
-    std::string helpFile;      // a value of "files", or empty
-    std::string licence;       // bytes of "licence.txt", empty when missing
+    std::string mainProgram;  // a value of "files", or empty
+    std::string helpFile;     // a value of "files", or empty
+    std::string licence;      // bytes of "licence.txt", empty when missing
     std::string sourceDirectory;
 };
 

@@ -1,7 +1,6 @@
 #include "installer/product.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,8 +27,8 @@ TEST(ProfileTest, ReadsLikePrivateProfileFunctions)
 
 TEST(ProfileTest, IntegersStopAtTheFirstOtherCharacter)
 {
-    const auto sections =
-        ParseProfile("[A]\nd=255\nh=0xFF8000\nj=12abc\nn=-3\nt=text\ne=\nbig=99999999999999999999\n");
+    const auto sections = ParseProfile(
+        "[A]\nd=255\nh=0xFF8000\nj=12abc\nn=-3\nt=text\ne=\nbig=99999999999999999999\n");
     EXPECT_EQ(ProfileInt(sections, "A", "d", 7), 255);
     EXPECT_EQ(ProfileInt(sections, "A", "h", 7), 0xFF8000);
     EXPECT_EQ(ProfileInt(sections, "A", "j", 7), 12);
@@ -37,7 +36,7 @@ TEST(ProfileTest, IntegersStopAtTheFirstOtherCharacter)
     EXPECT_EQ(ProfileInt(sections, "A", "t", 7), 0);
     EXPECT_EQ(ProfileInt(sections, "A", "e", 7), 0);
     EXPECT_EQ(ProfileInt(sections, "A", "missing", 7), 7);
-    EXPECT_GT(ProfileInt(sections, "A", "big", 7), 0);   // no overflow
+    EXPECT_GT(ProfileInt(sections, "A", "big", 7), 0);  // no overflow
 }
 
 TEST(ProductTest, ListPathSitsBesideTheInstaller)
@@ -86,10 +85,12 @@ TEST(ProductTest, DerivesProgramHelpAndLicence)
 
 TEST(ProductTest, TargetAndNames)
 {
-    EXPECT_EQ(DefaultTargetDirectory("Codeburg", "/home/ann", false), "/home/ann/.local/opt/Codeburg");
+    EXPECT_EQ(DefaultTargetDirectory("Codeburg", "/home/ann", false),
+              "/home/ann/.local/opt/Codeburg");
     EXPECT_EQ(DefaultTargetDirectory("Codeburg", "/root", true), "/opt/Codeburg");
     EXPECT_TRUE(IsSafeProductName("Code burg 2"));
-    for (const char* bad : {"", ".", "..", "a/b", "..\\x"}) EXPECT_FALSE(IsSafeProductName(bad)) << bad;
+    for (const char* bad : {"", ".", "..", "a/b", "..\\x"})
+        EXPECT_FALSE(IsSafeProductName(bad)) << bad;
 }
 
 }  // namespace codeburg

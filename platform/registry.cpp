@@ -14,7 +14,8 @@
 
 namespace codeburg {
 
-const char kUninstallKey[] = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kUninstallKey[] =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 namespace {
 
@@ -67,12 +68,23 @@ std::string Quote(std::string_view text)
     std::string result = "\"";
     for (char c : text) {
         switch (c) {
-        case '\\': result += "\\\\"; break;
-        case '"': result += "\\\""; break;
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        case '\0': result += "\\0"; break;
-        default: result += c;
+            case '\\':
+                result += "\\\\";
+                break;
+            case '"':
+                result += "\\\"";
+                break;
+            case '\n':
+                result += "\\n";
+                break;
+            case '\r':
+                result += "\\r";
+                break;
+            case '\0':
+                result += "\\0";
+                break;
+            default:
+                result += c;
         }
     }
     return result + '"';
@@ -92,9 +104,12 @@ std::optional<std::string> Unquote(std::string_view text, size_t& pos)
         }
         if (c == '\\' && i + 1 < text.size()) {
             c = text[++i];
-            if (c == 'n') c = '\n';
-            else if (c == 'r') c = '\r';
-            else if (c == '0') c = '\0';
+            if (c == 'n')
+                c = '\n';
+            else if (c == 'r')
+                c = '\r';
+            else if (c == '0')
+                c = '\0';
         }
         result += c;
     }
@@ -112,8 +127,10 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
     bool ok = true;
     while (ok && done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) ok = false;
-        else done += static_cast<size_t>(n);
+        if (n < 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(n);
     }
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
@@ -154,8 +171,10 @@ bool MemoryRegistry::DeleteKey(std::string_view key)
     // so walk every key that starts with it.
     const std::string prefix = path + '\\';
     for (auto sub = m_keys.begin(); sub != m_keys.end();) {
-        if (StartsWithNoCase(sub->first, prefix)) sub = m_keys.erase(sub);
-        else ++sub;
+        if (StartsWithNoCase(sub->first, prefix))
+            sub = m_keys.erase(sub);
+        else
+            ++sub;
     }
     m_keys.erase(path);
     return true;
@@ -209,8 +228,10 @@ bool MemoryRegistry::setValue(std::string_view key, std::string_view name, Value
     if (it == m_keys.end()) return false;
     auto& values = it->second.values;
     auto existing = values.find(name);
-    if (existing != values.end()) existing->second = std::move(value);
-    else values.emplace(std::string(name), std::move(value));
+    if (existing != values.end())
+        existing->second = std::move(value);
+    else
+        values.emplace(std::string(name), std::move(value));
     return true;
 }
 
@@ -263,7 +284,7 @@ std::string MemoryRegistry::Serialize(const std::vector<std::string>& implied) c
 
 void MemoryRegistry::Parse(std::string_view text)
 {
-    std::string current;   // empty until the first key line
+    std::string current;  // empty until the first key line
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -357,14 +378,12 @@ std::optional<std::string> FileRegistry::ReadString(std::string_view key,
     return load().ReadString(key, name);
 }
 
-std::optional<uint32_t> FileRegistry::ReadInteger(std::string_view key,
-                                                  std::string_view name) const
+std::optional<uint32_t> FileRegistry::ReadInteger(std::string_view key, std::string_view name) const
 {
     return load().ReadInteger(key, name);
 }
 
-bool FileRegistry::WriteString(std::string_view key, std::string_view name,
-                               std::string_view value)
+bool FileRegistry::WriteString(std::string_view key, std::string_view name, std::string_view value)
 {
     MemoryRegistry registry = load();
     return registry.WriteString(key, name, value) && save(registry);

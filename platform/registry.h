@@ -48,10 +48,8 @@ public:
     std::vector<std::string> SubKeys(std::string_view key) const override;
     std::optional<std::string> ReadString(std::string_view key,
                                           std::string_view name) const override;
-    std::optional<uint32_t> ReadInteger(std::string_view key,
-                                        std::string_view name) const override;
-    bool WriteString(std::string_view key, std::string_view name,
-                     std::string_view value) override;
+    std::optional<uint32_t> ReadInteger(std::string_view key, std::string_view name) const override;
+    bool WriteString(std::string_view key, std::string_view name, std::string_view value) override;
     bool WriteInteger(std::string_view key, std::string_view name, uint32_t value) override;
     bool DeleteValue(std::string_view key, std::string_view name) override;
 
@@ -74,14 +72,14 @@ private:
         uint32_t number = 0;
     };
     struct Key {
-        std::string path;   // as first created
+        std::string path;  // as first created
         std::map<std::string, Value, NoCaseLess> values;
     };
     Value* findValue(std::string_view key, std::string_view name);
     const Value* findValue(std::string_view key, std::string_view name) const;
     bool setValue(std::string_view key, std::string_view name, Value value);
 
-    std::map<std::string, Key, NoCaseLess> m_keys;   // by normalised path
+    std::map<std::string, Key, NoCaseLess> m_keys;  // by normalised path
 };
 
 // A registry kept in one file. Every call reads the file afresh and every
@@ -102,10 +100,8 @@ public:
     std::vector<std::string> SubKeys(std::string_view key) const override;
     std::optional<std::string> ReadString(std::string_view key,
                                           std::string_view name) const override;
-    std::optional<uint32_t> ReadInteger(std::string_view key,
-                                        std::string_view name) const override;
-    bool WriteString(std::string_view key, std::string_view name,
-                     std::string_view value) override;
+    std::optional<uint32_t> ReadInteger(std::string_view key, std::string_view name) const override;
+    bool WriteString(std::string_view key, std::string_view name, std::string_view value) override;
     bool WriteInteger(std::string_view key, std::string_view name, uint32_t value) override;
     bool DeleteValue(std::string_view key, std::string_view name) override;
 

@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kKey[] = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Codeburg";
+const char kKey[] =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Codeburg";
 
 class TempDir {
 public:
@@ -97,8 +98,9 @@ TEST(MemoryRegistryTest, SerializeRoundTrip)
 TEST(MemoryRegistryTest, ParseSkipsGarbage)
 {
     MemoryRegistry registry;
-    registry.Parse("\"before\"=\"any key\"\n[\n[]\n[A\\B]\n\"x\"=\"unclosed\n\"y\"=dword:12\n"
-                   "\"z\"=dword:0000000g\nnoise\n\"ok\"=dword:0000002a\r\n\"s\"=\"t\"");
+    registry.Parse(
+        "\"before\"=\"any key\"\n[\n[]\n[A\\B]\n\"x\"=\"unclosed\n\"y\"=dword:12\n"
+        "\"z\"=dword:0000000g\nnoise\n\"ok\"=dword:0000002a\r\n\"s\"=\"t\"");
     EXPECT_TRUE(registry.KeyExists("A\\B"));
     EXPECT_EQ(registry.ReadString("A\\B", "x"), std::nullopt);
     EXPECT_EQ(registry.ReadInteger("A\\B", "y"), std::nullopt);
