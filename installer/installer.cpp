@@ -279,7 +279,8 @@ Installer::Result Installer::Uninstall(std::string_view keyText, std::string_vie
 
 bool Installer::MayDeleteContentsOf(const std::string& directory) const
 {
-    if (directory.size() <= 3) return false;
+    // A relative path would depend on where the uninstaller happens to run.
+    if (directory.size() <= 3 || !fs::path(directory).is_absolute()) return false;
     std::error_code error;
     const fs::path resolved = Resolve(directory, error);
     if (error || resolved.empty() || resolved == resolved.root_path()) return false;

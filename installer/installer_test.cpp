@@ -305,27 +305,37 @@ TEST_F(InstallerTest, UninstallKeepsShortcutSubfolderAndForeignInstaller)
     EXPECT_TRUE(fs::exists(menu / "extra"));
     EXPECT_FALSE(fs::exists(menu / "prod.desktop"));
     EXPECT_TRUE(fs::exists(source / "elsewhere"));
-    EXPECT_TRUE(
-        fs::is_directory(target));  // only emptied: the installed folder is the uninstaller's
+    // Only emptied: removing the installed folder is left to the uninstaller in it.
+    EXPECT_TRUE(fs::is_directory(target));
     EXPECT_TRUE(fs::is_empty(target));
 }
 
 TEST_F(InstallerTest, GuardedUninstallPathsDeleteNothing)
 {
     WriteFile(home / "notes.txt", "mine");
-    fs::create_directories(root / "ab");
-    WriteFile(root / "ab/file", "x");
-    const std::string guarded[] = {
-        "/",           "/ab",     "ab", home.string(), home.string() + "/", home.string() + "/.",
-        root.string(), "/tmp/../"};
+    fs::create_directories(root / "abcd");
+    WriteFile(root / "abcd/file", "x");
+    // Relative paths are refused, whatever the current folder is.
+    const fs::path cwd = fs::current_path();
+    fs::current_path(root);
+    const std::string guarded[] = {"/",
+                                   "/ab",
+                                   "ab",
+                                   "abcd",
+                                   home.string(),
+                                   home.string() + "/",
+                                   home.string() + "/.",
+                                   root.string(),
+                                   "/tmp/../"};
     for (const std::string& path : guarded) {
         registry->CreateKey(kEntry);
         registry->WriteString(kEntry, "UninstallPath", path);
         EXPECT_EQ(Make().Uninstall("Prod", ""), Installer::Result::Done) << path;
         EXPECT_FALSE(registry->KeyExists(kEntry));
         EXPECT_EQ(ReadFile(home / "notes.txt"), "mine") << path;
-        EXPECT_TRUE(fs::exists(root / "ab/file")) << path;
+        EXPECT_TRUE(fs::exists(root / "abcd/file")) << path;
     }
+    fs::current_path(cwd);
 }
 
 TEST_F(InstallerTest, UnsafeOrUnknownKeysTouchNothing)
