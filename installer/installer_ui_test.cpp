@@ -102,7 +102,7 @@ private:
     Installer make();
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    MemoryRegistry m_registry;
+    InMemoryRegistry m_registry;
     ScriptedHost m_host;
 };
 

@@ -117,7 +117,8 @@ int64_t ProfileInt(const std::vector<ProfileSection>& sections, std::string_view
                    std::string_view key, int64_t fallback)
 {
     const std::string* value = FindValue(sections, section, key);
-    if (!value) return fallback;
+    // An empty value reads as absent, as the platform's reader has it.
+    if (!value || value->empty()) return fallback;
     std::string_view text = *value;
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {

@@ -24,7 +24,7 @@ const ProfileSection* FindSection(const std::vector<ProfileSection>& sections,
 std::string ProfileString(const std::vector<ProfileSection>& sections, std::string_view section,
                           std::string_view key, std::string_view fallback);
 // Leading decimal digits (or "0x" and hex digits) with an optional sign; 0 when
-// the value holds none, "fallback" when the key is missing.
+// the value holds none, "fallback" when the key is missing or its value empty.
 int64_t ProfileInt(const std::vector<ProfileSection>& sections, std::string_view section,
                    std::string_view key, int64_t fallback);
 // The values of every key of a section in key order.

@@ -34,7 +34,7 @@ TEST(ProfileTest, IntegersStopAtTheFirstOtherCharacter)
     EXPECT_EQ(ProfileInt(sections, "A", "j", 7), 12);
     EXPECT_EQ(ProfileInt(sections, "A", "n", 7), -3);
     EXPECT_EQ(ProfileInt(sections, "A", "t", 7), 0);
-    EXPECT_EQ(ProfileInt(sections, "A", "e", 7), 0);
+    EXPECT_EQ(ProfileInt(sections, "A", "e", 7), 7);
     EXPECT_EQ(ProfileInt(sections, "A", "missing", 7), 7);
     EXPECT_GT(ProfileInt(sections, "A", "big", 7), 0);  // no overflow
 }

@@ -141,12 +141,12 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
 
 }  // namespace
 
-bool MemoryRegistry::NoCaseLess::operator()(std::string_view a, std::string_view b) const
+bool InMemoryRegistry::NoCaseLess::operator()(std::string_view a, std::string_view b) const
 {
     return CompareNoCase(a, b) < 0;
 }
 
-bool MemoryRegistry::CreateKey(std::string_view key)
+bool InMemoryRegistry::CreateKey(std::string_view key)
 {
     const std::string path = NormaliseKey(key);
     if (path.empty()) return false;
@@ -157,12 +157,12 @@ bool MemoryRegistry::CreateKey(std::string_view key)
     return true;
 }
 
-bool MemoryRegistry::KeyExists(std::string_view key) const
+bool InMemoryRegistry::KeyExists(std::string_view key) const
 {
     return m_keys.count(NormaliseKey(key)) != 0;
 }
 
-bool MemoryRegistry::DeleteKey(std::string_view key)
+bool InMemoryRegistry::DeleteKey(std::string_view key)
 {
     const std::string path = NormaliseKey(key);
     auto it = m_keys.find(path);
@@ -180,7 +180,7 @@ bool MemoryRegistry::DeleteKey(std::string_view key)
     return true;
 }
 
-std::vector<std::string> MemoryRegistry::SubKeys(std::string_view key) const
+std::vector<std::string> InMemoryRegistry::SubKeys(std::string_view key) const
 {
     const std::string prefix = NormaliseKey(key) + '\\';
     std::vector<std::string> names;
@@ -192,7 +192,7 @@ std::vector<std::string> MemoryRegistry::SubKeys(std::string_view key) const
     return names;
 }
 
-MemoryRegistry::Value* MemoryRegistry::findValue(std::string_view key, std::string_view name)
+InMemoryRegistry::Value* InMemoryRegistry::findValue(std::string_view key, std::string_view name)
 {
     auto it = m_keys.find(NormaliseKey(key));
     if (it == m_keys.end()) return nullptr;
@@ -200,29 +200,29 @@ MemoryRegistry::Value* MemoryRegistry::findValue(std::string_view key, std::stri
     return value == it->second.values.end() ? nullptr : &value->second;
 }
 
-const MemoryRegistry::Value* MemoryRegistry::findValue(std::string_view key,
-                                                       std::string_view name) const
+const InMemoryRegistry::Value* InMemoryRegistry::findValue(std::string_view key,
+                                                           std::string_view name) const
 {
-    return const_cast<MemoryRegistry*>(this)->findValue(key, name);
+    return const_cast<InMemoryRegistry*>(this)->findValue(key, name);
 }
 
-std::optional<std::string> MemoryRegistry::ReadString(std::string_view key,
-                                                      std::string_view name) const
+std::optional<std::string> InMemoryRegistry::ReadString(std::string_view key,
+                                                        std::string_view name) const
 {
     const Value* value = findValue(key, name);
     if (!value || !value->isText) return std::nullopt;
     return value->text;
 }
 
-std::optional<uint32_t> MemoryRegistry::ReadInteger(std::string_view key,
-                                                    std::string_view name) const
+std::optional<uint32_t> InMemoryRegistry::ReadInteger(std::string_view key,
+                                                      std::string_view name) const
 {
     const Value* value = findValue(key, name);
     if (!value || value->isText) return std::nullopt;
     return value->number;
 }
 
-bool MemoryRegistry::setValue(std::string_view key, std::string_view name, Value value)
+bool InMemoryRegistry::setValue(std::string_view key, std::string_view name, Value value)
 {
     auto it = m_keys.find(NormaliseKey(key));
     if (it == m_keys.end()) return false;
@@ -235,18 +235,18 @@ bool MemoryRegistry::setValue(std::string_view key, std::string_view name, Value
     return true;
 }
 
-bool MemoryRegistry::WriteString(std::string_view key, std::string_view name,
-                                 std::string_view value)
+bool InMemoryRegistry::WriteString(std::string_view key, std::string_view name,
+                                   std::string_view value)
 {
     return setValue(key, name, Value{true, std::string(value), 0});
 }
 
-bool MemoryRegistry::WriteInteger(std::string_view key, std::string_view name, uint32_t value)
+bool InMemoryRegistry::WriteInteger(std::string_view key, std::string_view name, uint32_t value)
 {
     return setValue(key, name, Value{false, {}, value});
 }
 
-bool MemoryRegistry::DeleteValue(std::string_view key, std::string_view name)
+bool InMemoryRegistry::DeleteValue(std::string_view key, std::string_view name)
 {
     auto it = m_keys.find(NormaliseKey(key));
     if (it == m_keys.end()) return false;
@@ -256,7 +256,7 @@ bool MemoryRegistry::DeleteValue(std::string_view key, std::string_view name)
     return true;
 }
 
-std::string MemoryRegistry::Serialize(const std::vector<std::string>& implied) const
+std::string InMemoryRegistry::Serialize(const std::vector<std::string>& implied) const
 {
     std::string body;
     for (const auto& [path, key] : m_keys) {
@@ -282,7 +282,7 @@ std::string MemoryRegistry::Serialize(const std::vector<std::string>& implied) c
     return body.empty() ? std::string() : "REGEDIT4\n" + body;
 }
 
-void MemoryRegistry::Parse(std::string_view text)
+void InMemoryRegistry::Parse(std::string_view text)
 {
     std::string current;  // empty until the first key line
     size_t start = 0;
@@ -322,9 +322,9 @@ void MemoryRegistry::Parse(std::string_view text)
 
 FileRegistry::FileRegistry(std::string path) : m_path(std::move(path)) {}
 
-MemoryRegistry FileRegistry::load() const
+InMemoryRegistry FileRegistry::load() const
 {
-    MemoryRegistry registry;
+    InMemoryRegistry registry;
     for (const std::string& key : SystemKeys()) registry.CreateKey(key);
     std::ifstream in(m_path, std::ios::binary);
     if (in) {
@@ -335,7 +335,7 @@ MemoryRegistry FileRegistry::load() const
     return registry;
 }
 
-bool FileRegistry::save(const MemoryRegistry& registry) const
+bool FileRegistry::save(const InMemoryRegistry& registry) const
 {
     if (m_path.empty()) return false;
     const std::string text = registry.Serialize(SystemKeys());
@@ -351,7 +351,7 @@ bool FileRegistry::save(const MemoryRegistry& registry) const
 
 bool FileRegistry::CreateKey(std::string_view key)
 {
-    MemoryRegistry registry = load();
+    InMemoryRegistry registry = load();
     if (registry.KeyExists(key)) return true;
     return registry.CreateKey(key) && save(registry);
 }
@@ -363,7 +363,7 @@ bool FileRegistry::KeyExists(std::string_view key) const
 
 bool FileRegistry::DeleteKey(std::string_view key)
 {
-    MemoryRegistry registry = load();
+    InMemoryRegistry registry = load();
     return registry.DeleteKey(key) && save(registry);
 }
 
@@ -385,19 +385,19 @@ std::optional<uint32_t> FileRegistry::ReadInteger(std::string_view key, std::str
 
 bool FileRegistry::WriteString(std::string_view key, std::string_view name, std::string_view value)
 {
-    MemoryRegistry registry = load();
+    InMemoryRegistry registry = load();
     return registry.WriteString(key, name, value) && save(registry);
 }
 
 bool FileRegistry::WriteInteger(std::string_view key, std::string_view name, uint32_t value)
 {
-    MemoryRegistry registry = load();
+    InMemoryRegistry registry = load();
     return registry.WriteInteger(key, name, value) && save(registry);
 }
 
 bool FileRegistry::DeleteValue(std::string_view key, std::string_view name)
 {
-    MemoryRegistry registry = load();
+    InMemoryRegistry registry = load();
     return registry.DeleteValue(key, name) && save(registry);
 }
 

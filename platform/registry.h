@@ -40,7 +40,7 @@ public:
 };
 
 // The registry held in memory; also the working copy of FileRegistry.
-class MemoryRegistry final : public Registry {
+class InMemoryRegistry final : public Registry {
 public:
     bool CreateKey(std::string_view key) override;
     bool KeyExists(std::string_view key) const override;
@@ -106,8 +106,8 @@ public:
     bool DeleteValue(std::string_view key, std::string_view name) override;
 
 private:
-    MemoryRegistry load() const;
-    bool save(const MemoryRegistry& registry) const;
+    InMemoryRegistry load() const;
+    bool save(const InMemoryRegistry& registry) const;
 
     std::string m_path;
 };

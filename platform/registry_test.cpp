@@ -33,7 +33,7 @@ private:
 
 TEST(MemoryRegistryTest, KeysAndNamesIgnoreCase)
 {
-    MemoryRegistry registry;
+    InMemoryRegistry registry;
     EXPECT_TRUE(registry.CreateKey(kKey));
     EXPECT_TRUE(registry.KeyExists("hkey_local_machine\\SOFTWARE\\microsoft"));
     EXPECT_TRUE(registry.WriteString(kKey, "DisplayName", "Codeburg"));
@@ -47,7 +47,7 @@ TEST(MemoryRegistryTest, KeysAndNamesIgnoreCase)
 
 TEST(MemoryRegistryTest, WritingNeedsAnExistingKey)
 {
-    MemoryRegistry registry;
+    InMemoryRegistry registry;
     EXPECT_FALSE(registry.WriteString(kKey, "DisplayName", "x"));
     EXPECT_FALSE(registry.KeyExists(kKey));
     EXPECT_FALSE(registry.CreateKey("\\\\"));
@@ -55,7 +55,7 @@ TEST(MemoryRegistryTest, WritingNeedsAnExistingKey)
 
 TEST(MemoryRegistryTest, TypesDoNotMix)
 {
-    MemoryRegistry registry;
+    InMemoryRegistry registry;
     registry.CreateKey("HKEY_CURRENT_USER\\Software\\Halcyon");
     registry.WriteInteger("HKEY_CURRENT_USER\\Software\\Halcyon", "N", 7);
     EXPECT_EQ(registry.ReadInteger("HKEY_CURRENT_USER\\Software\\Halcyon", "n"), 7u);
@@ -68,7 +68,7 @@ TEST(MemoryRegistryTest, TypesDoNotMix)
 
 TEST(MemoryRegistryTest, DeleteKeyTakesSubkeysButNotSiblings)
 {
-    MemoryRegistry registry;
+    InMemoryRegistry registry;
     registry.CreateKey("HKEY_CURRENT_USER\\Software\\Halcyon\\Codeburg\\MAIN");
     registry.CreateKey("HKEY_CURRENT_USER\\Software\\Halcyon\\Codeburg2");
     registry.CreateKey("HKEY_CURRENT_USER\\Software\\Halcyon\\Codeburg-old");
@@ -81,13 +81,13 @@ TEST(MemoryRegistryTest, DeleteKeyTakesSubkeysButNotSiblings)
 
 TEST(MemoryRegistryTest, SerializeRoundTrip)
 {
-    MemoryRegistry registry;
+    InMemoryRegistry registry;
     registry.CreateKey(kKey);
     registry.WriteString(kKey, "UninstallString", "\"/opt/a b/installer\" -u:Codeburg");
     registry.WriteString(kKey, "odd", "back\\slash\r\nline\"");
     registry.WriteString(kKey, "", "default");
     registry.WriteInteger(kKey, "Count", 0xFFFFFFFFu);
-    MemoryRegistry copy;
+    InMemoryRegistry copy;
     copy.Parse(registry.Serialize());
     EXPECT_EQ(copy.Serialize(), registry.Serialize());
     EXPECT_EQ(copy.ReadString(kKey, "odd"), "back\\slash\r\nline\"");
@@ -97,7 +97,7 @@ TEST(MemoryRegistryTest, SerializeRoundTrip)
 
 TEST(MemoryRegistryTest, ParseSkipsGarbage)
 {
-    MemoryRegistry registry;
+    InMemoryRegistry registry;
     registry.Parse(
         "\"before\"=\"any key\"\n[\n[]\n[A\\B]\n\"x\"=\"unclosed\n\"y\"=dword:12\n"
         "\"z\"=dword:0000000g\nnoise\n\"ok\"=dword:0000002a\r\n\"s\"=\"t\"");
