@@ -142,8 +142,11 @@ Installer::Installer(Product product, Registry& registry, InstallerHost& host,
 Installer::Result Installer::Install(std::string_view targetText, bool launch)
 {
     if (targetText.empty()) return Result::NothingDone;
-    const std::string target = WithSeparator(std::string(targetText));
     std::error_code error;
+    // The uninstall entry must name the folder wherever the uninstaller runs.
+    std::string target(targetText);
+    if (fs::path(target).is_relative()) target = (fs::current_path(error) / target).string();
+    target = WithSeparator(target);
     // Only the folder of programs itself may be missing with its parents, as
     // a fresh account has no "~/.local/opt"; any other target gets one level.
     const fs::path parent = Resolve(target, error).parent_path();

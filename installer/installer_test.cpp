@@ -200,6 +200,18 @@ TEST_F(InstallerTest, TargetIsCreatedOneLevelOnly)
     EXPECT_TRUE(fs::exists(home / ".local/opt/Prod/a.txt"));
 }
 
+TEST_F(InstallerTest, RelativeTargetIsRecordedInFull)
+{
+    WriteList(kApp, {"a.txt"});
+    WriteFile(source / "a.txt", "a");
+    const fs::path cwd = fs::current_path();
+    fs::current_path(root);
+    EXPECT_EQ(Make().Install("rel", false), Installer::Result::Done);
+    fs::current_path(cwd);
+    EXPECT_TRUE(fs::exists(root / "rel/a.txt"));
+    EXPECT_EQ(Value("UninstallPath"), (root / "rel").string() + "/");
+}
+
 TEST_F(InstallerTest, EmptyTargetDoesNothing)
 {
     WriteList(kApp, {"a.txt"});
