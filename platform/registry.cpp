@@ -1,8 +1,5 @@
 #include "platform/registry.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +8,7 @@
 #include <system_error>
 
 #include "platform/path_util.h"
+#include "platform/safe_file.h"
 
 namespace codeburg {
 
@@ -114,29 +112,6 @@ std::optional<std::string> Unquote(std::string_view text, size_t& pos)
         result += c;
     }
     return std::nullopt;
-}
-
-// Writes the bytes to a temporary file beside "path", flushes it to disk and
-// renames it over "path", so a crash leaves either the old or the new store.
-bool WriteWholeFile(const std::string& path, const std::string& bytes)
-{
-    const std::string temp = path + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
 }
 
 }  // namespace
@@ -346,7 +321,7 @@ bool FileRegistry::save(const InMemoryRegistry& registry) const
     }
     const std::filesystem::path parent = std::filesystem::path(m_path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, error);
-    return WriteWholeFile(m_path, text);
+    return WriteFileAtomically(m_path, text) == 0;
 }
 
 bool FileRegistry::CreateKey(std::string_view key)

@@ -118,7 +118,10 @@ TEST(FileRegistryTest, SecondInstanceSeesChanges)
     EXPECT_TRUE(writer.WriteString(kKey, "DisplayName", "Codeburg"));
     FileRegistry reader(path);
     EXPECT_EQ(reader.ReadString(kKey, "DisplayName"), "Codeburg");
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    // Nothing but the store is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(path).parent_path()),
+                            fs::directory_iterator()),
+              1);
 }
 
 TEST(FileRegistryTest, SystemKeysAlwaysExistAndStoreVanishesWhenEmpty)
