@@ -321,13 +321,15 @@ void StagedInstallTest::badArguments()
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create("Fusion"));
-    // Nothing here may reach the real user's files.
+    // Nothing here may reach the real user's files, not even the font cache
+    // the application object may write when it starts.
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (home.path() + "/.cache").toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
     InstallerPageTest pages;
     StagedInstallTest staged;
     return QTest::qExec(&pages, argc, argv) | QTest::qExec(&staged, argc, argv);
