@@ -14,6 +14,7 @@
 #include "app/interaction.h"
 #include "app/main_frame.h"
 #include "app/profile.h"
+#include "ide/ide_registry.h"
 #include "ide/ide_tools.h"
 #include "ide/ide_tools_dialog.h"
 #include "views/folder_dialog.h"
