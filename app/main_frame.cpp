@@ -448,7 +448,12 @@ QString CMainFrame::HelpDirectory(const QString& executableDir)
 
 void CMainFrame::openHelp(const QString& topic)
 {
-    const QString dir = HelpDirectory(QCoreApplication::applicationDirPath());
+    openHelp(topic, QCoreApplication::applicationDirPath());
+}
+
+void CMainFrame::openHelp(const QString& topic, const QString& executableDir)
+{
+    const QString dir = HelpDirectory(executableDir);
     QString path = dir + QStringLiteral("codeburg.qch");
     if (!QFileInfo::exists(path)) {
         path = dir + QStringLiteral("hlp/codeburg.qch");
@@ -459,7 +464,11 @@ void CMainFrame::openHelp(const QString& topic)
             return;
         }
     }
-    HelpWindow::Show(path, topic);
+    if (!HelpWindow::Show(path, topic)) {
+        Ui().messageBox(this, QStringLiteral("Unable to locate %1 in %2.").arg(topic, path),
+                        QStringLiteral("Codeburg Warning"), QMessageBox::Critical,
+                        QMessageBox::Ok);
+    }
 }
 
 void CMainFrame::applyStoredPlacement()

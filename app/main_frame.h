@@ -65,6 +65,7 @@ public:
 
     // Opens the help file at a topic, or warns when it cannot be found.
     void openHelp(const QString& topic);
+    void openHelp(const QString& topic, const QString& executableDir);
     static QString HelpDirectory(const QString& executableDir);
 
     // Puts "&Quote of the Day..." at the top of the Help menu.

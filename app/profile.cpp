@@ -50,3 +50,13 @@ void WriteProfileString(const QString& section, const QString& key, const QStrin
 }
 
 }  // namespace codeburg
+
+namespace codeburg {
+
+void ClearProfile()
+{
+    Store().clear();
+    Store().sync();
+}
+
+}  // namespace codeburg

@@ -14,3 +14,10 @@ void WriteProfileInt(const QString& section, const QString& key, int value);
 void WriteProfileString(const QString& section, const QString& key, const QString& value);
 
 }  // namespace codeburg
+
+namespace codeburg {
+
+// Forgets every profile value (tests start from the defaults with it).
+void ClearProfile();
+
+}  // namespace codeburg
