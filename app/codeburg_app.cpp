@@ -66,15 +66,17 @@ bool CCodeburgApp::initInstance(const QStringList& arguments)
     QString fileName;
     for (const QString& word : arguments) {
         if (word.startsWith(QStringLiteral("-prj="))) break;
-        if (word.startsWith(QLatin1Char('-')) || word.startsWith(QLatin1Char('/'))) {
-            const QString flag = word.mid(1).toLower();
-            if (flag == QLatin1String("p") || flag == QLatin1String("pt") ||
-                flag == QLatin1String("dde") || flag == QLatin1String("embedding") ||
-                flag == QLatin1String("automation")) {
-                m_interactive = false;
-            }
+        // The framework's flags; a word starting with "/" is otherwise a path.
+        const bool dash = word.startsWith(QLatin1Char('-'));
+        const QString flag = word.mid(1).toLower();
+        const bool known = flag == QLatin1String("p") || flag == QLatin1String("pt") ||
+                           flag == QLatin1String("dde") || flag == QLatin1String("embedding") ||
+                           flag == QLatin1String("automation");
+        if ((dash || word.startsWith(QLatin1Char('/'))) && known) {
+            m_interactive = false;
             continue;
         }
+        if (dash) continue;
         if (fileName.isEmpty()) fileName = word;
     }
 

@@ -93,8 +93,10 @@ bool CCodeburgDoc::onSaveDocument(QWidget* owner, const QString& path)
 {
     const QFileInfo info(path);
     // Replacing a read-only file through a rename would succeed and so
-    // defeat the protection; refuse instead and keep everything in memory.
-    if (info.exists() && !info.isWritable()) {
+    // defeat the protection (as would writing as root); refuse instead and
+    // keep everything in memory.
+    const auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (info.exists() && (!info.isWritable() || !(info.permissions() & writeBits))) {
         Message(owner, QStringLiteral("%1 is read-only. The workspace was not saved; use "
                                       "Save As to save it under another name.")
                            .arg(path));
