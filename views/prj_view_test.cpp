@@ -64,7 +64,7 @@ QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& text)
 void Shoot(QWidget* widget, const QString& name)
 {
     QDir().mkpath(kShots);
-    widget->adjustSize();
+    if (qobject_cast<QDialog*>(widget)) widget->adjustSize();
     widget->grab().save(kShots + name + QStringLiteral(".png"));
 }
 
@@ -160,6 +160,9 @@ private slots:
                               "Last build = ", "Files = 0", "eLoc = 0"}));
         QCOMPARE(tree()->topLevelItem(0)->text(0), QString("Workspace 'Untitled': 1 project(s)"));
         QCOMPARE(ProfileString("Untitled", "CURRENTPRJID"), QString("core0"));
+        FindItem(tree(), "core (0%)")->setExpanded(true);
+        m_app->mainFrame()->resize(1000, 700);
+        QCoreApplication::processEvents();
         Shoot(m_app->mainFrame(), "main_window");
     }
 
