@@ -267,6 +267,23 @@ private slots:
         QCOMPARE(other->mainFrame()->width(), 161);
     }
 
+    void settingsFileBesideTheProgramIsRead()
+    {
+        const QString path = CCodeburgApp::SettingsFilePath();
+        QVERIFY(path.endsWith(QCoreApplication::applicationName().toLower() + ".ini") ||
+                path.endsWith(".ini"));
+        QFile::remove(path);
+        QCOMPARE(CCodeburgApp().settings().lineCount, 25);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[SCORING]\nLINECOUNT=40\n[SNAPSHOT]\nQUALITY=60\n");
+        file.close();
+        CCodeburgApp app;
+        QFile::remove(path);
+        QCOMPARE(app.settings().lineCount, 40);
+        QCOMPARE(app.settings().snapshotQuality, 60);
+    }
+
     void commandLineOptionsAreFoundAnywhere()
     {
         auto app = startQuietly({"-no3d", "-prj=core"});

@@ -12,9 +12,10 @@
 #include "app/main_frame.h"
 #include "app/profile.h"
 #include "app/settings_file.h"
+#include "platform/ini_file.h"
+#include "platform/path_util.h"
 #include "views/prj_view.h"
 #include "views/quote_dialog.h"
-#include "platform/path_util.h"
 
 namespace codeburg {
 
@@ -37,9 +38,8 @@ QString CCodeburgApp::ProductName()
 
 QString CCodeburgApp::SettingsFilePath()
 {
-    const QFileInfo exe(QCoreApplication::applicationFilePath());
-    return exe.absolutePath() + QLatin1Char('/') + exe.fileName().toLower() +
-           QStringLiteral(".ini");
+    return QString::fromStdString(
+        ::codeburg::SettingsFilePath(QCoreApplication::applicationFilePath().toStdString()));
 }
 
 bool CCodeburgApp::initInstance(const QStringList& arguments)
