@@ -75,7 +75,7 @@ bool CCodeburgDoc::onOpenDocument(QWidget* owner, const QString& path)
 
     m_root->Clear();
     m_changedWhileOpening = false;
-    const int result = ReadWorkspaceText(*m_root, content.toStdString(), m_settings, &Ui());
+    const int result = ReadWorkspaceText(*m_root, content.toStdString());
     if (result == kWorkspaceNotRecognised) {
         // Opening it anyway would let Save overwrite a file that is not ours.
         Message(owner, QStringLiteral("%1 is not a workspace file.").arg(path));
@@ -102,8 +102,13 @@ bool CCodeburgDoc::onSaveDocument(QWidget* owner, const QString& path)
                            .arg(path));
         return false;
     }
+    std::string text;
+    std::string error;
+    if (!WriteWorkspaceText(*m_root, text, error)) {
+        Message(owner, QStringLiteral("Unable to save %1.\n%2").arg(path, QString::fromStdString(error)));
+        return false;
+    }
     QSaveFile file(path);
-    const std::string text = WriteWorkspaceText(*m_root);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size()) ||

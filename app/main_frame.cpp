@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -513,6 +516,22 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     storeProfile();
     m_doc->closeDocument();
     event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!m_busy && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    // As the shell does for a dropped workspace: open the first file.
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        event->acceptProposedAction();
+        m_doc->openDocument(this, url.toLocalFile());
+        return;
+    }
 }
 
 }  // namespace codeburg
