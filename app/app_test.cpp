@@ -18,6 +18,7 @@
 #include "views/placeholder_view.h"
 #include "views/prj_view.h"
 #include "workspace/folder.h"
+#include "workspace/project.h"
 
 using namespace codeburg;
 
@@ -216,6 +217,86 @@ private slots:
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), before);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void openingSomethingElseIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("notes.cbw");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("just some notes, not a workspace\n");
+        file.close();
+        ScoringSettings settings;
+        CCodeburgDoc doc(&settings);
+        doc.newDocument(nullptr);
+        QVERIFY(!doc.openDocument(nullptr, path));
+        QVERIFY(m_ui.saw("is not a workspace file"));
+        QVERIFY(doc.path().isEmpty());
+        QCOMPARE(int(doc.root().subfolders.size()), 1);
+    }
+
+    void savedWorkspaceOpensAgainWithItsBackup()
+    {
+#if !__has_include("workspace/workspace.h")
+        QSKIP("needs the workspace reader");
+#else
+        QTemporaryDir dir;
+        ScoringSettings settings;
+        CCodeburgDoc doc(&settings);
+        doc.newDocument(nullptr);
+        QDir().mkpath(dir.filePath("src/core"));
+        auto project = std::make_unique<Project>(&settings, doc.root().subfolders[0].get(), "core");
+        project->directory = dir.filePath("src/core").toStdString();
+        doc.root().subfolders[0]->AddProject(std::move(project));
+        // A statistics file that is not one: the project opens without figures.
+        QFile stats(dir.filePath("src/core/core.cbb"));
+        QVERIFY(stats.open(QIODevice::WriteOnly));
+        stats.write("garbage");
+        stats.close();
+        const QString path = dir.filePath("work.cbw");
+        QVERIFY(doc.saveAs(nullptr, path));
+
+        CCodeburgDoc reopened(&settings);
+        QVERIFY(reopened.openDocument(nullptr, path));
+        QVERIFY(!reopened.isModified());
+        QCOMPARE(reopened.title(), QString("work.cbw"));
+        QVERIFY(QFile::exists(dir.filePath("work.bak")));
+        QCOMPARE(reopened.root().CountProjects(true), 1);
+        QCOMPARE(reopened.root().subfolders[0]->projects[0]->statisticsLoaded, 0);
+#endif
+    }
+
+    void openingRepairsMovedProjects()
+    {
+#if !__has_include("workspace/workspace.h")
+        QSKIP("needs the workspace reader");
+#else
+        QTemporaryDir dir;
+        ScoringSettings settings;
+        CCodeburgDoc doc(&settings);
+        doc.newDocument(nullptr);
+        Folder* folder = doc.root().subfolders[0].get();
+        for (const char* name : {"a", "b"}) {
+            auto project = std::make_unique<Project>(&settings, folder, name);
+            project->directory = dir.filePath(QString("old/src/") + name).toStdString();
+            folder->AddProject(std::move(project));
+        }
+        const QString path = dir.filePath("moved.cbw");
+        QVERIFY(doc.saveAs(nullptr, path));
+        QDir().mkpath(dir.filePath("new/src/a"));
+        QDir().mkpath(dir.filePath("new/src/b"));
+
+        m_ui.answers = {QMessageBox::Yes, QMessageBox::Yes};  // browse, then the rule
+        m_ui.directories = {dir.filePath("new/src/a")};
+        CCodeburgDoc reopened(&settings);
+        QVERIFY(reopened.openDocument(nullptr, path));
+        QVERIFY(m_ui.saw("The following project directory is missing"));
+        QVERIFY(reopened.isModified());
+        QCOMPARE(reopened.title(), QString("moved.cbw*"));
+        const Folder* projects = reopened.root().subfolders[0].get();
+        QCOMPARE(QString::fromStdString(projects->projects[1]->directory), dir.filePath("new/src/b"));
+#endif
     }
 
     void closingAModifiedWorkspaceAsksToSave()

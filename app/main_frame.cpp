@@ -155,6 +155,23 @@ void CMainFrame::createMenus()
     help->addSeparator();
     addItem(help, QStringLiteral("&About codeburg..."), kAppAbout);
 
+    // The status-bar prompts: the text before "\n" (the rest was a tooltip).
+    const std::pair<int, const char*> prompts[] = {
+        {kAddProject, "Add project to workspace\nAdd"},
+        {kAddMultipleProjects, "Add multiple projects to workspace\nAdd multiple"},
+        {kNewFolder, "Add folder\nAdd folder"},
+        {kDelete, "Delete item\nDelete"},
+        {kProperties, "Edit item properties"},
+        {kBuild, "Build statistics for project or folder projects\nBuild"},
+        {kRebuildAll, "Force building of statistics for project or folder projects\nRebuild all"},
+        {kPreferences, "Edit preferences"},
+    };
+    for (const auto& [id, prompt] : prompts) {
+        if (QAction* action = menuAction(id)) {
+            action->setStatusTip(QString::fromLatin1(prompt).section(QLatin1Char('\n'), 0, 0));
+        }
+    }
+
     // Menus are enabled by asking the command chain each time they open.
     const QList<QMenu*> menus = bar->findChildren<QMenu*>();
     for (QMenu* menu : menus) {
@@ -429,6 +446,7 @@ void CMainFrame::ensureQuoteItem()
     help->insertAction(first, separator);
     auto* quote = new QAction(kQuoteText, help);
     quote->setData(cmd::kQuoteOfTheDay);
+    quote->setStatusTip(QStringLiteral("Displays a Quote of the Day."));
     connect(quote, &QAction::triggered, this, [this] { onCommand(cmd::kQuoteOfTheDay); });
     help->insertAction(separator, quote);
     m_menuActions.append(quote);
