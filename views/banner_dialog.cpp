@@ -8,9 +8,17 @@ namespace codeburg {
 BannerDialog::BannerDialog(int bannerHeight, const QString& bannerText, QWidget* parent)
     : QDialog(parent), m_height(bannerHeight), m_text(bannerText)
 {
+    // The heights were chosen for a smaller dialog font; the banner grows when
+    // the text would not fit, rather than cutting it off.
+    constexpr int kWidth = 520;
+    setMinimumWidth(kWidth);
+    QString text = m_text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QRect needed = fontMetrics().boundingRect(QRect(0, 0, kWidth - 16, 10000),
+                                                    Qt::TextWordWrap, text);
+    m_height = qMax(m_height, needed.height() + 16);
     m_body = new QVBoxLayout(this);
-    m_body->setContentsMargins(11, bannerHeight + 8, 11, 11);
-    setMinimumWidth(460);
+    m_body->setContentsMargins(11, m_height + 8, 11, 11);
 }
 
 void BannerDialog::paintEvent(QPaintEvent*)

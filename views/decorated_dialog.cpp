@@ -42,6 +42,7 @@ DecoratedDialog::DecoratedDialog(const QString& title, QWidget* parent)
     white.setColor(QPalette::Text, Qt::black);
     setPalette(white);
     setAutoFillBackground(true);
+    setMinimumWidth(480);
 }
 
 void DecoratedDialog::paintEvent(QPaintEvent*)

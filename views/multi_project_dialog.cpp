@@ -130,7 +130,7 @@ MultiProjectDialog::MultiProjectDialog(const ScoringSettings* settings, Folder* 
 {
     setObjectName(QStringLiteral("MultiProjectDialog"));
     setWindowTitle(QStringLiteral("Add Multiple Projects"));
-    setMinimumWidth(560);
+    setMinimumWidth(720);  // the level texts do not wrap
     m_level1 = new QRadioButton(QStringLiteral(
         "Level 1 : Every sub-directory of the root directory will be considered a project "
         "directory."));
