@@ -334,6 +334,18 @@ private slots:
         QCOMPARE(again->mainFrame()->width(), 900);
     }
 
+    void exitWhileMaximisedKeepsTheNormalPlacement()
+    {
+        WriteProfileInt("MAINFRAME", "CX", 700);
+        auto app = startQuietly();
+        app->mainFrame()->showMaximized();
+        QCoreApplication::processEvents();
+        QVERIFY(app->mainFrame()->close());
+        QCOMPARE(ProfileInt("MAINFRAME", "MAXIMIZED", 0), 1);
+        QCOMPARE(ProfileInt("MAINFRAME", "CX", 0), 700);
+        QCOMPARE(ProfileInt("MAINFRAME", "X", -5), -5);  // never written
+    }
+
     void storedPlacementIsUsedFieldByField()
     {
         WriteProfileInt("MAINFRAME", "X", 0);
