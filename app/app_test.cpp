@@ -263,7 +263,7 @@ private slots:
         QCOMPARE(reopened.title(), QString("work.cbw"));
         QVERIFY(QFile::exists(dir.filePath("work.bak")));
         QCOMPARE(reopened.root().CountProjects(true), 1);
-        QCOMPARE(reopened.root().subfolders[0]->projects[0]->statisticsLoaded, 0);
+        QCOMPARE(int(reopened.root().subfolders[0]->projects[0]->stats->files.size()), 0);
 #endif
     }
 

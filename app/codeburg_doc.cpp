@@ -82,6 +82,12 @@ bool CCodeburgDoc::onOpenDocument(QWidget* owner, const QString& path)
         return false;
     }
     if (result == kChangedWhileReading) m_changedWhileOpening = true;
+    if (result == kWorkspaceIncomplete) {
+        // Saving would drop the unread rest; the user should know before.
+        Message(owner, QStringLiteral("%1 could not be read completely. What could be read is "
+                                      "shown; the file as it was is kept in %2.")
+                           .arg(path, backup));
+    }
 
     setModifiedFlag(false);
     setPathName(path);

@@ -1,6 +1,7 @@
 #include "app/workspace_file.h"
 
 #include "app/interaction.h"
+#include "platform/path_util.h"
 #include "workspace/folder.h"
 
 #if __has_include("workspace/workspace.h")
@@ -46,10 +47,12 @@ int ReadWorkspaceText(Folder& root, const std::string& text)
 {
     auto& workspace = static_cast<Workspace&>(root);
     const int result = workspace.Read(text);
-    if (result != 0 && result != Workspace::kChangedWhileReading &&
-        workspace.CountProjects(true) == 0 && workspace.subfolders.empty()) {
-        return kWorkspaceNotRecognised;
-    }
+    const bool complete =
+        (result == 0 || result == Workspace::kChangedWhileReading) && !workspace.Incomplete();
+    const bool nothingRead = workspace.CountProjects(true) == 0 && workspace.subfolders.empty();
+    const bool hasElement = ToLowerAscii(text).find("<workspace") != std::string::npos;
+    if (nothingRead && !text.empty() && (!complete || !hasElement)) return kWorkspaceNotRecognised;
+    if (!complete) return kWorkspaceIncomplete;
     return result;
 }
 
