@@ -329,6 +329,12 @@ private slots:
         QVERIFY(FindItem(tree(), "Last build = " + QString::fromStdString(project->lastBuild)));
         QCOMPARE(m_app->mainFrame()->cityView()->lastHint(), 1);
         QVERIFY(!m_app->mainFrame()->isBusy());
+        FindItem(tree(), QString::fromStdString(project->name) + " (" +
+                             QString::number(project->Percent()) + "%)")
+            ->setExpanded(true);
+        m_app->mainFrame()->resize(1000, 700);
+        QCoreApplication::processEvents();
+        Shoot(m_app->mainFrame(), "main_window_built");
     }
 
     void buildOfAMissingDirectoryStillEndsCleanly()
