@@ -120,18 +120,18 @@ private slots:
     {
         auto app = startQuietly();
         CMainFrame* frame = app->mainFrame();
-        QCOMPARE(MenuTexts(TopMenu(frame, "&File")),
-                 QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...",
-                              "-", "Print pre&view...", "&Print...", "-", "Recent File", "-",
-                              "E&xit"}));
+        QCOMPARE(
+            MenuTexts(TopMenu(frame, "&File")),
+            QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
+                         "Print pre&view...", "&Print...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(MenuTexts(TopMenu(frame, "&Edit")),
                  QStringList({"&Add project...", "Add &multiple projects...", "New &folder...",
                               "&Delete\tDel", "-", "Prop&erties..."}));
         QCOMPARE(MenuTexts(TopMenu(frame, "&Build")),
                  QStringList({"&Build", "&Rebuild All", "-", "&Preferences..."}));
-        QCOMPARE(MenuTexts(TopMenu(frame, "&Help")),
-                 QStringList({"&Quote of the Day...", "-", "&Help Topics", "-",
-                              "&About codeburg..."}));
+        QCOMPARE(
+            MenuTexts(TopMenu(frame, "&Help")),
+            QStringList({"&Quote of the Day...", "-", "&Help Topics", "-", "&About codeburg..."}));
         QCOMPARE(frame->menuAction(cmd::kDelete)->text(), QString("&Delete\tDel"));
         QCOMPARE(frame->menuAction(cmd::kViewpointMap)->text(), QString("&Map\tF4"));
         QCOMPARE(frame->accelerator(cmd::kMapView)->shortcut(), QKeySequence(Qt::Key_F4));
@@ -204,7 +204,11 @@ private slots:
         const QString path = dir.filePath("work.cbw");
         QVERIFY(doc.saveAs(nullptr, path));
         QCOMPARE(doc.title(), QString("work.cbw"));
-        const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        const QByteArray before = [&] {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
         QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
 
         doc.root().AddSubfolder(std::make_unique<Folder>("more"));
@@ -295,7 +299,8 @@ private slots:
         QVERIFY(reopened.isModified());
         QCOMPARE(reopened.title(), QString("moved.cbw*"));
         const Folder* projects = reopened.root().subfolders[0].get();
-        QCOMPARE(QString::fromStdString(projects->projects[1]->directory), dir.filePath("new/src/b"));
+        QCOMPARE(QString::fromStdString(projects->projects[1]->directory),
+                 dir.filePath("new/src/b"));
 #endif
     }
 
@@ -352,7 +357,8 @@ private slots:
         WriteProfileInt("MAINFRAME", "CX", 160);
         WriteProfileInt("MAINFRAME", "CY", 21);
         auto app = startQuietly();
-        QCOMPARE(app->mainFrame()->height(), 21 > app->mainFrame()->minimumHeight() ? 21 : app->mainFrame()->height());
+        QCOMPARE(app->mainFrame()->height(),
+                 21 > app->mainFrame()->minimumHeight() ? 21 : app->mainFrame()->height());
         QVERIFY(app->mainFrame()->width() != 160);
         ClearProfile();
         WriteProfileInt("MAINFRAME", "CX", 161);
@@ -452,7 +458,8 @@ private slots:
         QVERIFY(HelpWindow::Instance());
         QVERIFY(HelpWindow::Instance()->source().toString().endsWith("UserGuide/toc.htm"));
         QVERIFY(HelpWindow::Instance()->toPlainText().contains("Codeburg User Guide"));
-        HelpWindow::Instance()->grab().save(QStringLiteral(CODEBURG_BINARY_DIR "/screenshots/help.png"));
+        HelpWindow::Instance()->grab().save(
+            QStringLiteral(CODEBURG_BINARY_DIR "/screenshots/help.png"));
     }
 
     void mainWindowScreenshot()
@@ -462,7 +469,8 @@ private slots:
         frame->resize(1000, 700);
         QCoreApplication::processEvents();
         QDir().mkpath(QStringLiteral(CODEBURG_BINARY_DIR "/screenshots"));
-        QVERIFY(frame->grab().save(QStringLiteral(CODEBURG_BINARY_DIR "/screenshots/main_window_empty.png")));
+        QVERIFY(frame->grab().save(
+            QStringLiteral(CODEBURG_BINARY_DIR "/screenshots/main_window_empty.png")));
     }
 };
 

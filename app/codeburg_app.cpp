@@ -50,9 +50,8 @@ bool CCodeburgApp::initInstance(const QStringList& arguments)
     m_doc = std::make_unique<CCodeburgDoc>(&m_settings);
     m_frame = std::make_unique<CMainFrame>(this, m_doc.get(), &m_recent);
     m_frame->applyStoredPlacement();
-    connect(m_doc.get(), &Document::pathUsed, this, [this](const QString& path) {
-        m_recent.add(path);
-    });
+    connect(m_doc.get(), &Document::pathUsed, this,
+            [this](const QString& path) { m_recent.add(path); });
 
     // Both options are found anywhere in the raw command line, case
     // sensitively, before the ordinary parsing sees it.
@@ -103,8 +102,8 @@ bool CCodeburgApp::initInstance(const QStringList& arguments)
 
 void CCodeburgApp::reopenMostRecent()
 {
-    const QString marker = QString::fromStdString(
-        PathJoin(QDir::currentPath().toStdString(), kMarkerFileName));
+    const QString marker =
+        QString::fromStdString(PathJoin(QDir::currentPath().toStdString(), kMarkerFileName));
     // The marker exists only while the workspace is being opened: when it is
     // found here, the last opening died and is not tried a second time.
     if (!QFileInfo::exists(marker)) {
@@ -121,29 +120,29 @@ void CCodeburgApp::reopenMostRecent()
 bool CCodeburgApp::handleCommand(int id)
 {
     switch (id) {
-    case cmd::kFileNew:
-        m_doc->newDocument(m_frame.get());
-        return true;
-    case cmd::kFileOpen:
-        m_doc->openDocument(m_frame.get(), QString());
-        return true;
-    case cmd::kQuoteOfTheDay:
-        showQuoteOfTheDay(false);
-        return true;
-    default:
-        return false;
+        case cmd::kFileNew:
+            m_doc->newDocument(m_frame.get());
+            return true;
+        case cmd::kFileOpen:
+            m_doc->openDocument(m_frame.get(), QString());
+            return true;
+        case cmd::kQuoteOfTheDay:
+            showQuoteOfTheDay(false);
+            return true;
+        default:
+            return false;
     }
 }
 
 std::optional<bool> CCodeburgApp::commandEnabled(int id) const
 {
     switch (id) {
-    case cmd::kFileNew:
-    case cmd::kFileOpen:
-    case cmd::kQuoteOfTheDay:
-        return true;
-    default:
-        return std::nullopt;
+        case cmd::kFileNew:
+        case cmd::kFileOpen:
+        case cmd::kQuoteOfTheDay:
+            return true;
+        default:
+            return std::nullopt;
     }
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <memory>
-#include <optional>
-
 #include <QObject>
 #include <QStringList>
+#include <memory>
+#include <optional>
 
 #include "app/recent_files.h"
 #include "scoring/scoring_settings.h"

@@ -111,7 +111,8 @@ bool CCodeburgDoc::onSaveDocument(QWidget* owner, const QString& path)
     std::string text;
     std::string error;
     if (!WriteWorkspaceText(*m_root, text, error)) {
-        Message(owner, QStringLiteral("Unable to save %1.\n%2").arg(path, QString::fromStdString(error)));
+        Message(owner,
+                QStringLiteral("Unable to save %1.\n%2").arg(path, QString::fromStdString(error)));
         return false;
     }
     QSaveFile file(path);

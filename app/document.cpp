@@ -1,9 +1,8 @@
 #include "app/document.h"
 
-#include <algorithm>
-
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "app/interaction.h"
 
@@ -125,9 +124,9 @@ bool Document::saveModified(QWidget* owner)
     if (!m_modified) return true;
     QString name = m_title;
     if (name.endsWith(QLatin1Char('*'))) name.chop(1);
-    const auto answer = Ui().messageBox(
-        owner, QStringLiteral("Save changes to %1?").arg(name), QStringLiteral("Codeburg"),
-        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer = Ui().messageBox(owner, QStringLiteral("Save changes to %1?").arg(name),
+                                        QStringLiteral("Codeburg"), QMessageBox::Question,
+                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) return false;
     if (answer == QMessageBox::No) return true;
     return save(owner);

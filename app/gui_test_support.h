@@ -1,12 +1,11 @@
 #pragma once
 
-#include <functional>
-
 #include <QDialog>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 #include "app/interaction.h"
 
@@ -65,17 +64,17 @@ inline int PressOk(QDialog* dialog)
 
 // A test main that gives the profile and the current directory a fresh
 // temporary home before anything reads them.
-#define CB_GUI_TEST_MAIN(TestClass)                                          \
-    int main(int argc, char** argv)                                          \
-    {                                                                        \
-        QTemporaryDir home;                                                  \
-        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());        \
-        qputenv("XDG_CACHE_HOME", home.filePath("cache").toUtf8());          \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                  \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                         \
-        QDir().mkpath(home.filePath("cwd"));                                 \
-        QDir::setCurrent(home.filePath("cwd"));                              \
-        QApplication app(argc, argv);                                        \
-        TestClass test;                                                      \
-        return QTest::qExec(&test, argc, argv);                              \
+#define CB_GUI_TEST_MAIN(TestClass)                                   \
+    int main(int argc, char** argv)                                   \
+    {                                                                 \
+        QTemporaryDir home;                                           \
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8()); \
+        qputenv("XDG_CACHE_HOME", home.filePath("cache").toUtf8());   \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))           \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                  \
+        QDir().mkpath(home.filePath("cwd"));                          \
+        QDir::setCurrent(home.filePath("cwd"));                       \
+        QApplication app(argc, argv);                                 \
+        TestClass test;                                               \
+        return QTest::qExec(&test, argc, argv);                       \
     }

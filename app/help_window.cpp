@@ -43,8 +43,8 @@ bool HelpWindow::open(const QString& helpFile, const QString& topic)
     // The build and the installer put a collection that registers the guide
     // beside it; only without one is a collection made in the user's cache.
     const QFileInfo info(helpFile);
-    QString collection = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
-                         QStringLiteral(".qhc");
+    QString collection =
+        info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".qhc");
     const bool prebuilt = QFileInfo::exists(collection);
     if (!prebuilt) {
         QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);

@@ -18,8 +18,7 @@ QWidget* DefaultOwner(QWidget* owner)
 }  // namespace
 
 QMessageBox::StandardButton Interaction::messageBox(QWidget* owner, const QString& text,
-                                                    const QString& caption,
-                                                    QMessageBox::Icon icon,
+                                                    const QString& caption, QMessageBox::Icon icon,
                                                     QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(icon, caption, text, buttons, DefaultOwner(owner));

@@ -19,8 +19,7 @@ public:
 
     // Returns the button pressed (QMessageBox::Ok, Yes, No or Cancel).
     virtual QMessageBox::StandardButton messageBox(QWidget* owner, const QString& text,
-                                                   const QString& caption,
-                                                   QMessageBox::Icon icon,
+                                                   const QString& caption, QMessageBox::Icon icon,
                                                    QMessageBox::StandardButtons buttons);
     // A full directory path, or an empty text when cancelled.
     virtual QString browseForDirectory(QWidget* owner, const QString& prompt,
@@ -40,8 +39,7 @@ Interaction& Ui();
 void InstallInteraction(Interaction* interaction);
 
 // Shorthands with the application title as caption.
-void Message(QWidget* owner, const QString& text,
-             QMessageBox::Icon icon = QMessageBox::Warning);
+void Message(QWidget* owner, const QString& text, QMessageBox::Icon icon = QMessageBox::Warning);
 bool AskYesNo(QWidget* owner, const QString& text, const QString& caption);
 
 }  // namespace codeburg

@@ -5,11 +5,11 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QResizeEvent>
 #include <QStatusBar>
 
@@ -45,8 +45,7 @@ PaneLayout ComputePaneLayout(int width, int height, int statusHeight, int leftPe
     return layout;
 }
 
-CMainFrame::CMainFrame(CCodeburgApp* app, CCodeburgDoc* doc, RecentFiles* recent,
-                       QWidget* parent)
+CMainFrame::CMainFrame(CCodeburgApp* app, CCodeburgDoc* doc, RecentFiles* recent, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_doc(doc), m_recent(recent)
 {
     setObjectName(QStringLiteral("CMainFrame"));
@@ -189,34 +188,34 @@ void CMainFrame::createAccelerators()
     std::vector<Key> table;
     for (int i = 0; i < 9; ++i) table.push_back({QKeySequence(Qt::Key_1 + i), kViewpoint1 + i});
     table.insert(table.end(), {
-        {QKeySequence(Qt::CTRL | Qt::Key_N), kFileNew},
-        {QKeySequence(Qt::CTRL | Qt::Key_O), kFileOpen},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), kFileSave},
-        {QKeySequence(Qt::ALT | Qt::Key_R), kRecordViewpoint},
-        {QKeySequence(Qt::ALT | Qt::Key_S), kSnapshot},
-        {QKeySequence(Qt::Key_Delete), kDelete},
-        {QKeySequence(Qt::Key_F1), kHelpFinder},
-        {QKeySequence(Qt::SHIFT | Qt::Key_F1), kContextHelp},
-        {QKeySequence(Qt::Key_F2), kFlyOver},
-        {QKeySequence(Qt::Key_F3), kFreeMovement},
-        // F4 is listed for the map viewpoint too; the first entry acts.
-        {QKeySequence(Qt::Key_F4), kMapView},
-        {QKeySequence(Qt::Key_F5), kToggleMethodNames},
-        {QKeySequence(Qt::Key_F6), kNextDisplayMode},
-        {QKeySequence(Qt::Key_F10), kChangeDevice},
-        {QKeySequence(Qt::Key_Return), kGoStop},
-        {QKeySequence(Qt::ALT | Qt::Key_Return), kFullScreen},
-        {QKeySequence(Qt::Key_Space), kSingleStep},
-        {QKeySequence(Qt::ALT | Qt::Key_X), kAppExit},
-        {QKeySequence(Qt::CTRL | Qt::Key_C), kEditCopy},
-        {QKeySequence(Qt::CTRL | Qt::Key_Insert), kEditCopy},
-        {QKeySequence(Qt::CTRL | Qt::Key_V), kEditPaste},
-        {QKeySequence(Qt::SHIFT | Qt::Key_Insert), kEditPaste},
-        {QKeySequence(Qt::CTRL | Qt::Key_X), kEditCut},
-        {QKeySequence(Qt::SHIFT | Qt::Key_Delete), kEditCut},
-        {QKeySequence(Qt::CTRL | Qt::Key_Z), kEditUndo},
-        {QKeySequence(Qt::ALT | Qt::Key_Backspace), kEditUndo},
-    });
+                                  {QKeySequence(Qt::CTRL | Qt::Key_N), kFileNew},
+                                  {QKeySequence(Qt::CTRL | Qt::Key_O), kFileOpen},
+                                  {QKeySequence(Qt::CTRL | Qt::Key_S), kFileSave},
+                                  {QKeySequence(Qt::ALT | Qt::Key_R), kRecordViewpoint},
+                                  {QKeySequence(Qt::ALT | Qt::Key_S), kSnapshot},
+                                  {QKeySequence(Qt::Key_Delete), kDelete},
+                                  {QKeySequence(Qt::Key_F1), kHelpFinder},
+                                  {QKeySequence(Qt::SHIFT | Qt::Key_F1), kContextHelp},
+                                  {QKeySequence(Qt::Key_F2), kFlyOver},
+                                  {QKeySequence(Qt::Key_F3), kFreeMovement},
+                                  // F4 is listed for the map viewpoint too; the first entry acts.
+                                  {QKeySequence(Qt::Key_F4), kMapView},
+                                  {QKeySequence(Qt::Key_F5), kToggleMethodNames},
+                                  {QKeySequence(Qt::Key_F6), kNextDisplayMode},
+                                  {QKeySequence(Qt::Key_F10), kChangeDevice},
+                                  {QKeySequence(Qt::Key_Return), kGoStop},
+                                  {QKeySequence(Qt::ALT | Qt::Key_Return), kFullScreen},
+                                  {QKeySequence(Qt::Key_Space), kSingleStep},
+                                  {QKeySequence(Qt::ALT | Qt::Key_X), kAppExit},
+                                  {QKeySequence(Qt::CTRL | Qt::Key_C), kEditCopy},
+                                  {QKeySequence(Qt::CTRL | Qt::Key_Insert), kEditCopy},
+                                  {QKeySequence(Qt::CTRL | Qt::Key_V), kEditPaste},
+                                  {QKeySequence(Qt::SHIFT | Qt::Key_Insert), kEditPaste},
+                                  {QKeySequence(Qt::CTRL | Qt::Key_X), kEditCut},
+                                  {QKeySequence(Qt::SHIFT | Qt::Key_Delete), kEditCut},
+                                  {QKeySequence(Qt::CTRL | Qt::Key_Z), kEditUndo},
+                                  {QKeySequence(Qt::ALT | Qt::Key_Backspace), kEditUndo},
+                              });
     for (const Key& key : table) {
         auto* action = new QAction(this);
         action->setShortcut(key.keys);
@@ -278,9 +277,8 @@ void CMainFrame::layoutPanes(int n)
     if (m_preview) return;
     if (n == 0) n = m_layout;
     const int statusHeight = statusBar()->isVisible() ? statusBar()->height() : 0;
-    const PaneLayout layout = ComputePaneLayout(m_client->width(),
-                                                m_client->height() + statusHeight,
-                                                statusHeight, m_leftWidth);
+    const PaneLayout layout = ComputePaneLayout(
+        m_client->width(), m_client->height() + statusHeight, statusHeight, m_leftWidth);
     m_treeView->setGeometry(layout.tree);
     m_controlView->setGeometry(layout.control);
     m_cityView->setGeometry(layout.pane);
@@ -328,16 +326,16 @@ std::optional<bool> CMainFrame::commandEnabled(int id) const
     using namespace cmd;
     if (auto state = m_treeView->commandEnabled(id)) return state;
     switch (id) {
-    case kFileSave:
-    case kFileSaveAs:
-        return !m_busy;
-    case kAppExit:
-    case kAppAbout:
-    case kHelpFinder:
-    case kViewStatusBar:
-        return true;
-    default:
-        break;
+        case kFileSave:
+        case kFileSaveAs:
+            return !m_busy;
+        case kAppExit:
+        case kAppAbout:
+        case kHelpFinder:
+        case kViewStatusBar:
+            return true;
+        default:
+            break;
     }
     if (id >= kFileMru1 && id < kFileMru1 + m_recent->size()) {
         return !m_busy && id - kFileMru1 < m_recent->entries().size();
@@ -352,35 +350,35 @@ bool CMainFrame::onCommand(int id)
     if (m_busy) return false;
     if (m_treeView->handleCommand(id)) return true;
     switch (id) {
-    case kFileSave:
-        m_doc->save(this);
-        return true;
-    case kFileSaveAs:
-        m_doc->saveAs(this);
-        return true;
-    case kAppExit:
-        close();
-        return true;
-    case kAppAbout:
-        Ui().messageBox(this,
-                        CCodeburgApp::ProductName() +
-                            QStringLiteral("\nReviews the size and the care of source code."),
-                        QStringLiteral("About codeburg"), QMessageBox::Information,
-                        QMessageBox::Ok);
-        return true;
-    case kHelpFinder:
-        openHelp(QStringLiteral("/UserGuide/toc.htm"));
-        return true;
-    case kViewStatusBar: {
-        statusBar()->setVisible(!statusBar()->isVisible());
-        if (QAction* action = menuAction(kViewStatusBar)) {
-            action->setChecked(statusBar()->isVisible());
+        case kFileSave:
+            m_doc->save(this);
+            return true;
+        case kFileSaveAs:
+            m_doc->saveAs(this);
+            return true;
+        case kAppExit:
+            close();
+            return true;
+        case kAppAbout:
+            Ui().messageBox(this,
+                            CCodeburgApp::ProductName() +
+                                QStringLiteral("\nReviews the size and the care of source code."),
+                            QStringLiteral("About codeburg"), QMessageBox::Information,
+                            QMessageBox::Ok);
+            return true;
+        case kHelpFinder:
+            openHelp(QStringLiteral("/UserGuide/toc.htm"));
+            return true;
+        case kViewStatusBar: {
+            statusBar()->setVisible(!statusBar()->isVisible());
+            if (QAction* action = menuAction(kViewStatusBar)) {
+                action->setChecked(statusBar()->isVisible());
+            }
+            layoutPanes(0);
+            return true;
         }
-        layoutPanes(0);
-        return true;
-    }
-    default:
-        break;
+        default:
+            break;
     }
     if (id >= kFileMru1 && id < kFileMru1 + m_recent->size()) {
         const int index = id - kFileMru1;
@@ -462,7 +460,8 @@ QString CMainFrame::HelpDirectory(const QString& executableDir)
     for (const char* part : {"/debug/", "/release/", "/release60/"}) {
         const QString text = QLatin1String(part);
         int at;
-        while ((at = dir.indexOf(text, 0, Qt::CaseInsensitive)) >= 0) dir.replace(at, text.size(), QStringLiteral("/"));
+        while ((at = dir.indexOf(text, 0, Qt::CaseInsensitive)) >= 0)
+            dir.replace(at, text.size(), QStringLiteral("/"));
     }
     return dir;
 }
@@ -487,8 +486,7 @@ void CMainFrame::openHelp(const QString& topic, const QString& executableDir)
     }
     if (!HelpWindow::Show(path, topic)) {
         Ui().messageBox(this, QStringLiteral("Unable to locate %1 in %2.").arg(topic, path),
-                        QStringLiteral("Codeburg Warning"), QMessageBox::Critical,
-                        QMessageBox::Ok);
+                        QStringLiteral("Codeburg Warning"), QMessageBox::Critical, QMessageBox::Ok);
     }
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <optional>
-
 #include <QFont>
 #include <QMainWindow>
 #include <QRect>
+#include <optional>
 
 class QAction;
 class QLabel;

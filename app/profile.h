@@ -8,8 +8,7 @@ namespace codeburg {
 // QSettings groups, key names are kept as they are. Failures are silent and
 // the default applies, as with any profile store.
 int ProfileInt(const QString& section, const QString& key, int defaultValue);
-QString ProfileString(const QString& section, const QString& key,
-                      const QString& defaultValue = {});
+QString ProfileString(const QString& section, const QString& key, const QString& defaultValue = {});
 void WriteProfileInt(const QString& section, const QString& key, int value);
 void WriteProfileString(const QString& section, const QString& key, const QString& value);
 

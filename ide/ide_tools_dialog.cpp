@@ -20,9 +20,9 @@ IdeToolsDialog::IdeToolsDialog(IdeRegistry& registry, QWidget* parent)
     setObjectName(QStringLiteral("IdeToolsDialog"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(44, 52, 16, 12);
-    auto* intro = new QLabel(QStringLiteral(
-        "CODEBURG has detected that you have the following development environments "
-        "installed."));
+    auto* intro = new QLabel(
+        QStringLiteral("CODEBURG has detected that you have the following development environments "
+                       "installed."));
     intro->setWordWrap(true);
     layout->addWidget(intro);
     m_vc6 = new QCheckBox(QStringLiteral("Visual 6.0"));
@@ -67,14 +67,16 @@ void IdeToolsDialog::accept()
     }
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
     if (m_vc6->isChecked()) {
-        Message(this, QStringLiteral("If Visual C++ 6.0 is started, please shut it down before we "
-                                     "customize the tools menu."),
+        Message(this,
+                QStringLiteral("If Visual C++ 6.0 is started, please shut it down before we "
+                               "customize the tools menu."),
                 QMessageBox::Information);
         RegisterTool(m_registry, Ide::Vc6, executable);
     }
     if (m_vc7->isChecked()) {
-        Message(this, QStringLiteral("If Visual C++ 7.0 (.NET) is started, please shut it down "
-                                     "before we customize the tools menu."),
+        Message(this,
+                QStringLiteral("If Visual C++ 7.0 (.NET) is started, please shut it down "
+                               "before we customize the tools menu."),
                 QMessageBox::Information);
         RegisterTool(m_registry, Ide::Vc7, executable);
     }

@@ -14,8 +14,8 @@ BannerDialog::BannerDialog(int bannerHeight, const QString& bannerText, QWidget*
     setMinimumWidth(kWidth);
     QString text = m_text;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const QRect needed = fontMetrics().boundingRect(QRect(0, 0, kWidth - 16, 10000),
-                                                    Qt::TextWordWrap, text);
+    const QRect needed =
+        fontMetrics().boundingRect(QRect(0, 0, kWidth - 16, 10000), Qt::TextWordWrap, text);
     m_height = qMax(m_height, needed.height() + 16);
     m_body = new QVBoxLayout(this);
     m_body->setContentsMargins(11, m_height + 8, 11, 11);

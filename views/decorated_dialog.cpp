@@ -53,8 +53,8 @@ void DecoratedDialog::paintEvent(QPaintEvent*)
     FillGradient(painter, QRect(0, 0, w, 41), Qt::white, kInk);
     painter.setFont(LargeFont());
     painter.setPen(Qt::black);
-    painter.drawText(QRect(0, 0, w - 16, 41), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                     m_header);
+    painter.drawText(QRect(0, 0, w - 16, 41),
+                     Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_header);
     int top = 46;
     int right = 30;
     for (int bar = 0; bar < 7; ++bar) {

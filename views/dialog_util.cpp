@@ -31,10 +31,12 @@ QLineEdit* AddField(QGridLayout* grid, int row, const QString& label, int editId
 QString LastComponent(const QString& path)
 {
     QString trimmed = path;
-    while (trimmed.size() > 1 && (trimmed.endsWith(QLatin1Char('/')) || trimmed.endsWith(QLatin1Char('\\')))) {
+    while (trimmed.size() > 1 &&
+           (trimmed.endsWith(QLatin1Char('/')) || trimmed.endsWith(QLatin1Char('\\')))) {
         trimmed.chop(1);
     }
-    const int at = qMax(trimmed.lastIndexOf(QLatin1Char('/')), trimmed.lastIndexOf(QLatin1Char('\\')));
+    const int at =
+        qMax(trimmed.lastIndexOf(QLatin1Char('/')), trimmed.lastIndexOf(QLatin1Char('\\')));
     return trimmed.mid(at + 1);
 }
 

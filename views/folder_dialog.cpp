@@ -52,8 +52,8 @@ std::unique_ptr<Folder> FolderDialog::takeFolder()
 
 void FolderDialog::browse()
 {
-    const QString path = Ui().browseForDirectory(this, QStringLiteral("Select base directory"),
-                                                 m_directory->text());
+    const QString path =
+        Ui().browseForDirectory(this, QStringLiteral("Select base directory"), m_directory->text());
     if (path.isEmpty()) return;
     m_directory->setText(path);
     m_name->setText(LastComponent(path));

@@ -36,7 +36,7 @@ QStringList SubdirectoryNames(const QString& directory)
 QString Join(const QString& directory, const QString& name)
 {
     return directory.endsWith(QLatin1Char('/')) ? directory + name
-                                                 : directory + QLatin1Char('/') + name;
+                                                : directory + QLatin1Char('/') + name;
 }
 
 }  // namespace
@@ -115,16 +115,16 @@ QStringList ProjectsToAddDialog::selectedPaths() const
 
 MultiProjectDialog::MultiProjectDialog(const ScoringSettings* settings, Folder* target,
                                        QWidget* parent)
-    : BannerDialog(98,
-                   QStringLiteral(
-                       "To add multiple projects in one go, you must first select a root "
-                       "directory and then specify how your projects are organized inside that "
-                       "directory. CODEBURG can handle 2 directory layouts called 'level 1' and "
-                       "'level 2' (see description below).\r\n\r\nThe file extensions, excluded "
-                       "directories and excluded files specified below will be used for every "
-                       "project. You can change those settings on a per project basis at a "
-                       "later stage."),
-                   parent),
+    : BannerDialog(
+          98,
+          QStringLiteral("To add multiple projects in one go, you must first select a root "
+                         "directory and then specify how your projects are organized inside that "
+                         "directory. CODEBURG can handle 2 directory layouts called 'level 1' and "
+                         "'level 2' (see description below).\r\n\r\nThe file extensions, excluded "
+                         "directories and excluded files specified below will be used for every "
+                         "project. You can change those settings on a per project basis at a "
+                         "later stage."),
+          parent),
       m_settings(settings),
       m_target(target)
 {
@@ -147,10 +147,10 @@ MultiProjectDialog::MultiProjectDialog(const ScoringSettings* settings, Folder* 
     QPushButton* browseButton = nullptr;
     m_root = AddField(grid, 0, QStringLiteral("Root &directory :"), 1002, QStringLiteral("root"),
                       &browseButton, 1003);
-    m_extensions = AddField(grid, 1, QStringLiteral("E&xtensions :"), 1004,
-                            QStringLiteral("extensions"));
-    m_excludedDirs = AddField(grid, 2, QStringLiteral("Excluded d&irs :"), 1005,
-                              QStringLiteral("excludedDirs"));
+    m_extensions =
+        AddField(grid, 1, QStringLiteral("E&xtensions :"), 1004, QStringLiteral("extensions"));
+    m_excludedDirs =
+        AddField(grid, 2, QStringLiteral("Excluded d&irs :"), 1005, QStringLiteral("excludedDirs"));
     m_excludedFiles = AddField(grid, 3, QStringLiteral("Excluded &files :"), 1006,
                                QStringLiteral("excludedFiles"));
     body()->addLayout(grid);
@@ -167,8 +167,8 @@ MultiProjectDialog::MultiProjectDialog(const ScoringSettings* settings, Folder* 
 
 void MultiProjectDialog::browse()
 {
-    const QString path = Ui().browseForDirectory(this, QStringLiteral("Select projects directory"),
-                                                 m_root->text());
+    const QString path =
+        Ui().browseForDirectory(this, QStringLiteral("Select projects directory"), m_root->text());
     if (!path.isEmpty()) m_root->setText(path);
 }
 

@@ -52,13 +52,18 @@ bool IsFolderKind(int kind)
 int IconOf(int kind)
 {
     switch (kind) {
-    case CPrjView::kWorkspaceItem: return 0;
-    case CPrjView::kFolderItem: return 1;
-    case CPrjView::kProjectItem: return 2;
-    case CPrjView::kFolderScoreItem:
-    case CPrjView::kFilesLine:
-    case CPrjView::kElocLine: return 4;
-    default: return 3;
+        case CPrjView::kWorkspaceItem:
+            return 0;
+        case CPrjView::kFolderItem:
+            return 1;
+        case CPrjView::kProjectItem:
+            return 2;
+        case CPrjView::kFolderScoreItem:
+        case CPrjView::kFilesLine:
+        case CPrjView::kElocLine:
+            return 4;
+        default:
+            return 3;
     }
 }
 
@@ -144,26 +149,31 @@ QString CPrjView::ItemText(int kind, const void* object, const QString& workspac
     }
     if (kind == kFolderItem) return Text(static_cast<const Folder*>(object)->name);
     if (kind == kFolderScoreItem) {
-        return QStringLiteral("Overall = %1%").arg(static_cast<const Folder*>(object)->FolderPercent());
+        return QStringLiteral("Overall = %1%")
+            .arg(static_cast<const Folder*>(object)->FolderPercent());
     }
     const auto* project = static_cast<const Project*>(object);
     switch (kind) {
-    case kProjectItem:
-        return QStringLiteral("%1 (%2%)").arg(Text(project->name)).arg(project->Percent());
-    case kDirectoryLine: return QStringLiteral("Directory = %1").arg(Text(project->directory));
-    case kExcludedDirsLine:
-        return QStringLiteral("Excluded directories = %1").arg(Text(project->excludedDirs));
-    case kExcludedFilesLine:
-        return QStringLiteral("Excluded files = %1").arg(Text(project->excludedFiles));
-    case kExtensionsLine: return QStringLiteral("Extensions = %1").arg(Text(project->extensions));
-    case kLastBuildLine: return QStringLiteral("Last build = %1").arg(Text(project->lastBuild));
-    case kFilesLine:
-        return QStringLiteral("Files = %1")
-            .arg(project->stats ? static_cast<int>(project->stats->files.size()) : 0);
-    case kElocLine:
-        return QStringLiteral("eLoc = %1")
-            .arg(project->stats ? project->stats->measures.totalEloc : 0);
-    default: return QString();
+        case kProjectItem:
+            return QStringLiteral("%1 (%2%)").arg(Text(project->name)).arg(project->Percent());
+        case kDirectoryLine:
+            return QStringLiteral("Directory = %1").arg(Text(project->directory));
+        case kExcludedDirsLine:
+            return QStringLiteral("Excluded directories = %1").arg(Text(project->excludedDirs));
+        case kExcludedFilesLine:
+            return QStringLiteral("Excluded files = %1").arg(Text(project->excludedFiles));
+        case kExtensionsLine:
+            return QStringLiteral("Extensions = %1").arg(Text(project->extensions));
+        case kLastBuildLine:
+            return QStringLiteral("Last build = %1").arg(Text(project->lastBuild));
+        case kFilesLine:
+            return QStringLiteral("Files = %1")
+                .arg(project->stats ? static_cast<int>(project->stats->files.size()) : 0);
+        case kElocLine:
+            return QStringLiteral("eLoc = %1")
+                .arg(project->stats ? project->stats->measures.totalEloc : 0);
+        default:
+            return QString();
     }
 }
 
@@ -339,18 +349,18 @@ std::optional<bool> CPrjView::commandEnabled(int id) const
     const int kind = selectedKind();
     const bool anyItem = kind >= kWorkspaceItem && kind != kFolderScoreItem;
     switch (id) {
-    case cmd::kAddProject:
-    case cmd::kAddMultipleProjects:
-        return !m_building;
-    case cmd::kBuild:
-    case cmd::kRebuildAll:
-        return !m_building && (IsFolderKind(kind) || IsProjectKind(kind) || m_current);
-    case cmd::kNewFolder:
-    case cmd::kDelete:
-    case cmd::kProperties:
-        return !m_building && anyItem;
-    default:
-        return std::nullopt;
+        case cmd::kAddProject:
+        case cmd::kAddMultipleProjects:
+            return !m_building;
+        case cmd::kBuild:
+        case cmd::kRebuildAll:
+            return !m_building && (IsFolderKind(kind) || IsProjectKind(kind) || m_current);
+        case cmd::kNewFolder:
+        case cmd::kDelete:
+        case cmd::kProperties:
+            return !m_building && anyItem;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -358,14 +368,29 @@ bool CPrjView::handleCommand(int id)
 {
     if (m_building) return false;
     switch (id) {
-    case cmd::kAddProject: addProject(); return true;
-    case cmd::kAddMultipleProjects: addMultipleProjects(); return true;
-    case cmd::kNewFolder: newFolder(); return true;
-    case cmd::kDelete: deleteItem(); return true;
-    case cmd::kProperties: properties(); return true;
-    case cmd::kBuild: build(false); return true;
-    case cmd::kRebuildAll: build(true); return true;
-    default: return false;
+        case cmd::kAddProject:
+            addProject();
+            return true;
+        case cmd::kAddMultipleProjects:
+            addMultipleProjects();
+            return true;
+        case cmd::kNewFolder:
+            newFolder();
+            return true;
+        case cmd::kDelete:
+            deleteItem();
+            return true;
+        case cmd::kProperties:
+            properties();
+            return true;
+        case cmd::kBuild:
+            build(false);
+            return true;
+        case cmd::kRebuildAll:
+            build(true);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -489,8 +514,9 @@ void CPrjView::deleteItem()
         // The workspace item stands for the root, which cannot go; asking
         // about it would only lead to a removal that finds nothing.
         if (folder == &root) return;
-        if (!AskYesNo(this, QStringLiteral("Do you really want to delete folder \"%1\" ?")
-                                .arg(Text(folder->name)),
+        if (!AskYesNo(this,
+                      QStringLiteral("Do you really want to delete folder \"%1\" ?")
+                          .arg(Text(folder->name)),
                       QStringLiteral("Confirm"))) {
             return;
         }
@@ -502,8 +528,9 @@ void CPrjView::deleteItem()
         return;
     }
     if (Project* project = selectedProject()) {
-        if (!AskYesNo(this, QStringLiteral("Do you really want to delete project \"%1\" ?")
-                                .arg(Text(project->name)),
+        if (!AskYesNo(this,
+                      QStringLiteral("Do you really want to delete project \"%1\" ?")
+                          .arg(Text(project->name)),
                       QStringLiteral("Confirm"))) {
             return;
         }
@@ -556,7 +583,8 @@ void CPrjView::build(bool force)
     // The city view resets its highlight filter here once it exists.
 
     BuildOptions options;
-    options.reportPath = (QCoreApplication::applicationFilePath() + QStringLiteral(".txt")).toStdString();
+    options.reportPath =
+        (QCoreApplication::applicationFilePath() + QStringLiteral(".txt")).toStdString();
     const int result = project ? BuildIfNeeded(*project, this, force, true, &Ui(), options)
                                : BuildAll(*folder, this, force, true, &Ui(), options);
     if (result == 0) {
@@ -617,7 +645,8 @@ void CPrjView::runStartupChecks()
             }
         }
     }
-    if (!IdeToolsStartupCheck(ToolsRegistry(), QCoreApplication::applicationFilePath().toStdString())) {
+    if (!IdeToolsStartupCheck(ToolsRegistry(),
+                              QCoreApplication::applicationFilePath().toStdString())) {
         IdeToolsDialog dialog(ToolsRegistry(), this);
         Ui().execDialog(&dialog);
         return;

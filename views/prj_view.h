@@ -1,10 +1,9 @@
 #pragma once
 
-#include <optional>
-
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QWidget>
+#include <optional>
 
 #include "analysis/build_progress_sink.h"
 #include "app/document.h"
@@ -41,7 +40,8 @@ public:
         kFilesLine = 9,
         kElocLine = 10,
     };
-    static constexpr QEvent::Type kStartupChecksEvent = static_cast<QEvent::Type>(QEvent::User + 456);
+    static constexpr QEvent::Type kStartupChecksEvent =
+        static_cast<QEvent::Type>(QEvent::User + 456);
     static constexpr int kKindRole = Qt::UserRole;
     static constexpr int kObjectRole = Qt::UserRole + 1;
 

@@ -1,3 +1,5 @@
+#include "views/prj_view.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -25,7 +27,6 @@
 #include "views/folder_dialog.h"
 #include "views/multi_project_dialog.h"
 #include "views/placeholder_view.h"
-#include "views/prj_view.h"
 #include "views/project_dialog.h"
 #include "views/quote_dialog.h"
 #include "views/welcome_dialog.h"
@@ -155,9 +156,9 @@ private slots:
         QTreeWidgetItem* item = FindItem(tree(), "core (0%)");
         QVERIFY(item);
         QCOMPARE(ChildTexts(item),
-                 QStringList({"Directory = " + dir, "Excluded directories = ",
-                              "Excluded files = stdafx.cpp", "Extensions = cpp,cc",
-                              "Last build = ", "Files = 0", "eLoc = 0"}));
+                 QStringList({"Directory = " + dir,
+                              "Excluded directories = ", "Excluded files = stdafx.cpp",
+                              "Extensions = cpp,cc", "Last build = ", "Files = 0", "eLoc = 0"}));
         QCOMPARE(tree()->topLevelItem(0)->text(0), QString("Workspace 'Untitled': 1 project(s)"));
         QCOMPARE(ProfileString("Untitled", "CURRENTPRJID"), QString("core0"));
         FindItem(tree(), "core (0%)")->setExpanded(true);
@@ -230,7 +231,8 @@ private slots:
         tree()->setCurrentItem(FindItem(tree(), "Projects"));
         m_ui.answers = {QMessageBox::Yes};
         view()->handleCommand(cmd::kDelete);
-        QCOMPARE(m_ui.messages.last(), QString("Do you really want to delete folder \"Projects\" ?"));
+        QCOMPARE(m_ui.messages.last(),
+                 QString("Do you really want to delete folder \"Projects\" ?"));
         QCOMPARE(view()->currentProject(), nullptr);
         QVERIFY(root().subfolders.empty());
         QCOMPARE(m_app->mainFrame()->cityView()->lastHint(), 0);
@@ -262,7 +264,8 @@ private slots:
     void addMultipleProjectsAtLevelOneAndTwo()
     {
         QTemporaryDir rootDir;
-        for (const char* path : {"a/x", "a/y", "b", ".git/z"}) QDir().mkpath(rootDir.filePath(path));
+        for (const char* path : {"a/x", "a/y", "b", ".git/z"})
+            QDir().mkpath(rootDir.filePath(path));
         const QStringList level1 = ProjectsToAddDialog::Candidates(rootDir.path(), 1);
         QCOMPARE(level1.size(), 2);  // a and b, not .git
 

@@ -46,16 +46,16 @@ ProjectDialog::ProjectDialog(const ScoringSettings* settings, Project* project, 
     m_directory = AddField(grid, 0, QStringLiteral("&Directory :"), 1002,
                            QStringLiteral("directory"), &browseButton, 1003);
     m_name = AddField(grid, 1, QStringLiteral("&Name :"), 1007, QStringLiteral("name"));
-    m_extensions = AddField(grid, 2, QStringLiteral("E&xtensions :"), 1004,
-                            QStringLiteral("extensions"));
+    m_extensions =
+        AddField(grid, 2, QStringLiteral("E&xtensions :"), 1004, QStringLiteral("extensions"));
     m_extensions->setPlaceholderText(QStringLiteral("eg: cpp, cc"));
-    m_excludedDirs = AddField(grid, 3, QStringLiteral("Excluded d&irs :"), 1005,
-                              QStringLiteral("excludedDirs"));
+    m_excludedDirs =
+        AddField(grid, 3, QStringLiteral("Excluded d&irs :"), 1005, QStringLiteral("excludedDirs"));
     m_excludedFiles = AddField(grid, 4, QStringLiteral("Excluded &files :"), 1006,
                                QStringLiteral("excludedFiles"));
     m_excludedFiles->setToolTip(QStringLiteral("eg: stdafx.cpp, xxx.yyy\n*xx.cpp, xx*.cpp"));
-    m_developer = AddField(grid, 5, QStringLiteral("&Lead developer :"), 1019,
-                           QStringLiteral("developer"));
+    m_developer =
+        AddField(grid, 5, QStringLiteral("&Lead developer :"), 1019, QStringLiteral("developer"));
     body()->addLayout(grid);
 
     m_build = new QCheckBox;
@@ -87,9 +87,9 @@ ProjectDialog::ProjectDialog(const ScoringSettings* settings, Project* project, 
         m_build->setChecked(false);
     } else {
         const QString folderName = m_folder ? Text(m_folder->name) : QString();
-        setWindowTitle(QStringLiteral("Add project in \"%1\"")
-                           .arg(folderName.isEmpty() ? QStringLiteral("workspace (no folder)")
-                                                     : folderName));
+        setWindowTitle(
+            QStringLiteral("Add project in \"%1\"")
+                .arg(folderName.isEmpty() ? QStringLiteral("workspace (no folder)") : folderName));
         if (m_folder) m_directory->setText(Text(m_folder->baseDirectory));
         m_extensions->setText(QStringLiteral("cpp,cc"));
         m_excludedFiles->setText(QStringLiteral("stdafx.cpp"));

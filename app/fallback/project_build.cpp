@@ -1,12 +1,13 @@
 // Used only while the build pipeline is not in the core yet (see
 // app/CMakeLists.txt): counts the matching files and steps through them so
 // the progress display can be exercised.
+#include "workspace/project_build.h"
+
 #include <filesystem>
 
 #include "analysis/build_progress_sink.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"
-#include "workspace/project_build.h"
 #include "workspace/user_interaction.h"
 
 namespace codeburg {
@@ -26,8 +27,8 @@ std::vector<std::string> SourceFiles(const std::string& directory)
 
 }  // namespace
 
-int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool, bool count,
-                  UserInteraction* ui, const BuildOptions& options)
+int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool, bool count, UserInteraction* ui,
+                  const BuildOptions& options)
 {
     if (!std::filesystem::is_directory(project.directory)) {
         if (ui) ui->ShowMessage("Can't access file " + project.directory, "Codeburg");
@@ -53,7 +54,8 @@ int BuildAll(Folder& folder, BuildProgressSink* sink, bool force, bool countFirs
              UserInteraction* ui, const BuildOptions& options)
 {
     for (auto& project : folder.projects) {
-        if (int result = BuildIfNeeded(*project, sink, force, countFirst, ui, options)) return result;
+        if (int result = BuildIfNeeded(*project, sink, force, countFirst, ui, options))
+            return result;
     }
     for (auto& sub : folder.subfolders) {
         if (int result = BuildAll(*sub, sink, force, countFirst, ui, options)) return result;

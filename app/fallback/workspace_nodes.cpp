@@ -10,7 +10,10 @@
 namespace codeburg {
 
 Folder::Folder(std::string folderName) : name(std::move(folderName)) {}
-Folder::~Folder() { Clear(); }
+Folder::~Folder()
+{
+    Clear();
+}
 
 Project* Folder::AddProject(std::unique_ptr<Project> project)
 {
@@ -90,7 +93,8 @@ void Folder::Clear()
 }
 
 Project::Project(const ScoringSettings* settings, Folder* parentFolder, std::string projectName)
-    : parent(parentFolder), name(std::move(projectName)),
+    : parent(parentFolder),
+      name(std::move(projectName)),
       stats(std::make_unique<ProjectStats>(settings))
 {
 }
@@ -105,7 +109,10 @@ std::string Project::StatisticsPath() const
     return PathJoin(directory, name + ".cbb");
 }
 
-int Project::LoadStatistics() { return -1; }
+int Project::LoadStatistics()
+{
+    return -1;
+}
 
 void Project::DeleteStatisticsFile() const
 {
