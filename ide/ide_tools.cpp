@@ -1,7 +1,7 @@
 #include "ide/ide_tools.h"
 
 #include "app/profile.h"
-#include "ide/ide_registry.h"
+#include "platform/registry.h"
 
 namespace codeburg {
 
@@ -26,60 +26,60 @@ const char* TitleName(Ide ide)
 
 const char* IdeKey(Ide ide)
 {
-    return ide == Ide::Vc6 ? "Software\\Microsoft\\DevStudio\\6.0\\Tools"
-                           : "Software\\Microsoft\\VisualStudio\\7.0\\External Tools";
+    return ide == Ide::Vc6
+               ? "HKEY_CURRENT_USER\\Software\\Microsoft\\DevStudio\\6.0\\Tools"
+               : "HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\7.0\\External Tools";
 }
 
-bool IdeInstalled(const IdeRegistry& registry, Ide ide)
+bool IdeInstalled(const Registry& registry, Ide ide)
 {
-    return registry.keyExists(IdeKey(ide)) &&
-           registry.readDword(IdeKey(ide), CountName(ide)).has_value();
+    return registry.KeyExists(IdeKey(ide)) &&
+           registry.ReadInteger(IdeKey(ide), CountName(ide)).has_value();
 }
 
-std::optional<int> FindToolEntry(const IdeRegistry& registry, Ide ide)
+std::optional<int> FindToolEntry(const Registry& registry, Ide ide)
 {
-    const auto count = registry.readDword(IdeKey(ide), CountName(ide));
+    const auto count = registry.ReadInteger(IdeKey(ide), CountName(ide));
     if (!count || *count < 1) return std::nullopt;
     for (uint32_t i = 0; i < *count; ++i) {
-        const auto title = registry.readString(IdeKey(ide), Numbered(TitleName(ide), int(i)));
+        const auto title = registry.ReadString(IdeKey(ide), Numbered(TitleName(ide), int(i)));
         if (title && *title == kToolName) return static_cast<int>(i);
     }
     return std::nullopt;
 }
 
-bool RegisterTool(IdeRegistry& registry, Ide ide, const std::string& executable)
+bool RegisterTool(Registry& registry, Ide ide, const std::string& executable)
 {
     const std::string key = IdeKey(ide);
-    const auto count = registry.readDword(key, CountName(ide));
+    const auto count = registry.ReadInteger(key, CountName(ide));
     if (!count) return false;
     const auto existing = FindToolEntry(registry, ide);
     const int i = existing ? *existing : static_cast<int>(*count);
     bool ok = true;
     if (ide == Ide::Vc6) {
-        ok &= registry.writeString(key, Numbered("MenuName#", i), kToolName);
-        ok &= registry.writeString(key, Numbered("PathName#", i), executable);
-        ok &= registry.writeString(key, Numbered("DefaultArguments#", i), kToolArguments);
-        ok &= registry.writeString(key, Numbered("InitialDirectory#", i), "");
-        ok &= registry.writeDword(key, Numbered("CloseWindow#", i), 0);
-        ok &= registry.writeDword(key, Numbered("AskArgument#", i), 0);
-        ok &= registry.writeDword(key, Numbered("GUITool#", i), 1);
-        ok &= registry.writeDword(key, Numbered("OutputRedirect#", i), 0);
-        ok &= registry.writeDword(key, Numbered("ReloadNoPrompt#", i), 0);
-        ok &= registry.writeDword(key, Numbered("UseSearchPath#", i), 0);
-        ok &= registry.writeDword(key, Numbered("VisibleOnMenu#", i), 1);
+        ok &= registry.WriteString(key, Numbered("MenuName#", i), kToolName);
+        ok &= registry.WriteString(key, Numbered("PathName#", i), executable);
+        ok &= registry.WriteString(key, Numbered("DefaultArguments#", i), kToolArguments);
+        ok &= registry.WriteString(key, Numbered("InitialDirectory#", i), "");
+        ok &= registry.WriteInteger(key, Numbered("CloseWindow#", i), 0);
+        ok &= registry.WriteInteger(key, Numbered("AskArgument#", i), 0);
+        ok &= registry.WriteInteger(key, Numbered("GUITool#", i), 1);
+        ok &= registry.WriteInteger(key, Numbered("OutputRedirect#", i), 0);
+        ok &= registry.WriteInteger(key, Numbered("ReloadNoPrompt#", i), 0);
+        ok &= registry.WriteInteger(key, Numbered("UseSearchPath#", i), 0);
+        ok &= registry.WriteInteger(key, Numbered("VisibleOnMenu#", i), 1);
     } else {
-        ok &= registry.writeString(key, Numbered("ToolTitle", i), kToolName);
-        ok &= registry.writeString(key, Numbered("ToolCmd", i), executable);
-        ok &= registry.writeString(key, Numbered("ToolArg", i), kToolArguments);
-        ok &= registry.writeString(key, Numbered("ToolDir", i), "");
-        ok &= registry.writeDword(key, Numbered("ToolOpt", i), 17);
+        ok &= registry.WriteString(key, Numbered("ToolTitle", i), kToolName);
+        ok &= registry.WriteString(key, Numbered("ToolCmd", i), executable);
+        ok &= registry.WriteString(key, Numbered("ToolArg", i), kToolArguments);
+        ok &= registry.WriteString(key, Numbered("ToolDir", i), "");
+        ok &= registry.WriteInteger(key, Numbered("ToolOpt", i), 17);
     }
-    if (!existing) ok &= registry.writeDword(key, CountName(ide), *count + 1);
-    ok &= registry.flush(key);
+    if (!existing) ok &= registry.WriteInteger(key, CountName(ide), *count + 1);
     return ok;
 }
 
-bool IdeToolsStartupCheck(IdeRegistry& registry, const std::string& executable)
+bool IdeToolsStartupCheck(Registry& registry, const std::string& executable)
 {
     const bool vc6 = IdeInstalled(registry, Ide::Vc6);
     const bool vc7 = IdeInstalled(registry, Ide::Vc7);

@@ -5,7 +5,7 @@
 
 namespace codeburg {
 
-class IdeRegistry;
+class Registry;
 
 // The two development environments whose Tools menu can start codeburg on
 // the project being worked on ("-prj=$(TargetName)").
@@ -16,13 +16,13 @@ inline constexpr const char* kToolArguments = "-prj=$(TargetName)";
 const char* IdeKey(Ide ide);
 
 // Installed: the key opens and its count value can be read.
-bool IdeInstalled(const IdeRegistry& registry, Ide ide);
+bool IdeInstalled(const Registry& registry, Ide ide);
 // The number of the entry named "Codeburg", if any.
-std::optional<int> FindToolEntry(const IdeRegistry& registry, Ide ide);
+std::optional<int> FindToolEntry(const Registry& registry, Ide ide);
 // Writes (or refreshes) the entry; false when the count cannot be read.
-bool RegisterTool(IdeRegistry& registry, Ide ide, const std::string& executable);
+bool RegisterTool(Registry& registry, Ide ide, const std::string& executable);
 // Refreshes existing entries; false when the user should be asked. Reads
 // "TOOLDONTASK" from the profile.
-bool IdeToolsStartupCheck(IdeRegistry& registry, const std::string& executable);
+bool IdeToolsStartupCheck(Registry& registry, const std::string& executable);
 
 }  // namespace codeburg

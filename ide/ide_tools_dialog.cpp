@@ -9,12 +9,12 @@
 
 #include "app/interaction.h"
 #include "app/profile.h"
-#include "ide/ide_registry.h"
 #include "ide/ide_tools.h"
+#include "platform/registry.h"
 
 namespace codeburg {
 
-IdeToolsDialog::IdeToolsDialog(IdeRegistry& registry, QWidget* parent)
+IdeToolsDialog::IdeToolsDialog(Registry& registry, QWidget* parent)
     : DecoratedDialog(QStringLiteral("Customize VC++"), parent), m_registry(registry)
 {
     setObjectName(QStringLiteral("IdeToolsDialog"));

@@ -6,14 +6,14 @@ class QCheckBox;
 
 namespace codeburg {
 
-class IdeRegistry;
+class Registry;
 
 // Offers to add codeburg to the Tools menu of the installed environments.
 class IdeToolsDialog : public DecoratedDialog {
     Q_OBJECT
 public:
     // The registry is not owned and must outlive the dialog.
-    explicit IdeToolsDialog(IdeRegistry& registry, QWidget* parent = nullptr);
+    explicit IdeToolsDialog(Registry& registry, QWidget* parent = nullptr);
 
     QCheckBox* vc6Check() const { return m_vc6; }
     QCheckBox* vc7Check() const { return m_vc7; }
@@ -24,7 +24,7 @@ public:
 private:
     void storeDontAsk();
 
-    IdeRegistry& m_registry;
+    Registry& m_registry;
     QCheckBox* m_vc6;
     QCheckBox* m_vc7;
     QCheckBox* m_dontAsk;

@@ -24,6 +24,7 @@
 #include "ide/ide_registry.h"
 #include "ide/ide_tools.h"
 #include "ide/ide_tools_dialog.h"
+#include "platform/registry.h"
 #include "views/folder_dialog.h"
 #include "views/multi_project_dialog.h"
 #include "views/placeholder_view.h"
@@ -433,9 +434,9 @@ private slots:
         for (int i = 0; i < kQuoteCount; ++i) QVERIFY(QString(QuoteText(i)).contains("\n\n"));
     }
 
-    void ideToolsCheckAgainstAnInMemoryRegistry()
+    void ideToolsCheckAgainstAnInInMemoryRegistry()
     {
-        MemoryRegistry registry;
+        InMemoryRegistry registry;
         const std::string exe = "/opt/codeburg/codeburg";
         // Neither environment: nothing to ask, nothing written.
         QVERIFY(IdeToolsStartupCheck(registry, exe));
@@ -443,17 +444,17 @@ private slots:
 
         const std::string vc6 = IdeKey(Ide::Vc6);
         const std::string vc7 = IdeKey(Ide::Vc7);
-        registry.createKey(vc6);
-        registry.createKey(vc7);
-        registry.writeDword(vc6, "NumTools", 0);
-        registry.writeDword(vc7, "ToolNumKeys", 2);
-        registry.writeString(vc7, "ToolTitle0", "Other");
-        registry.writeString(vc7, "ToolTitle1", "Codeburg");
+        registry.CreateKey(vc6);
+        registry.CreateKey(vc7);
+        registry.WriteInteger(vc6, "NumTools", 0);
+        registry.WriteInteger(vc7, "ToolNumKeys", 2);
+        registry.WriteString(vc7, "ToolTitle0", "Other");
+        registry.WriteString(vc7, "ToolTitle1", "Codeburg");
         QVERIFY(!IdeToolsStartupCheck(registry, exe));  // 6.0 lacks the entry
         // 7.0 already had it: refreshed in place, count unchanged.
-        QCOMPARE(registry.readString(vc7, "ToolCmd1").value_or(""), exe);
-        QCOMPARE(registry.readDword(vc7, "ToolNumKeys").value_or(0), 2u);
-        QCOMPARE(registry.readDword(vc7, "ToolOpt1").value_or(0), 17u);
+        QCOMPARE(registry.ReadString(vc7, "ToolCmd1").value_or(""), exe);
+        QCOMPARE(registry.ReadInteger(vc7, "ToolNumKeys").value_or(0), 2u);
+        QCOMPARE(registry.ReadInteger(vc7, "ToolOpt1").value_or(0), 17u);
 
         InstallToolsRegistry(&registry);
         IdeToolsDialog dialog(registry, nullptr);
@@ -465,18 +466,18 @@ private slots:
         QCOMPARE(m_ui.messages.last(), QString("Please select at least one environment"));
         dialog.vc6Check()->setChecked(true);
         dialog.accept();
-        QCOMPARE(registry.readDword(vc6, "NumTools").value_or(0), 1u);
-        QCOMPARE(registry.readString(vc6, "MenuName#0").value_or(""), std::string("Codeburg"));
-        QCOMPARE(registry.readString(vc6, "DefaultArguments#0").value_or(""),
+        QCOMPARE(registry.ReadInteger(vc6, "NumTools").value_or(0), 1u);
+        QCOMPARE(registry.ReadString(vc6, "MenuName#0").value_or(""), std::string("Codeburg"));
+        QCOMPARE(registry.ReadString(vc6, "DefaultArguments#0").value_or(""),
                  std::string("-prj=$(TargetName)"));
-        QCOMPARE(registry.readDword(vc6, "GUITool#0").value_or(0), 1u);
+        QCOMPARE(registry.ReadInteger(vc6, "GUITool#0").value_or(0), 1u);
         QCOMPARE(ProfileInt("MAIN", "TOOLDONTASK", -1), 0);
         QVERIFY(IdeToolsStartupCheck(registry, exe));
 
         // "Don't ask me again" on Cancel stops the questions.
-        MemoryRegistry fresh;
-        fresh.createKey(vc7);
-        fresh.writeDword(vc7, "ToolNumKeys", 0);
+        InMemoryRegistry fresh;
+        fresh.CreateKey(vc7);
+        fresh.WriteInteger(vc7, "ToolNumKeys", 0);
         IdeToolsDialog cancel(fresh, nullptr);
         QVERIFY(!cancel.vc6Check()->isEnabled());
         cancel.dontAskCheck()->setChecked(true);
