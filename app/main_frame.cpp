@@ -20,8 +20,12 @@
 #include "app/interaction.h"
 #include "app/profile.h"
 #include "app/recent_files.h"
+#include "views/detail_view.h"
+#include "views/dev_view.h"
 #include "views/placeholder_view.h"
+#include "views/print_job.h"
 #include "views/prj_view.h"
+#include "views/stats_view.h"
 
 namespace codeburg {
 
@@ -254,10 +258,10 @@ void CMainFrame::createPanes()
     // Creation order is the order in which the views hear of updates.
     m_cityView = new PlaceholderView(QStringLiteral("CCodeburgView"), m_client);
     m_controlView = new PlaceholderView(QStringLiteral("CControlView"), m_client);
-    m_scoreView = new PlaceholderView(QStringLiteral("CStatsView"), m_client);
-    m_detailsView = new PlaceholderView(QStringLiteral("CDetailView"), m_client);
+    m_scoreView = new CStatsView(m_doc, this, m_client);
+    m_detailsView = new CDetailView(m_doc, this, m_client);
     m_treeView = new CPrjView(m_app, m_doc, this, m_client);
-    m_devView = new PlaceholderView(QStringLiteral("CDevView"), m_client);
+    m_devView = new CDevView(m_doc, this, m_client);
     m_doc->addView(m_cityView);
     m_doc->addView(m_controlView);
     m_doc->addView(m_scoreView);
@@ -334,6 +338,9 @@ std::optional<bool> CMainFrame::commandEnabled(int id) const
         case kHelpFinder:
         case kViewStatusBar:
             return true;
+        case kFilePrint:
+        case kFilePrintPreview:
+            return !m_busy;
         default:
             break;
     }
@@ -355,6 +362,18 @@ bool CMainFrame::onCommand(int id)
             return true;
         case kFileSaveAs:
             m_doc->saveAs(this);
+            return true;
+        case kFilePrint:
+            PrintWithDialog(this, m_scoreView, m_detailsView);
+            return true;
+        case kFilePrintPreview:
+            // The panes hide while the preview shows and come back laid out.
+            m_preview = true;
+            for (QWidget* pane : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                pane->hide();
+            PrintPreview(this, m_scoreView, m_detailsView);
+            m_preview = false;
+            layoutPanes(0);
             return true;
         case kAppExit:
             close();

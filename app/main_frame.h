@@ -13,7 +13,10 @@ namespace codeburg {
 
 class CCodeburgApp;
 class CCodeburgDoc;
+class CDetailView;
+class CDevView;
 class CPrjView;
+class CStatsView;
 class PlaceholderView;
 class RecentFiles;
 
@@ -43,9 +46,9 @@ public:
     CPrjView* treeView() const { return m_treeView; }
     PlaceholderView* cityView() const { return m_cityView; }
     PlaceholderView* controlView() const { return m_controlView; }
-    PlaceholderView* scoreView() const { return m_scoreView; }
-    PlaceholderView* detailsView() const { return m_detailsView; }
-    PlaceholderView* devView() const { return m_devView; }
+    CStatsView* scoreView() const { return m_scoreView; }
+    CDetailView* detailsView() const { return m_detailsView; }
+    CDevView* devView() const { return m_devView; }
 
     const QFont& largeFont() const { return m_largeFont; }
     const QFont& textFont() const { return m_textFont; }
@@ -102,9 +105,9 @@ private:
     PlaceholderView* m_controlView = nullptr;
     CPrjView* m_treeView = nullptr;
     PlaceholderView* m_cityView = nullptr;
-    PlaceholderView* m_scoreView = nullptr;
-    PlaceholderView* m_detailsView = nullptr;
-    PlaceholderView* m_devView = nullptr;
+    CStatsView* m_scoreView = nullptr;
+    CDetailView* m_detailsView = nullptr;
+    CDevView* m_devView = nullptr;
     QWidget* m_client = nullptr;
     QLabel* m_message = nullptr;
     int m_layout = 1;
