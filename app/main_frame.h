@@ -13,6 +13,7 @@ namespace codeburg {
 
 class CCodeburgApp;
 class CCodeburgDoc;
+class CControlView;
 class CDetailView;
 class CDevView;
 class CPrjView;
@@ -45,7 +46,7 @@ public:
 
     CPrjView* treeView() const { return m_treeView; }
     PlaceholderView* cityView() const { return m_cityView; }
-    PlaceholderView* controlView() const { return m_controlView; }
+    CControlView* controlView() const { return m_controlView; }
     CStatsView* scoreView() const { return m_scoreView; }
     CDetailView* detailsView() const { return m_detailsView; }
     CDevView* devView() const { return m_devView; }
@@ -102,7 +103,7 @@ private:
     QFont m_largeFont;
     QFont m_textFont;
     QFont m_smallFont;
-    PlaceholderView* m_controlView = nullptr;
+    CControlView* m_controlView = nullptr;
     CPrjView* m_treeView = nullptr;
     PlaceholderView* m_cityView = nullptr;
     CStatsView* m_scoreView = nullptr;

@@ -19,7 +19,8 @@ constexpr int kFileRole = Qt::UserRole;
 
 FileStats* RowFile(const QTreeWidgetItem* item)
 {
-    return item ? reinterpret_cast<FileStats*>(item->data(0, kFileRole).value<quintptr>()) : nullptr;
+    return item ? reinterpret_cast<FileStats*>(item->data(0, kFileRole).value<quintptr>())
+                : nullptr;
 }
 
 // The per-file values behind columns 1 to 12; ratios already in percent.
@@ -40,13 +41,13 @@ std::array<double, CDetailView::kColumns> FileValues(const FileStats& file)
             file.AssertPercent()};
 }
 
-const QStringList kHeaders{"File",  "Meth", "Lines", "Eloc", "Comment",   "Assert", "Empty",
-                           "#Inc",  "Class", "Max",  "eloc/meth", "% com", "% asrt"};
+const QStringList kHeaders{"File", "Meth",  "Lines", "Eloc",      "Comment", "Assert", "Empty",
+                           "#Inc", "Class", "Max",   "eloc/meth", "% com",   "% asrt"};
 const QList<int> kWidths{140, 38, 42, 42, 58, 45, 44, 35, 38, 40, 60, 45, 45};
 
 // The printed header: its own short titles and widths in 1/90 inch.
-const QStringList kPrintHeaders{"File name", "Meth", "Lines", "Eloc", "Comm", "Asrt", "Empty",
-                                "#incl",     "Class", "Max",  "Line/Meth", "%com", "%ass"};
+const QStringList kPrintHeaders{"File name", "Meth",  "Lines", "Eloc",      "Comm", "Asrt", "Empty",
+                                "#incl",     "Class", "Max",   "Line/Meth", "%com", "%ass"};
 const QList<int> kPrintWidths{160, 40, 40, 40, 40, 40, 40, 40, 40, 40, 70, 35, 40};
 constexpr int kPrintRowHeight = 14;
 
@@ -203,7 +204,8 @@ bool CDetailView::print(QPainter& painter, bool firstPage, int pageBottom)
         m_printRow = 0;
         painter.setFont(LargeFont(m_frame));
         painter.setPen(Qt::black);
-        painter.drawText(QRect(0, 400, 700, 32), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("DETAILS"));
+        painter.drawText(QRect(0, 400, 700, 32), Qt::AlignLeft | Qt::AlignTop,
+                         QStringLiteral("DETAILS"));
         y = 432;
     }
     painter.setFont(SmallFont(m_frame));

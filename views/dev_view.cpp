@@ -43,10 +43,10 @@ CDevView::CDevView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
 {
     setObjectName(QStringLiteral("CDevView"));
     m_list->setObjectName(QStringLiteral("developerList"));
-    SetUpReportList(m_list,
-                    {"Developer name", "Projects", "Eloc", "eloc/method", "% comments",
-                     "% asserts", "Overall"},
-                    {140, 58, 62, 79, 75, 65, 65});
+    SetUpReportList(
+        m_list,
+        {"Developer name", "Projects", "Eloc", "eloc/method", "% comments", "% asserts", "Overall"},
+        {140, 58, 62, 79, 75, 65, 65});
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &CDevView::onHeaderClicked);
 }
 

@@ -24,10 +24,14 @@ MethodStats* RowMethod(const QTreeWidgetItem* item)
 
 QStringList MethodTexts(const MethodStats& m)
 {
-    return {QString::fromStdString(m.className), QString::fromStdString(m.methodName),
-            QString::number(m.paramCount),       QString::number(m.eloc),
-            QString::number(m.commentLines),     QString::number(m.asserts),
-            QString::number(m.emptyLines),       QString::number(m.GreenPercent(), 'f', 1),
+    return {QString::fromStdString(m.className),
+            QString::fromStdString(m.methodName),
+            QString::number(m.paramCount),
+            QString::number(m.eloc),
+            QString::number(m.commentLines),
+            QString::number(m.asserts),
+            QString::number(m.emptyLines),
+            QString::number(m.GreenPercent(), 'f', 1),
             QString::number(m.SpacingPercent(), 'f', 1)};
 }
 
@@ -43,20 +47,21 @@ CMethodsDialog::CMethodsDialog(const Project* project, const FileStats* file, QW
     setObjectName(QStringLiteral("CMethodsDialog"));
     setWindowTitle(QStringLiteral("Methods for %1").arg(QString::fromStdString(file->name)));
     m_list->setObjectName(QStringLiteral("methodList"));
-    SetUpReportList(m_list,
-                    {"Class", "Method", "Param", "Eloc", "Comment", "Assert", "Empty", "Green %",
-                     "Spacing %"},
-                    {95, 100, 45, 42, 58, 45, 44, 62, 62});
+    SetUpReportList(
+        m_list,
+        {"Class", "Method", "Param", "Eloc", "Comment", "Assert", "Empty", "Green %", "Spacing %"},
+        {95, 100, 45, 42, 58, 45, 44, 62, 62});
     m_list->header()->setSectionsMovable(false);
     // Stored order, unsorted until the user asks.
     for (const auto& method : file->methods) {
         auto* item = new QTreeWidgetItem(m_list, MethodTexts(*method));
-        item->setData(0, kMethodRole, QVariant::fromValue(reinterpret_cast<quintptr>(method.get())));
+        item->setData(0, kMethodRole,
+                      QVariant::fromValue(reinterpret_cast<quintptr>(method.get())));
         for (int c = 2; c < kColumns; ++c) item->setTextAlignment(c, Qt::AlignRight);
     }
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* edit = buttons->addButton(QStringLiteral("&Edit source code"),
-                                           QDialogButtonBox::ActionRole);
+    QPushButton* edit =
+        buttons->addButton(QStringLiteral("&Edit source code"), QDialogButtonBox::ActionRole);
     buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);

@@ -1,25 +1,36 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "app/codeburg_app.h"
 #include "app/codeburg_doc.h"
+#include "app/command_ids.h"
 #include "app/gui_test_support.h"
 #include "app/main_frame.h"
 #include "app/profile.h"
+#include "platform/ini_file.h"
+#include "scoring/scoring_settings.h"
+#include "views/city_view_interface.h"
+#include "views/control_view.h"
 #include "views/detail_view.h"
 #include "views/dev_view.h"
 #include "views/methods_dialog.h"
+#include "views/preferences_dialog.h"
 #include "views/print_job.h"
 #include "views/prj_view.h"
 #include "views/stats_view.h"
@@ -42,13 +53,15 @@ void Shoot(QWidget* widget, const QString& name)
 struct FileSpec {
     const char* name;
     int lines, comments, asserts, empty, includes;
-    std::vector<std::tuple<const char*, const char*, int, int>> methods;  // class, name, params, eloc
+    std::vector<std::tuple<const char*, const char*, int, int>>
+        methods;  // class, name, params, eloc
 };
 
 QStringList Column(QTreeWidget* list, int column)
 {
     QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) texts << list->topLevelItem(i)->text(column);
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(column);
     return texts;
 }
 
@@ -58,6 +71,46 @@ QString RunTool(const QString& tool, const QStringList& arguments)
     process.start(tool, arguments);
     process.waitForFinished(30000);
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Records what the control strip asks of the city.
+struct FakeCity : CityViewInterface {
+    QStringList calls;
+    std::optional<std::string> viewpoint = "10 20 30";
+    void SetFilter(int kind, const std::string& file, const std::string& cls,
+                   const std::string& method) override
+    {
+        calls << QString("filter %1 %2|%3|%4")
+                     .arg(kind)
+                     .arg(QString::fromStdString(file), QString::fromStdString(cls),
+                          QString::fromStdString(method));
+    }
+    std::optional<std::string> CurrentViewpoint() const override { return viewpoint; }
+    void MoveToViewpoint(const std::string& text) override
+    {
+        calls << "move " + QString::fromStdString(text);
+    }
+    bool IsInitialised() const override { return true; }
+    void ShowMap() override { calls << "map"; }
+};
+
+QStringList Items(QComboBox* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
+    return texts;
+}
+
+void Pick(QComboBox* list, const QString& text, int occurrence = 0)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->itemText(i) == text && occurrence-- == 0) {
+            list->setCurrentIndex(i);
+            emit list->activated(i);
+            return;
+        }
+    }
+    QFAIL(qPrintable("no item " + text));
 }
 
 }  // namespace
@@ -108,11 +161,12 @@ private:
 
     Project* demoProject()
     {
-        return addProject(root(), "demo", "Ada",
-                          {{"b.cpp", 100, 20, 2, 10, 3, {{"B", "run", 2, 30}, {"", "helper", 0, 12}}},
-                           {"a.cpp", 40, 0, 0, 4, 1, {{"A", "go", 1, 20}}},
-                           {"C.cpp", 300, 30, 9, 30, 7, {{"B", "stop", 3, 60}}},
-                           {"empty.cpp", 5, 3, 1, 1, 0, {}}});
+        return addProject(
+            root(), "demo", "Ada",
+            {{"b.cpp", 100, 20, 2, 10, 3, {{"B", "run", 2, 30}, {"", "helper", 0, 12}}},
+             {"a.cpp", 40, 0, 0, 4, 1, {{"A", "go", 1, 20}}},
+             {"C.cpp", 300, 30, 9, 30, 7, {{"B", "stop", 3, 60}}},
+             {"empty.cpp", 5, 3, 1, 1, 0, {}}});
     }
 
     void makeCurrent(Project* project)
@@ -232,8 +286,8 @@ private slots:
                     project->stats->files.end());
         project->lastBuild = "12/02/26 at 11:00:00";
         tree()->setCurrentProject(project, 1);
-        QVERIFY(list->topLevelItem(0) != before);
         QCOMPARE(list->currentItem()->text(0), QString("b.cpp"));
+        QVERIFY(list->currentItem()->isSelected());
         QCOMPARE(details()->selectedFile()->name, std::string("b.cpp"));
     }
 
@@ -314,7 +368,7 @@ private slots:
         QCOMPARE(Column(dev->list(), 0), QStringList({"Ada", "Unknown"}));
 
         // Another current project is no reason to refresh.
-        root().projects.back()->developer = "Bob";
+        root().projects.front()->developer = "Bob";
         m_app->document()->updateAllViews(nullptr, 4);
         QCOMPARE(dev->list()->topLevelItemCount(), 2);
         m_app->document()->updateAllViews(nullptr, 1);
@@ -343,6 +397,198 @@ private slots:
         QCOMPARE(CStatsView::rowHeightPercent, 6);
     }
 
+    void controlStripCascadesAndFilters()
+    {
+        CControlView* strip = frame()->controlView();
+        FakeCity city;
+        strip->setCityView(&city);
+        QCOMPARE(strip->fileList()->count(), 0);
+        QVERIFY(!strip->editButton()->isEnabled());
+        Project* project = demoProject();
+        makeCurrent(project);
+        QCOMPARE(Items(strip->fileList()),
+                 QStringList({"<all>", "b.cpp", "a.cpp", "C.cpp", "empty.cpp"}));
+        QCOMPARE(Items(strip->classList()), QStringList({"<all>", "<no class>", "B", "A", "B"}));
+        QCOMPARE(Items(strip->methodList()), QStringList({"<all>", "run", "helper", "go", "stop"}));
+        QVERIFY(strip->editButton()->isEnabled());
+        QVERIFY(strip->fileList()->isEnabled());  // the city pane shows at start
+
+        Pick(strip->classList(), "B");  // declared in two files: methods from both
+        QCOMPARE(Items(strip->methodList()), QStringList({"<all>", "run", "stop"}));
+        QCOMPARE(city.calls.last(), QString("filter 2 |B|"));
+        Pick(strip->classList(), "<no class>");
+        QCOMPARE(Items(strip->methodList()), QStringList({"<all>", "helper"}));
+        QCOMPARE(city.calls.last(), QString("filter 2 ||"));
+        Pick(strip->methodList(), "helper");
+        QCOMPARE(city.calls.last(), QString("filter 3 ||helper"));
+        strip->editFile();  // no file picked: the method's file
+        QVERIFY(m_opened.last().endsWith("/b.cpp"));
+        Pick(strip->fileList(), "a.cpp");
+        QCOMPARE(Items(strip->classList()), QStringList({"<all>", "<no class>", "A"}));
+        QCOMPARE(city.calls.last(), QString("filter 1 a.cpp||"));
+        Pick(strip->classList(), "<no class>");
+        QCOMPARE(Items(strip->methodList()), QStringList({"<all>"}));
+        Pick(strip->fileList(), "<all>");
+        QCOMPARE(city.calls.last(), QString("filter 0 ||"));
+        QVERIFY(!strip->editButton()->isEnabled());
+
+        // A rebuild resets the lists to "<all>".
+        Pick(strip->fileList(), "C.cpp");
+        project->lastBuild = "later";
+        tree()->setCurrentProject(project, 1);
+        QCOMPARE(strip->fileList()->currentText(), QString("<all>"));
+        QCOMPARE(strip->classList()->count(), 5);
+
+        // Viewpoints: recording 9 wraps the selection back to "1".
+        QVERIFY(!strip->viewpointButton(9)->isEnabled());
+        strip->viewpointList()->setCurrentIndex(8);
+        strip->recordViewpoint();
+        QCOMPARE(project->viewpoints[8], std::string("10 20 30"));
+        QVERIFY(strip->viewpointButton(9)->isEnabled());
+        QCOMPARE(strip->viewpointList()->currentText(), QString("1"));
+        QVERIFY(m_app->document()->isModified());
+        city.viewpoint.reset();  // fly-over: nothing to record
+        strip->recordViewpoint();
+        QVERIFY(!strip->viewpointButton(1)->isEnabled());
+        strip->recallViewpoint(9);
+        QCOMPARE(city.calls.last(), QString("move 10 20 30"));
+        strip->showMap();
+        QCOMPARE(city.calls.last(), QString("map"));
+
+        // Pane buttons switch the pane; the lists follow the city pane.
+        strip->paneButton(2)->click();
+        QCOMPARE(frame()->currentLayout(), 2);
+        QVERIFY(!strip->fileList()->isEnabled());
+        strip->paneButton(1)->click();
+        QCOMPARE(frame()->currentLayout(), 1);
+        QVERIFY(strip->fileList()->isEnabled());
+        strip->paneButton(3)->setEnabled(false);
+        strip->resize(800, 80);
+        Shoot(strip, "control_view");
+        strip->setCityView(nullptr);
+    }
+
+    void noProjectLeavesTheStripEmpty()
+    {
+        makeCurrent(nullptr);
+        CControlView* strip = frame()->controlView();
+        QCOMPARE(strip->fileList()->count(), 0);
+        strip->editFile();
+        strip->recordViewpoint();
+        QVERIFY(m_opened.isEmpty());
+        QVERIFY(m_ui.messages.isEmpty());
+    }
+
+    void preferencesRoundTripThroughTheSettingsFile()
+    {
+        const QString path = m_sources.filePath("prefs.ini");
+        ScoringSettings settings;
+        {
+            CPreferencesDialog dialog(settings, path);
+            QCOMPARE(dialog.windowTitle(), QString("Preferences"));
+            QCOMPARE(dialog.tabs()->tabText(1), QString("misc"));
+            QCOMPARE(dialog.topics()->topLevelItemCount(), 7);
+            QVERIFY(dialog.topics()->topLevelItem(0)->text(2).startsWith(QChar(0xB1)));
+            dialog.lineCountEdit()->setText("30");
+            dialog.qualityEdit()->setText("0");
+            dialog.accept();
+        }
+        QCOMPARE(settings.lineCount, 30);
+        QCOMPARE(settings.snapshotQuality, 1);
+        QCOMPARE(IniFile(path.toStdString()).GetInt("SNAPSHOT", "QUALITY", -1), 1);
+        {
+            CPreferencesDialog dialog(settings, path);
+            dialog.qualityEdit()->setText("250");
+            dialog.accept();
+        }
+        QCOMPARE(settings.snapshotQuality, 100);
+        {
+            CPreferencesDialog dialog(settings, path);
+            dialog.restoreDefaults();
+            QCOMPARE(dialog.lineCountEdit()->text(), QString("25"));
+            QCOMPARE(dialog.qualityEdit()->text(), QString("100"));  // kept
+            QCOMPARE(settings.lineCount, 25);
+            dialog.reject();  // back to what the file holds
+        }
+        QCOMPARE(settings.lineCount, 30);
+        {
+            CPreferencesDialog dialog(settings, path);
+            dialog.resize(560, 400);
+            Shoot(&dialog, "preferences_dialog");
+            dialog.restoreDefaults();
+            dialog.accept();
+        }
+        QCOMPARE(IniFile(path.toStdString()).GetInt("SCORING", "LINECOUNT", -1), 25);
+    }
+
+    void editScoreSamplesAndNote()
+    {
+        ScoringSettings settings;
+        ScoringTopic& topic = settings.topics[0];
+        const ScoringTopic before = topic;
+        CEditScoreDialog::topicChanged = false;
+        {
+            CEditScoreDialog dialog(topic);
+            QVERIFY(dialog.note()->isHidden());
+            QCOMPARE(dialog.field(1053)->text(), QString("5"));
+            QCOMPARE(dialog.field(1055)->text(), QString("20"));
+            const auto start = PreviewScores(topic, 10);
+            QCOMPARE(dialog.field(1052)->text(), QString::number(start[0]));
+            dialog.field(1051)->setText("150");
+            dialog.readFields();
+            QVERIFY(!dialog.note()->isHidden());
+            QCOMPARE(dialog.field(1053)->text(), QString("75"));
+            QCOMPARE(dialog.field(1055)->text(), QString("300"));
+            const auto scores = PreviewScores(topic, 150);
+            QCOMPARE(dialog.field(1052)->text(), QString::number(scores[0]));
+            QCOMPARE(dialog.field(1056)->text(), dialog.field(1052)->text());  // both at 100
+            dialog.field(1046)->setText("140");                                // clamped to 100
+            dialog.readFields();
+            QCOMPARE(dialog.workingCopy().reference, 1.0f);
+            dialog.resize(560, 420);
+            Shoot(&dialog, "edit_score_dialog");
+            dialog.reject();
+        }
+        QCOMPARE(topic.reference, before.reference);  // Cancel keeps the topic
+        {
+            CEditScoreDialog dialog(topic);
+            dialog.field(1050)->setText("0");
+            dialog.accept();
+        }
+        QCOMPARE(topic.weight, 0.0f);
+        QVERIFY(CEditScoreDialog::topicChanged);
+        CEditScoreDialog again(topic);
+        QVERIFY(!again.note()->isHidden());
+    }
+
+    void preferencesOkRescoresAndTellsTheViews()
+    {
+        m_ui.onDialog = [](QDialog* dialog) { return PressOk(dialog); };
+        QVERIFY(frame()->onCommand(cmd::kPreferences));
+        QCOMPARE(m_ui.dialogs, QStringList({"CPreferencesDialog"}));
+        QCOMPARE(frame()->scoreView()->lastHint(), 3);
+        QCOMPARE(frame()->devView()->lastHint(), 3);
+        QFile::remove(CCodeburgApp::SettingsFilePath());
+    }
+
+    void printPreviewShowsThePages()
+    {
+        makeCurrent(demoProject());
+        m_ui.onDialog = [](QDialog* dialog) {
+            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(dialog)) {
+                preview->resize(900, 700);
+                preview->show();
+                QCoreApplication::processEvents();
+                Shoot(preview, "print_preview");
+            }
+            return int(QDialog::Rejected);
+        };
+        QVERIFY(frame()->onCommand(cmd::kFilePrintPreview));
+        QCOMPARE(m_ui.dialogs, QStringList({"printPreview"}));
+        QVERIFY(frame()->detailsView()->isHidden() || frame()->currentLayout() == 3);
+        QVERIFY(frame()->controlView()->isVisible() || !frame()->isVisible());
+    }
+
     void printingToPdf()
     {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("no pdftotext");
@@ -367,8 +613,8 @@ private slots:
         second.setOutputFileName(path);
         const int pages = PrintPanes(second, frame()->scoreView(), details());
         QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
-        QVERIFY(RunTool("pdfinfo", {path}).contains(QRegularExpression(
-            QString("Pages:\\s+%1").arg(pages))));
+        QVERIFY(RunTool("pdfinfo", {path})
+                    .contains(QRegularExpression(QString("Pages:\\s+%1").arg(pages))));
         text = RunTool("pdftotext", {path, "-"});
         QVERIFY(text.contains("BIGPROJECT by Grace"));
         QVERIFY(text.contains("DETAILS"));

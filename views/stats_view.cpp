@@ -111,8 +111,8 @@ void CStatsView::DrawTopicRow(QPainter& painter, const QRect& row, const Scoring
 
     painter.setFont(LargeFont(frame));
     painter.setPen(topic ? QColor(40, 40, 40) : QColor(Qt::black));
-    const QString label =
-        topic ? QString::fromStdString(topic->name.substr(0, 127)) + " :" : QStringLiteral("OVERALL :");
+    const QString label = topic ? QString::fromStdString(topic->name.substr(0, 127)) + " :"
+                                : QStringLiteral("OVERALL :");
     painter.drawText(text, Qt::AlignLeft | vcenter, label);
 
     const int x0 = text.left() + 175;
@@ -135,8 +135,8 @@ void CStatsView::DrawTopicRow(QPainter& painter, const QRect& row, const Scoring
 
     const int percent = overallPercent >= 0 && !topic ? overallPercent : ScorePercent(score);
     painter.setPen(QColor(90, 90, 90));
-    painter.drawText(QRect(x0 + filled + 4, text.top(), 200, text.height()), Qt::AlignLeft | vcenter,
-                     QStringLiteral("%1%").arg(percent));
+    painter.drawText(QRect(x0 + filled + 4, text.top(), 200, text.height()),
+                     Qt::AlignLeft | vcenter, QStringLiteral("%1%").arg(percent));
     if (!topic) return;
     painter.setPen(QColor(30, 30, 30));
     painter.drawText(QRect(x1 + 90, text.top(), 85, text.height()), Qt::AlignLeft | vcenter,
