@@ -12,6 +12,7 @@
 #include "app/main_frame.h"
 #include "app/profile.h"
 #include "app/settings_file.h"
+#include "city/view/codeburg_view.h"
 #include "platform/ini_file.h"
 #include "platform/path_util.h"
 #include "views/prj_view.h"
@@ -94,7 +95,8 @@ bool CCodeburgApp::initInstance(const QStringList& arguments)
         m_frame->show();
     }
     m_frame->setAcceptDrops(true);
-    // The city pane's 3D window comes with the city view; "-no3d" keeps it away.
+    // The city pane's 3D window; "-no3d" keeps it away.
+    m_frame->cityView()->create3DWindow();
 
     QCoreApplication::postEvent(m_frame->treeView(), new QEvent(CPrjView::kStartupChecksEvent));
     return true;

@@ -20,6 +20,7 @@
 #include "app/interaction.h"
 #include "app/profile.h"
 #include "app/recent_files.h"
+#include "city/view/codeburg_view.h"
 #include "views/control_view.h"
 #include "views/detail_view.h"
 #include "views/dev_view.h"
@@ -259,12 +260,13 @@ void CMainFrame::createPanes()
     setCentralWidget(m_client);
 
     // Creation order is the order in which the views hear of updates.
-    m_cityView = new PlaceholderView(QStringLiteral("CCodeburgView"), m_client);
+    m_cityView = new CCodeburgView(m_app, m_doc, this, m_client);
     m_controlView = new CControlView(m_doc, this, m_app, m_client);
     m_scoreView = new CStatsView(m_doc, this, m_client);
     m_detailsView = new CDetailView(m_doc, this, m_client);
     m_treeView = new CPrjView(m_app, m_doc, this, m_client);
     m_devView = new CDevView(m_doc, this, m_client);
+    m_controlView->setCityView(m_cityView);
     m_doc->addView(m_cityView);
     m_doc->addView(m_controlView);
     m_doc->addView(m_scoreView);
@@ -332,6 +334,7 @@ std::optional<bool> CMainFrame::commandEnabled(int id) const
 {
     using namespace cmd;
     if (auto state = m_treeView->commandEnabled(id)) return state;
+    if (auto state = m_cityView->commandEnabled(id)) return state;
     switch (id) {
         case kFileSave:
         case kFileSaveAs:
@@ -360,6 +363,7 @@ bool CMainFrame::onCommand(int id)
     // Nothing may reach the workspace while a build walks it.
     if (m_busy) return false;
     if (m_treeView->handleCommand(id)) return true;
+    if (m_cityView->handleCommand(id)) return true;
     switch (id) {
         case kFileSave:
             m_doc->save(this);

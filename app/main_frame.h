@@ -13,6 +13,7 @@ namespace codeburg {
 
 class CCodeburgApp;
 class CCodeburgDoc;
+class CCodeburgView;
 class CControlView;
 class CDetailView;
 class CDevView;
@@ -45,7 +46,7 @@ public:
     int currentLayout() const { return m_layout; }
 
     CPrjView* treeView() const { return m_treeView; }
-    PlaceholderView* cityView() const { return m_cityView; }
+    CCodeburgView* cityView() const { return m_cityView; }
     CControlView* controlView() const { return m_controlView; }
     CStatsView* scoreView() const { return m_scoreView; }
     CDetailView* detailsView() const { return m_detailsView; }
@@ -105,7 +106,7 @@ private:
     QFont m_smallFont;
     CControlView* m_controlView = nullptr;
     CPrjView* m_treeView = nullptr;
-    PlaceholderView* m_cityView = nullptr;
+    CCodeburgView* m_cityView = nullptr;
     CStatsView* m_scoreView = nullptr;
     CDetailView* m_detailsView = nullptr;
     CDevView* m_devView = nullptr;

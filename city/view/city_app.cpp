@@ -1,0 +1,585 @@
+#include "city/view/city_app.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QPainter>
+#include <QSurfaceFormat>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/project_stats.h"
+#include "app/command_ids.h"
+#include "app/interaction.h"
+#include "app/profile.h"
+#include "city/render/city_renderer.h"
+
+namespace codeburg {
+
+namespace {
+
+const QString kSection = QStringLiteral("3D");
+constexpr int kFrameInterval = 10;  // ms between the end of a frame and the next
+constexpr int kTextPixels = 11;     // Arial 8 at the usual 96 dots an inch
+// Beyond this side the ground only costs memory: a texel is then far below a
+// pixel of any window.
+constexpr int32_t kGroundLimit = 4096;
+// How tall a label's letters stand in world units.
+constexpr float kLabelHeight = 0.6f;
+
+QColor ToQColor(uint32_t argb)
+{
+    return QColor::fromRgba(argb);
+}
+
+}  // namespace
+
+QString FrameworkErrorText(uint32_t code)
+{
+    const char* text = nullptr;
+    switch (code) {
+        case 0x8007000E:
+            text = "Not enough memory.";
+            break;
+        case 0x82000001:
+            text =
+                "Could not initialize Direct3D. You may\nwant to check that the latest version "
+                "of\nDirectX is correctly installed on your\nsystem.  Also make sure that this "
+                "program\nwas compiled with header files that match\nthe installed DirectX DLLs.";
+            break;
+        case 0x82000003:
+            text = "Could not find any compatible Direct3D\ndevices.";
+            break;
+        case 0x82000004:
+            text =
+                "This sample cannot run in a desktop\nwindow with the current display "
+                "settings.\nPlease change your desktop settings to a\n16- or 32-bit display "
+                "mode and re-run this\nsample.";
+            break;
+        case 0x82000005:
+            text = "No hardware-accelerated Direct3D devices\nwere found.";
+            break;
+        case 0x82000006:
+            text =
+                "This sample requires functionality that is\nnot available on your Direct3D "
+                "hardware\naccelerator.";
+            break;
+        case 0x82000007:
+            text =
+                "Your Direct3D hardware accelerator cannot\nrender into a window.\nPress F2 "
+                "while the app is running to see a\nlist of available devices and modes.";
+            break;
+        case 0x82000008:
+            text =
+                "Your Direct3D hardware accelerator cannot\nrender into a window with the "
+                "current\ndesktop display settings.\nPress F2 while the app is running to see "
+                "a\nlist of available devices and modes.";
+            break;
+        case 0x82000009:
+            text =
+                "This sample requires functionality that is\nnot available on your Direct3D "
+                "hardware\naccelerator with the current desktop display\nsettings.\nPress F2 "
+                "while the app is running to see a\nlist of available devices and modes.";
+            break;
+        case 0x8200000A:
+            text =
+                "A D3D object has a non-zero reference\ncount (meaning things were not "
+                "properly\ncleaned up).";
+            break;
+        case 0x8200000B:
+            text = "Could not load required media.";
+            break;
+        case 0x8200000C:
+            text = "Could not resize the Direct3D device.";
+            break;
+        case 0x8876017C:
+            text = "Not enough video memory.";
+            break;
+        default:
+            text =
+                "Generic application error. Enable\ndebug output for detailed information.";
+            break;
+    }
+    return QString::fromLatin1(text) + QStringLiteral("\n\nThis sample will now exit.");
+}
+
+CityApp::CityApp(QWidget* parent, int samples) : QOpenGLWidget(parent), m_samples(samples)
+{
+    setObjectName(QStringLiteral("CityApp"));
+    setWindowTitle(QLatin1String(kTitle));
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    format.setSamples(samples);
+    setFormat(format);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+
+    m_navigation = CityNavigation(this);
+    m_navigation.setFlyMode(ProfileInt(kSection, QStringLiteral("FLYMODE"), 0));
+    m_scene.setDisplayMode(ProfileInt(kSection, QStringLiteral("DISPLAYMODE"), 0));
+
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(kFrameInterval);
+    connect(&m_timer, &QTimer::timeout, this, &CityApp::onTick);
+    connect(this, &QOpenGLWidget::frameSwapped, this, &CityApp::arm);
+    m_clock.start();
+}
+
+CityApp::~CityApp()
+{
+    WriteProfileInt(kSection, QStringLiteral("FLYMODE"), m_navigation.flyMode());
+    WriteProfileInt(kSection, QStringLiteral("DISPLAYMODE"), m_scene.displayMode());
+    releaseCursor();
+    if (QOpenGLContext* ctx = context()) {
+        // The context outlives this part of the object: nothing of ours may
+        // run when it goes.
+        disconnect(ctx, nullptr, this, nullptr);
+        makeCurrent();
+        invalidateDeviceObjects();
+        doneCurrent();
+    }
+}
+
+void CityApp::showProject(const ProjectStats* stats, const std::string& lastViewpoint)
+{
+    pause(true);
+    const int32_t limit =
+        m_renderer && m_renderer->maxTextureSize() > 0
+            ? std::min(m_renderer->maxTextureSize(), kGroundLimit)
+            : kGroundLimit;
+    m_scene.setProject(stats, limit);
+    if (stats) {
+        const CityGrid& grid = stats->cityGrid;
+        m_navigation.setCity(grid.width, grid.height, stats->measures.maxMethodEloc);
+        m_navigation.showProject(lastViewpoint);
+    }
+    m_sceneDirty = true;
+    pause(false);
+    update();
+}
+
+void CityApp::setFilter(const NameFilter& filter)
+{
+    m_scene.setFilter(filter);
+    if (m_renderer && m_ready && !m_sceneDirty) {
+        makeCurrent();
+        m_renderer->setFilter(m_scene.boxVisible(), m_scene.towerVisible());
+        doneCurrent();
+    }
+    update();
+}
+
+void CityApp::initializeGL()
+{
+    QOpenGLContext* ctx = context();
+    if (!ctx || !ctx->isValid() || ctx->format().version() < qMakePair(3, 3)) {
+        reportFatal(kNoDirect3D);
+        return;
+    }
+    connect(ctx, &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+        makeCurrent();
+        invalidateDeviceObjects();
+        doneCurrent();
+    });
+    restoreDeviceObjects();
+}
+
+void CityApp::restoreDeviceObjects()
+{
+    m_renderer = std::make_unique<CityRenderer>();
+    std::string error;
+    if (!m_renderer->initialize(&error)) {
+        qWarning("%s", error.c_str());
+        m_renderer.reset();
+        reportFatal(kMediaNotFound);
+        return;
+    }
+    const auto* name = context()->functions()->glGetString(GL_RENDERER);
+    m_rendererName = name ? QString::fromLatin1(reinterpret_cast<const char*>(name)) : QString();
+    m_ready = true;
+    m_sceneDirty = true;
+    arm();
+}
+
+void CityApp::invalidateDeviceObjects()
+{
+    m_ready = false;
+    if (m_renderer) m_renderer->release();
+    m_renderer.reset();
+}
+
+void CityApp::uploadScene()
+{
+    m_renderer->setCity(m_scene.geometry(), m_scene.ground());
+    m_renderer->setFilter(m_scene.boxVisible(), m_scene.towerVisible());
+    m_sceneDirty = false;
+}
+
+void CityApp::pause(bool on)
+{
+    m_pauseCount = on ? m_pauseCount + 1 : std::max(0, m_pauseCount - 1);
+    if (isPaused())
+        m_timer.stop();
+    else
+        arm();
+}
+
+void CityApp::arm()
+{
+    if (isPaused() || !m_frameMoving || !m_ready || !isVisible() || m_timer.isActive()) return;
+    m_timer.start();
+}
+
+void CityApp::onTick()
+{
+    if (isPaused() || !m_ready) return;
+    if (m_frameMoving || m_singleStep) {
+        frameMove();
+        m_singleStep = false;
+    }
+    update();
+}
+
+void CityApp::frameMove()
+{
+    if (!m_scene.project()) return;
+    NavigationInput input;
+    input.hasFocus = hasFocus();
+    const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+    input.altOrCtrl = mods & (Qt::AltModifier | Qt::ControlModifier);
+    input.pageUp = m_keys.contains(Qt::Key_PageUp);
+    input.pageDown = m_keys.contains(Qt::Key_PageDown);
+    input.left = m_keys.contains(Qt::Key_Left);
+    input.right = m_keys.contains(Qt::Key_Right);
+    input.up = m_keys.contains(Qt::Key_Up);
+    input.down = m_keys.contains(Qt::Key_Down);
+    input.mouseDx = static_cast<float>(m_mouseMotion.x());
+    input.mouseDy = static_cast<float>(m_mouseMotion.y());
+    m_mouseMotion = QPointF();
+    const auto now = static_cast<uint32_t>(m_clock.elapsed());
+    m_navigation.frameMove(now, input);
+    m_labelTime = now;
+    updateCursorShape();
+}
+
+void CityApp::renderFrame()
+{
+    frameMove();
+    repaint();
+}
+
+void CityApp::setSnapshotMode(bool on)
+{
+    m_snapshot = on;
+}
+
+void CityApp::resizeGL(int, int)
+{
+    // The projection keeps its aspect of 1.0 whatever the shape; only the
+    // texts follow the new size, which they read each frame.
+}
+
+void CityApp::paintGL()
+{
+    QPainter painter(this);
+    const uint32_t bg = BackgroundColour();
+    if (!m_ready || !m_renderer) {
+        painter.fillRect(rect(), QColor::fromRgb(bg));
+        return;
+    }
+    if (m_sceneDirty) uploadScene();
+    const Mat4 view = m_navigation.view();
+    const Mat4 projection = m_navigation.projection();
+    const bool shown = m_scene.project() != nullptr;
+    if (shown && m_navigation.flyMode() == CityNavigation::FreeMovement) {
+        m_scene.clearPick();
+        if (!m_navigation.mouseLook()) {
+            const QPoint cursor = mapFromGlobal(QCursor::pos());
+            m_scene.pick(cursor.x(), cursor.y(), width(), height(), projection, view);
+        }
+    }
+    m_renderer->setPicked(m_scene.pickedBox(), m_scene.pickedTower());
+
+    painter.beginNativePainting();
+    const qreal ratio = devicePixelRatio();
+    m_renderer->render(static_cast<int32_t>(width() * ratio),
+                       static_cast<int32_t>(height() * ratio), view, projection);
+    painter.endNativePainting();
+
+    if (shown && !m_snapshot) drawLabels(painter, view, projection);
+    HudState state;
+    state.clientWidth = width();
+    state.clientHeight = height();
+    state.fullScreen = m_fullScreen;
+    state.flyMode = m_navigation.flyMode();
+    state.paused = m_navigation.paused();
+    state.mouseLook = m_navigation.mouseLook();
+    state.snapshot = m_snapshot;
+    state.displayMode = m_scene.displayMode();
+    m_lastTexts = m_scene.hudTexts(state);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(kTextPixels);
+    painter.setFont(font);
+    const int ascent = painter.fontMetrics().ascent();
+    for (const HudText& line : m_lastTexts) {
+        painter.setPen(ToQColor(line.colour));
+        painter.drawText(line.x, line.y + ascent, QString::fromStdString(line.text));
+    }
+    ++m_framesDrawn;
+}
+
+void CityApp::drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection)
+{
+    const Mat4 m = view * projection;
+    const float w = static_cast<float>(width()), h = static_cast<float>(height());
+    // Flat letters turning about the vertical axis: seen from the side they
+    // narrow, which a horizontal scale by the cosine of the turn imitates.
+    const qreal turn = std::cos(static_cast<double>(m_labelTime) * 0.001);
+    QFont font(QStringLiteral("Arial"));
+    painter.setPen(Qt::white);
+    for (const CityLabel& label : m_scene.labels()) {
+        const Vec3 p = label.position;
+        float clip[4];
+        for (int c = 0; c < 4; ++c)
+            clip[c] = p.x * m.m[0][c] + p.y * m.m[1][c] + p.z * m.m[2][c] + m.m[3][c];
+        if (clip[3] < 1.0f) continue;  // behind the near plane
+        const float nx = clip[0] / clip[3], ny = clip[1] / clip[3];
+        if (std::fabs(nx) > 1.2f || std::fabs(ny) > 1.2f) continue;
+        // Letters of a fixed world size shrink with the distance.
+        const float pixels = kLabelHeight * projection.m[1][1] * h * 0.5f / clip[3];
+        if (pixels < 5.0f) continue;
+        font.setPixelSize(static_cast<int>(std::min(pixels, 40.0f)));
+        painter.setFont(font);
+        const QString text = QString::fromStdString(label.text);
+        const int textWidth = painter.fontMetrics().horizontalAdvance(text);
+        painter.save();
+        painter.translate((nx + 1.0f) * 0.5f * w, (1.0f - ny) * 0.5f * h);
+        painter.scale(turn, 1.0);
+        painter.drawText(-textWidth / 2, 0, text);
+        painter.restore();
+    }
+}
+
+void CityApp::showEvent(QShowEvent* event)
+{
+    QOpenGLWidget::showEvent(event);
+    arm();
+}
+
+bool CityApp::handleCommand(int id)
+{
+    using namespace cmd;
+    switch (id) {
+        case kChangeDevice:
+            if (m_ready) emit deviceChangeRequested();
+            return true;
+        case kFullScreen:
+            toggleFullScreen();
+            return true;
+        case kFlyOver:
+            m_navigation.flyOver();
+            break;
+        case kGoStop:
+            m_frameMoving = !m_frameMoving;
+            if (m_frameMoving)
+                arm();
+            else
+                m_timer.stop();
+            break;
+        case kSingleStep:
+            m_timer.stop();
+            m_frameMoving = false;
+            m_singleStep = true;
+            onTick();
+            return true;
+        case kFreeMovement:
+            m_navigation.freeMovement();
+            break;
+        case kMapView:
+        case kViewpointMap:
+            m_navigation.mapView();
+            break;
+        case kToggleMethodNames:
+            m_scene.toggleLabels();
+            break;
+        case kNextDisplayMode:
+            m_scene.nextDisplayMode();
+            m_sceneDirty = true;
+            break;
+        default:
+            return false;
+    }
+    updateCursorShape();
+    update();
+    return true;
+}
+
+void CityApp::toggleFullScreen()
+{
+    // Moving the widget to a window of its own remakes its context: the
+    // device objects go and come back through invalidate and restore.
+    if (!m_fullScreen) {
+        m_home = parentWidget();
+        setParent(nullptr);
+        setWindowTitle(QLatin1String(kTitle));
+        m_fullScreen = true;
+        showFullScreen();
+    } else {
+        m_fullScreen = false;
+        setParent(m_home);
+        if (m_home) setGeometry(m_home->rect());
+        show();
+    }
+    takeFocus();
+}
+
+void CityApp::keyPressEvent(QKeyEvent* event)
+{
+    if (!event->isAutoRepeat()) m_keys.insert(event->key());
+    if (m_fullScreen && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & Qt::AltModifier)) {
+        toggleFullScreen();
+        return;
+    }
+    if (m_fullScreen && event->key() == Qt::Key_Escape) {
+        toggleFullScreen();
+        return;
+    }
+    QOpenGLWidget::keyPressEvent(event);
+}
+
+void CityApp::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!event->isAutoRepeat()) m_keys.remove(event->key());
+    // While windowed the frame's accelerators have acted on the key press
+    // already; acting again on the release would undo F5. Alone on the
+    // screen the window takes the keys itself.
+    if (m_fullScreen && !event->isAutoRepeat()) {
+        switch (event->key()) {
+            case Qt::Key_F2:
+                handleCommand(cmd::kFlyOver);
+                return;
+            case Qt::Key_F3:
+                handleCommand(cmd::kFreeMovement);
+                return;
+            case Qt::Key_F4:
+                handleCommand(cmd::kMapView);
+                return;
+            case Qt::Key_F5:
+                handleCommand(cmd::kToggleMethodNames);
+                return;
+            case Qt::Key_F6:
+                handleCommand(cmd::kNextDisplayMode);
+                return;
+            default:
+                break;
+        }
+    }
+    QOpenGLWidget::keyReleaseEvent(event);
+}
+
+void CityApp::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton && m_scene.project()) {
+        m_navigation.rightClick();
+        updateCursorShape();
+        update();
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    QOpenGLWidget::mousePressEvent(event);
+}
+
+void CityApp::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_navigation.mouseLook() && m_navigation.flyMode() == CityNavigation::FreeMovement) {
+        const QPointF delta = event->position() - QPointF(centre());
+        if (!delta.isNull()) {
+            m_mouseMotion += delta;
+            QCursor::setPos(mapToGlobal(centre()));
+        }
+        return;
+    }
+    QOpenGLWidget::mouseMoveEvent(event);
+}
+
+void CityApp::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) return;
+    if (m_navigation.flyMode() != CityNavigation::FreeMovement) return;
+    if (const MethodStats* method = m_scene.shownPick()) emit methodActivated(method);
+}
+
+void CityApp::wheelEvent(QWheelEvent* event)
+{
+    if (!m_scene.project()) return;
+    m_navigation.wheel(event->angleDelta().y());
+    update();
+}
+
+void CityApp::focusOutEvent(QFocusEvent* event)
+{
+    // A key released in another window would otherwise stay held here.
+    m_keys.clear();
+    QOpenGLWidget::focusOutEvent(event);
+}
+
+QPoint CityApp::centre() const
+{
+    return QPoint(width() / 2, height() / 2);
+}
+
+void CityApp::clipCursor()
+{
+    if (!isVisible()) return;
+    if (!m_clipped) grabMouse();
+    m_clipped = true;
+    QCursor::setPos(mapToGlobal(centre()));
+    updateCursorShape();
+}
+
+void CityApp::releaseCursor()
+{
+    if (m_clipped) releaseMouse();
+    m_clipped = false;
+    updateCursorShape();
+}
+
+void CityApp::takeFocus()
+{
+    if (isVisible()) setFocus(Qt::OtherFocusReason);
+}
+
+void CityApp::discardMouseMotion()
+{
+    m_mouseMotion = QPointF();
+}
+
+void CityApp::updateCursorShape()
+{
+    const bool look =
+        m_navigation.mouseLook() && m_navigation.flyMode() == CityNavigation::FreeMovement;
+    setCursor(look ? Qt::CrossCursor : Qt::ArrowCursor);
+}
+
+void CityApp::reportFatal(uint32_t code)
+{
+    if (m_failed) return;
+    m_failed = true;
+    m_ready = false;
+    // Not from inside the GL call that found the fault: the box runs its
+    // own event loop, which must not paint this widget again.
+    QTimer::singleShot(0, this, [this, code] {
+        Ui().messageBox(nullptr, FrameworkErrorText(code), QLatin1String(kTitle),
+                        QMessageBox::Critical, QMessageBox::Ok);
+        hide();
+    });
+}
+
+}  // namespace codeburg

@@ -1,0 +1,404 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+#include "analysis/file_stats.h"
+#include "analysis/project_stats.h"
+#include "app/codeburg_app.h"
+#include "app/codeburg_doc.h"
+#include "app/command_ids.h"
+#include "app/gui_test_support.h"
+#include "app/main_frame.h"
+#include "app/profile.h"
+#include "city/colour.h"
+#include "city/render/synthetic_city.h"
+#include "city/view/city_app.h"
+#include "city/view/codeburg_view.h"
+#include "city/view/device_dialog.h"
+#include "views/control_view.h"
+#include "views/prj_view.h"
+#include "workspace/folder.h"
+#include "workspace/project.h"
+
+using namespace codeburg;
+
+namespace {
+
+const QString kShots = QStringLiteral(CODEBURG_BINARY_DIR "/screenshots/");
+
+// A 30 x 30 city with one box: Shape::draw, footprint 6 at (12, 12), roof
+// height 5; in Readability mode HSV (20, 0.45, 0.2).
+std::unique_ptr<Project> OneBuildingProject(const ScoringSettings* settings, Folder* parent,
+                                            const std::string& name)
+{
+    auto project = std::make_unique<Project>(settings, parent, name);
+    project->stats = std::make_unique<ProjectStats>(settings);
+    ProjectStats& stats = *project->stats;
+    stats.name = name;
+    auto file = std::make_unique<FileStats>("one.cpp", 25, 0x00FF00u);
+    MethodStats* m = file->AddMethod("Shape", "draw", 5);
+    m->eloc = 10;
+    m->commentLines = 2;
+    stats.files.push_back(std::move(file));
+    stats.measures.totalMethods = 1;
+    stats.measures.maxMethodEloc = 10;
+    stats.cityGrid.Allocate(30, 30);
+    CityCell& anchor = stats.cityGrid.cells[12 * 30 + 12];
+    anchor.height = 11;
+    anchor.footprint = 6;
+    anchor.side = 6;
+    project->statisticsLoaded = 1;
+    project->lastBuild = "12/06/26 at 10:00:00";
+    return project;
+}
+
+int Channel(QRgb c, int shift)
+{
+    return int(c >> shift & 0xFF);
+}
+
+bool Near(QRgb actual, uint32_t expected, int tolerance)
+{
+    for (int shift : {16, 8, 0})
+        if (std::abs(Channel(actual, shift) - Channel(expected, shift)) > tolerance) return false;
+    return true;
+}
+
+// Ambient 100/255 plus the light shining down on a roof, clamped.
+double LitRoof(int channel)
+{
+    const double nDotL = 0.5 / std::sqrt(0.05 * 0.05 + 0.5 * 0.5 + 0.05 * 0.05);
+    return std::min(1.0, 100.0 / 255.0 + channel / 255.0 * nDotL) * 255.0;
+}
+
+}  // namespace
+
+class CityViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    ScriptedInteraction m_ui;
+    std::unique_ptr<CCodeburgApp> m_app;
+    QTemporaryDir m_out;
+
+    CMainFrame* frame() const { return m_app->mainFrame(); }
+    CCodeburgView* city() const { return frame()->cityView(); }
+    CityApp* app3d() const { return city()->cityApp(); }
+    Folder& root() const { return m_app->document()->root(); }
+
+    void start(const QStringList& arguments = {})
+    {
+        m_app.reset();
+        WriteProfileInt("MAIN", "FIRSTTIME", 0);
+        WriteProfileInt("MAIN", "LOADMOSTRECENT", 0);
+        WriteProfileInt("Quote", "StartUp", 0);
+        m_app = std::make_unique<CCodeburgApp>();
+        QVERIFY(m_app->initInstance(arguments));
+        frame()->resize(1000, 700);
+        QVERIFY(QTest::qWaitForWindowExposed(frame()));
+        QCoreApplication::processEvents();
+    }
+
+    Project* addCurrent(const std::string& name)
+    {
+        Project* project =
+            root().AddProject(OneBuildingProject(&m_app->settings(), &root(), name));
+        frame()->treeView()->rebuildTree();
+        frame()->treeView()->setCurrentProject(project, 4);
+        return project;
+    }
+
+    // The cursor somewhere the city does not reach, so nothing is picked.
+    void parkCursor() { QCursor::setPos(frame()->mapToGlobal(QPoint(5, 5))); }
+
+    QImage frameNow()
+    {
+        app3d()->renderFrame();
+        return app3d()->grabFramebuffer();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        InstallInteraction(&m_ui);
+        start();
+        if (!app3d()) QSKIP("no OpenGL 3.3 here: run under xvfb-run with QT_QPA_PLATFORM=xcb");
+        QTRY_VERIFY(app3d()->isReady());
+    }
+
+    void init()
+    {
+        m_ui.messages.clear();
+        CCodeburgView::SetSnapshotPathChooser({});
+    }
+
+    void cleanupTestCase()
+    {
+        m_app.reset();
+        InstallInteraction(nullptr);
+    }
+
+    void emptyPaneAsksForAProject()
+    {
+        frameNow();
+        QCOMPARE(app3d()->lastTexts().size(), size_t(1));
+        QCOMPARE(QString::fromStdString(app3d()->lastTexts()[0].text),
+                 QString("Select a project in the treeview"));
+    }
+
+    void rendersBackgroundAndRoofInMapView()
+    {
+        addCurrent("one");
+        QCOMPARE(app3d()->project(), city()->shownProject()->stats.get());
+        QVERIFY(frame()->onCommand(cmd::kMapView));
+        QVERIFY(frame()->onCommand(cmd::kNextDisplayMode));  // Readability
+        QCOMPARE(app3d()->scene().displayMode(), 1);
+        parkCursor();
+        const QImage image = frameNow();
+        QVERIFY(!image.isNull());
+        // Outside the ground, at the right edge: the background.
+        QVERIFY2(Near(image.pixel(image.width() - 2, image.height() / 2), 0x191919u, 2),
+                 qPrintable(QString::number(image.pixel(image.width() - 2, image.height() / 2),
+                                            16)));
+        // The roof at the centre, textured: darker than its lit vertex colour
+        // but of its hue (red above blue).
+        const QRgb roof = image.pixel(image.width() / 2, image.height() / 2);
+        QVERIFY2(Channel(roof, 16) > Channel(roof, 0), qPrintable(QString::number(roof, 16)));
+
+        // Pointed at, the roof shows its plain lit vertex colours: c at the
+        // x0 corners, the dark shade d at x1, about half way across.
+        QCursor::setPos(app3d()->mapToGlobal(QPoint(app3d()->width() / 2, app3d()->height() / 2)));
+        const QImage picked = frameNow();
+        QCOMPARE(app3d()->scene().pickedBox(), 0);
+        const uint32_t c = HsvToColor(20, 0.45, 0.2);
+        const uint32_t d = HsvToColor(20, 0.45 * 0.85, 0.2 * 0.3);
+        const double f = 3.0 / 6.02;
+        uint32_t expected = 0;
+        for (int shift : {16, 8, 0}) {
+            const double lit = LitRoof(Channel(c, shift)) +
+                               f * (LitRoof(Channel(d, shift)) - LitRoof(Channel(c, shift)));
+            expected |= uint32_t(lit) << shift;
+        }
+        const QRgb centre = picked.pixel(picked.width() / 2, picked.height() / 2);
+        QVERIFY2(Near(centre, expected, 6),
+                 qPrintable(QString("%1 vs %2").arg(centre, 0, 16).arg(expected, 0, 16)));
+        frame()->onCommand(cmd::kNextDisplayMode);
+        frame()->onCommand(cmd::kNextDisplayMode);
+        frame()->onCommand(cmd::kNextDisplayMode);
+    }
+
+    void picksTheBuildingUnderTheCursor()
+    {
+        frame()->onCommand(cmd::kMapView);
+        QCursor::setPos(app3d()->mapToGlobal(QPoint(app3d()->width() / 2, app3d()->height() / 2)));
+        frameNow();
+        QCOMPARE(app3d()->scene().pickedBox(), 0);
+        QStringList texts;
+        for (const HudText& t : app3d()->lastTexts()) texts << QString::fromStdString(t.text);
+        QVERIFY(texts.contains("Name: draw"));
+        QVERIFY(texts.contains("File: one.cpp"));
+        QVERIFY(texts.contains("Eloc: 10"));
+        // Filtered away: still picked, no information box.
+        city()->SetFilter(1, "other.cpp", "", "");
+        frameNow();
+        QCOMPARE(app3d()->scene().pickedBox(), 0);
+        QCOMPARE(QString::fromStdString(app3d()->lastTexts().back().text), QString("Color Mode"));
+        city()->SetFilter(0, "", "", "");
+        parkCursor();
+        frameNow();
+        QCOMPARE(app3d()->scene().pickedBox(), -1);
+    }
+
+    void recordedViewpointComesBack()
+    {
+        Project* project = city()->shownProject();
+        QVERIFY(project);
+        CControlView* control = frame()->controlView();
+        // In fly-over there is nothing to record.
+        frame()->onCommand(cmd::kFlyOver);
+        frameNow();
+        control->viewpointList()->setCurrentIndex(8);
+        control->recordViewpoint();
+        QVERIFY(project->viewpoints[8].empty());
+        QCOMPARE(control->viewpointList()->currentIndex(), 8);
+
+        const std::string text = "12.500000,1.000000,30.000000,-0.200000,1.570796";
+        city()->MoveToViewpoint(text);
+        frameNow();
+        control->recordViewpoint();
+        QCOMPARE(project->viewpoints[8], text);
+        QCOMPARE(control->viewpointList()->currentIndex(), 0);  // after 9 comes 1
+        QVERIFY(m_app->document()->isModified());
+        QVERIFY(control->viewpointButton(9)->isEnabled());
+
+        frame()->onCommand(cmd::kMapView);
+        frameNow();
+        QVERIFY(city()->CurrentViewpoint() != text);
+        control->recallViewpoint(9);
+        frameNow();
+        QCOMPARE(city()->CurrentViewpoint().value_or(""), text);
+        QCOMPARE(app3d()->navigation().flyMode(), int(CityNavigation::FreeMovement));
+    }
+
+    void lastViewpointFollowsTheProject()
+    {
+        Project* one = city()->shownProject();
+        const std::string text = "7.000000,3.000000,9.000000,-0.100000,0.500000";
+        city()->MoveToViewpoint(text);
+        frameNow();
+        addCurrent("two");
+        QCOMPARE(ProfileString("VP#one", "LASTVIEWPOINT").toStdString(), text);
+        QCOMPARE(app3d()->navigation().camera().y, 1.0f);  // "two" has none yet
+        frame()->treeView()->setCurrentProject(one, 4);
+        QCOMPARE(city()->shownProject(), one);
+        frameNow();
+        QCOMPARE(city()->CurrentViewpoint().value_or(""), text);
+        QVERIFY(!ProfileString("VP#two", "LASTVIEWPOINT").isEmpty());
+    }
+
+    void snapshotWritesTheChosenFile()
+    {
+        const QString path = m_out.filePath("codeburg.jpg");
+        CCodeburgView::SetSnapshotPathChooser([&](QWidget*) { return path; });
+        QVERIFY(frame()->onCommand(cmd::kSnapshot));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(3), QByteArray("\xFF\xD8\xFF"));
+        QVERIFY(m_ui.messages.isEmpty());
+        QVERIFY(!app3d()->snapshotMode());
+        QVERIFY(!app3d()->isPaused());
+
+        const QString bad = m_out.filePath("missing/dir/codeburg.jpg");
+        CCodeburgView::SetSnapshotPathChooser([&](QWidget*) { return bad; });
+        QVERIFY(!city()->takeSnapshot());
+        QVERIFY(m_ui.saw("can't open " + bad));
+        QVERIFY(!QFile::exists(bad));
+
+        // Cancel writes nothing and says nothing.
+        m_ui.messages.clear();
+        CCodeburgView::SetSnapshotPathChooser([](QWidget*) { return QString(); });
+        QVERIFY(!city()->takeSnapshot());
+        QVERIFY(m_ui.messages.isEmpty());
+    }
+
+    void snapshotFrameCarriesTheCreditLine()
+    {
+        app3d()->setSnapshotMode(true);
+        frameNow();
+        app3d()->setSnapshotMode(false);
+        bool credit = false;
+        for (const HudText& t : app3d()->lastTexts()) credit = credit || t.text == kCreditLine;
+        QVERIFY(credit);
+    }
+
+    void hiddenPaneStopsTheFrames()
+    {
+        frame()->layoutPanes(2);
+        QVERIFY(app3d()->isPaused());
+        frame()->layoutPanes(1);
+        QVERIFY(!app3d()->isPaused());
+        const int before = app3d()->framesDrawn();
+        QTRY_VERIFY(app3d()->framesDrawn() > before + 2);
+    }
+
+    void deviceDialogOffersWhatOpenGlHas()
+    {
+        bool seen = false;
+        m_ui.onDialog = [&](QDialog* dialog) {
+            auto* device = qobject_cast<DeviceDialog*>(dialog);
+            if (!device) return int(QDialog::Rejected);
+            seen = true;
+            [&] {
+                QCOMPARE(device->windowTitle(), QString("Select Device"));
+                QVERIFY(device->windowButton()->isChecked());
+                QCOMPARE(device->multisampleList()->itemText(0), QString("none"));
+                QVERIFY(device->modeList()->count() >= 1);
+                QVERIFY(device->modeList()->itemText(0).contains(" x "));
+            }();
+            return PressOk(dialog);  // nothing changed: like Cancel
+        };
+        CityApp* before = app3d();
+        QVERIFY(frame()->onCommand(cmd::kChangeDevice));
+        m_ui.onDialog = nullptr;
+        QVERIFY(seen);
+        QCOMPARE(app3d(), before);
+    }
+
+    void multisampleChangeRemakesTheWindow()
+    {
+        m_ui.onDialog = [&](QDialog* dialog) {
+            auto* device = qobject_cast<DeviceDialog*>(dialog);
+            if (!device || device->multisampleList()->count() < 2) return int(QDialog::Rejected);
+            device->multisampleList()->setCurrentIndex(1);
+            return PressOk(dialog);
+        };
+        const Camera camera = app3d()->navigation().camera();
+        city()->changeDevice();
+        m_ui.onDialog = nullptr;
+        QVERIFY(app3d());
+        QCOMPARE(app3d()->project(), city()->shownProject()->stats.get());
+        QCOMPARE(app3d()->navigation().camera().x, camera.x);
+        QTRY_VERIFY(app3d()->isReady());
+    }
+
+    void fullScreenAndBack()
+    {
+        QVERIFY(frame()->onCommand(cmd::kFullScreen));
+        QVERIFY(!app3d()->isWindowed());
+        QTRY_VERIFY(app3d()->isReady());
+        QVERIFY(frame()->onCommand(cmd::kFullScreen));
+        QVERIFY(app3d()->isWindowed());
+        QCOMPARE(app3d()->parentWidget(), city());
+        QTRY_VERIFY(app3d()->isReady());
+        QCOMPARE(app3d()->geometry(), city()->rect());
+    }
+
+    void screenshotOfTheMainWindow()
+    {
+        auto project = std::make_unique<Project>(&m_app->settings(), &root(), "demo");
+        project->stats = std::make_unique<ProjectStats>(&m_app->settings());
+        MakeSyntheticCity(*project->stats, 36, 40, 2026);
+        project->stats->name = "demo";
+        project->statisticsLoaded = 1;
+        Project* demo = root().AddProject(std::move(project));
+        frame()->treeView()->rebuildTree();
+        frame()->treeView()->setCurrentProject(demo, 4);
+        frame()->onCommand(cmd::kMapView);
+        parkCursor();
+        frameNow();
+        QDir().mkpath(kShots);
+        QVERIFY(frame()->grab().save(kShots + "main_window_city.png"));
+        frame()->onCommand(cmd::kFlyOver);
+        for (int i = 0; i < 5; ++i) frameNow();
+        QVERIFY(frame()->grab().save(kShots + "main_window_city_flyover.png"));
+    }
+
+    void no3dLeavesThePaneEmpty()
+    {
+        start({"-no3d"});
+        QVERIFY(m_app->no3d());
+        QCOMPARE(app3d(), nullptr);
+        addCurrent("one");
+        QVERIFY(!frame()->controlView()->paneButton(1)->isEnabled());
+        QVERIFY(!frame()->commandEnabled(cmd::kMapView).value_or(false));
+        QVERIFY(!frame()->onCommand(cmd::kMapView));
+        QVERIFY(!city()->IsInitialised());
+        city()->SetFilter(1, "one.cpp", "", "");
+        city()->MoveToViewpoint("1,2,3,4,5");
+        QCOMPARE(city()->CurrentViewpoint(), std::nullopt);
+        const QImage pane = city()->grab().toImage();
+        const QRgb first = pane.pixel(0, 0);
+        for (int y = 0; y < pane.height(); y += 17)
+            for (int x = 0; x < pane.width(); x += 17) QCOMPARE(pane.pixel(x, y), first);
+    }
+};
+
+CB_GUI_TEST_MAIN(CityViewTest)
+#include "codeburg_view_test.moc"
