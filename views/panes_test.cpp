@@ -547,6 +547,7 @@ private slots:
             dialog.field(1046)->setText("140");                                // clamped to 100
             dialog.readFields();
             QCOMPARE(dialog.workingCopy().reference, 1.0f);
+            QCOMPARE(dialog.field(1046)->text(), QString("100"));
             dialog.resize(560, 420);
             Shoot(&dialog, "edit_score_dialog");
             dialog.reject();
