@@ -341,7 +341,7 @@ void CControlView::paintEvent(QPaintEvent*)
                      QStringLiteral("Class :"));
     painter.drawText(QRect(2, 54, 60, 22), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Method :"));
-    painter.drawText(QRect(330, 48, 76, 22), Qt::AlignRight | Qt::AlignVCenter,
+    painter.drawText(QRect(314, 48, 92, 22), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Viewpoint :"));
 }
 

@@ -233,6 +233,21 @@ private slots:
         Shoot(details(), "details_view");
     }
 
+    void projectNeverBuiltShowsOnlyTotals()
+    {
+        Project* project = addProject(root(), "fresh", "", {});
+        project->lastBuild.clear();
+        makeCurrent(project);
+        QCOMPARE(Column(details()->list(), 0), QStringList({"TOTAL"}));
+        QCOMPARE(details()->list()->topLevelItem(0)->text(2), QString("0"));
+        details()->openMethods();  // the TOTAL row has no methods to show
+        QVERIFY(m_ui.dialogs.isEmpty());
+        details()->resize(300, 4);  // a pane a few pixels high
+        Shoot(details(), "details_view_tiny");
+        makeCurrent(nullptr);
+        QCOMPARE(details()->list()->topLevelItemCount(), 0);
+    }
+
     void everyDetailsColumnSortsBothWaysWithTotalLast()
     {
         makeCurrent(demoProject());
@@ -369,12 +384,20 @@ private slots:
         dev->onHeaderClicked(1);
         QCOMPARE(Column(dev->list(), 0), QStringList({"Ada", "Unknown"}));
 
-        // Another current project is no reason to refresh.
-        root().projects.front()->developer = "Bob";
+        // Another current project is no reason to refresh; the rows stay.
+        QTreeWidgetItem* first = dev->list()->topLevelItem(0);
         m_app->document()->updateAllViews(nullptr, 4);
-        QCOMPARE(dev->list()->topLevelItemCount(), 2);
+        QCOMPARE(dev->list()->topLevelItem(0), first);
+        QCOMPARE(Column(dev->list(), 0), QStringList({"Ada", "Unknown"}));
+        root().projects.front()->developer = "Bob";
         m_app->document()->updateAllViews(nullptr, 1);
-        QCOMPARE(dev->list()->topLevelItemCount(), 3);
+        QCOMPARE(Column(dev->list(), 0), QStringList({"Bob", "Unknown", "ADA"}));
+        // A project added by the tree arrives with hint 4 and still shows.
+        auto added = std::make_unique<Project>(&m_app->settings(), &root(), "zeta");
+        added->developer = "Cy";
+        root().AddProject(std::move(added));
+        m_app->document()->updateAllViews(nullptr, 4);
+        QCOMPARE(dev->list()->topLevelItemCount(), 4);
         dev->resize(700, 300);
         Shoot(dev, "developers_view");
     }
