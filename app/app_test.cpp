@@ -242,7 +242,7 @@ private slots:
 
     void savedWorkspaceOpensAgainWithItsBackup()
     {
-#if !__has_include("workspace/workspace.h")
+#ifndef CODEBURG_HAVE_WORKSPACE
         QSKIP("needs the workspace reader");
 #else
         QTemporaryDir dir;
@@ -273,7 +273,7 @@ private slots:
 
     void openingRepairsMovedProjects()
     {
-#if !__has_include("workspace/workspace.h")
+#ifndef CODEBURG_HAVE_WORKSPACE
         QSKIP("needs the workspace reader");
 #else
         QTemporaryDir dir;
