@@ -245,7 +245,7 @@ private slots:
 
     void savedWorkspaceOpensAgainWithItsBackup()
     {
-#if !__has_include("workspace/workspace.h")
+#ifndef CODEBURG_HAVE_WORKSPACE
         QSKIP("needs the workspace reader");
 #else
         QTemporaryDir dir;
@@ -276,7 +276,7 @@ private slots:
 
     void openingRepairsMovedProjects()
     {
-#if !__has_include("workspace/workspace.h")
+#ifndef CODEBURG_HAVE_WORKSPACE
         QSKIP("needs the workspace reader");
 #else
         QTemporaryDir dir;
