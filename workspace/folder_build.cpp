@@ -1,9 +1,8 @@
 // The folder-wide build drivers; the per-project build lives with the pipeline.
-#include "workspace/project_build.h"
-
 #include "analysis/build_pipeline.h"
 #include "analysis/build_progress_sink.h"
 #include "workspace/folder.h"
+#include "workspace/project_build.h"
 
 namespace codeburg {
 

@@ -30,8 +30,8 @@ constexpr std::array<Entity, 5> kEntities{{
 bool MarkupLexer::IsNameChar(char c)
 {
     // ASCII only, as isalnum decides in the "C" locale.
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == ':' || c == '#' || c == '+' || c == '%';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == ':' || c == '#' || c == '+' || c == '%';
 }
 
 void MarkupLexer::SetInput(std::string_view bytes)
@@ -126,7 +126,8 @@ bool MarkupLexer::Next()
             if (AtDeclaration()) {
                 // A declaration such as a document type yields no token.
                 const size_t end = m_input.find('>', m_pos + 1);
-                if (end == std::string::npos) return Fail(MarkupLexFailure::UnterminatedDeclaration);
+                if (end == std::string::npos)
+                    return Fail(MarkupLexFailure::UnterminatedDeclaration);
                 m_pos = end + 1;
                 m_tagMode = false;
                 continue;

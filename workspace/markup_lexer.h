@@ -9,21 +9,21 @@ namespace codeburg {
 // Token kinds; the numbers are the values the reader compares.
 enum class MarkupToken : int {
     None = 0,
-    TagEnd = 1,       // ">"
-    TagOpen = 2,      // "<" before anything not listed below
-    Equals = 3,       // "="
-    Name = 4,         // name characters, a name-like text or an unquoted value
-    Reserved5 = 5,    // never produced; accepted wherever Name is
-    Text = 6,         // a quoted string, or other text outside tags
-    Reserved7 = 7,    // never produced; accepted as attribute values
+    TagEnd = 1,     // ">"
+    TagOpen = 2,    // "<" before anything not listed below
+    Equals = 3,     // "="
+    Name = 4,       // name characters, a name-like text or an unquoted value
+    Reserved5 = 5,  // never produced; accepted wherever Name is
+    Text = 6,       // a quoted string, or other text outside tags
+    Reserved7 = 7,  // never produced; accepted as attribute values
     Reserved8 = 8,
-    Slash = 9,        // "/" not followed by ">"
-    EndTagOpen = 10,  // "</"
-    EmptyTagEnd = 11, // "/>"
-    PiOpen = 12,      // "<?"
-    PiEnd = 13,       // "?>"
-    Comment = 14,     // "<!--" ... "-->"
-    CData = 15,       // "<![CDATA[" ... "]]>"
+    Slash = 9,         // "/" not followed by ">"
+    EndTagOpen = 10,   // "</"
+    EmptyTagEnd = 11,  // "/>"
+    PiOpen = 12,       // "<?"
+    PiEnd = 13,        // "?>"
+    Comment = 14,      // "<!--" ... "-->"
+    CData = 15,        // "<![CDATA[" ... "]]>"
     EndOfInput = 16,
 };
 

@@ -58,23 +58,23 @@ std::string MarkupParser::IncompleteReason() const
     if (!Incomplete()) return {};
     if (m_tooDeep) return "elements nested deeper than " + std::to_string(kMaxDepth) + " levels";
     switch (m_lexer.failure()) {
-    case MarkupLexFailure::UnterminatedText:
-        return "input ends inside a quoted string or text";
-    case MarkupLexFailure::TextTooLong:
-        return "text longer than " + std::to_string(MarkupLexer::kMaxText) + " bytes";
-    case MarkupLexFailure::NameTooLong:
-        return "name or unquoted value longer than " + std::to_string(MarkupLexer::kMaxName) +
-               " bytes";
-    case MarkupLexFailure::EmptyName:
-        return "a name or value is missing";
-    case MarkupLexFailure::UnterminatedComment:
-        return "unterminated comment";
-    case MarkupLexFailure::UnterminatedCData:
-        return "unterminated CDATA section";
-    case MarkupLexFailure::UnterminatedDeclaration:
-        return "unterminated declaration";
-    case MarkupLexFailure::None:
-        break;
+        case MarkupLexFailure::UnterminatedText:
+            return "input ends inside a quoted string or text";
+        case MarkupLexFailure::TextTooLong:
+            return "text longer than " + std::to_string(MarkupLexer::kMaxText) + " bytes";
+        case MarkupLexFailure::NameTooLong:
+            return "name or unquoted value longer than " + std::to_string(MarkupLexer::kMaxName) +
+                   " bytes";
+        case MarkupLexFailure::EmptyName:
+            return "a name or value is missing";
+        case MarkupLexFailure::UnterminatedComment:
+            return "unterminated comment";
+        case MarkupLexFailure::UnterminatedCData:
+            return "unterminated CDATA section";
+        case MarkupLexFailure::UnterminatedDeclaration:
+            return "unterminated declaration";
+        case MarkupLexFailure::None:
+            break;
     }
     return "end tag outside any element";
 }
@@ -83,39 +83,39 @@ void MarkupParser::ReadContent(Handle parent)
 {
     while (m_error == MarkupError::None) {
         switch (token()) {
-        case MarkupToken::EndOfInput:
-        case MarkupToken::EndTagOpen:
-            return;
-        case MarkupToken::TagOpen:
-            // Invariant: the open-element stack never holds more than kMaxDepth
-            // names, which bounds the recursion of element rules.
-            if (m_openElements.size() >= kMaxDepth) {
-                m_tooDeep = true;
-                SetError(MarkupError::Lexer);
+            case MarkupToken::EndOfInput:
+            case MarkupToken::EndTagOpen:
                 return;
-            }
-            ParseElement(parent);
-            break;
-        case MarkupToken::Name:
-        case MarkupToken::Reserved5:
-        case MarkupToken::Text:
-            Text(parent, TokenText());
-            NextToken();
-            break;
-        case MarkupToken::PiOpen:
-            ReadProcessingInstruction(parent);
-            break;
-        case MarkupToken::Comment:
-            Comment(parent, TokenText());
-            NextToken();
-            break;
-        case MarkupToken::CData:
-            CData(parent, TokenText());
-            NextToken();
-            break;
-        default:
-            SetError(MarkupError::Syntax);
-            return;
+            case MarkupToken::TagOpen:
+                // Invariant: the open-element stack never holds more than kMaxDepth
+                // names, which bounds the recursion of element rules.
+                if (m_openElements.size() >= kMaxDepth) {
+                    m_tooDeep = true;
+                    SetError(MarkupError::Lexer);
+                    return;
+                }
+                ParseElement(parent);
+                break;
+            case MarkupToken::Name:
+            case MarkupToken::Reserved5:
+            case MarkupToken::Text:
+                Text(parent, TokenText());
+                NextToken();
+                break;
+            case MarkupToken::PiOpen:
+                ReadProcessingInstruction(parent);
+                break;
+            case MarkupToken::Comment:
+                Comment(parent, TokenText());
+                NextToken();
+                break;
+            case MarkupToken::CData:
+                CData(parent, TokenText());
+                NextToken();
+                break;
+            default:
+                SetError(MarkupError::Syntax);
+                return;
         }
     }
 }

@@ -44,7 +44,10 @@ public:
     {
         events.push_back("comment[" + text + "]");
     }
-    void CData(Handle, const std::string& text) override { events.push_back("cdata[" + text + "]"); }
+    void CData(Handle, const std::string& text) override
+    {
+        events.push_back("cdata[" + text + "]");
+    }
     void ProcessingInstruction(Handle, const std::string& target, const std::string&) override
     {
         events.push_back("pi " + target);
@@ -109,9 +112,8 @@ TEST(MarkupParserTest, EndTagOfAnOuterElementClosesTheInnerOnes)
     int result = -1;
     EXPECT_EQ(Read("<a><b></a>", &result), (Events{"start a", "start b", "end b", "end a"}));
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(Read("<a><b><c></A><d/>", &result),
-              (Events{"start a", "start b", "start c", "end c", "end b", "end a", "start d",
-                      "end d"}));
+    EXPECT_EQ(Read("<a><b><c></A><d/>", &result), (Events{"start a", "start b", "start c", "end c",
+                                                          "end b", "end a", "start d", "end d"}));
     EXPECT_EQ(result, 0);
 }
 

@@ -195,10 +195,10 @@ std::string EncodeValue(std::string_view value)
         const char c = value[i];
         if (c == '"') {
             out += "&quot;";
-        } else if (c == '&' && std::any_of(std::begin(kEntities), std::end(kEntities),
-                                           [&](std::string_view e) {
-                                               return value.substr(i + 1, e.size()) == e;
-                                           })) {
+        } else if (c == '&' &&
+                   std::any_of(std::begin(kEntities), std::end(kEntities), [&](std::string_view e) {
+                       return value.substr(i + 1, e.size()) == e;
+                   })) {
             out += "&amp;";
         } else {
             out += c;
@@ -228,7 +228,8 @@ struct ValueCheck {
 
 bool CheckProject(const Project& p, const ValueCheck& check)
 {
-    if (!check("project", p.name, "name", p.name) || !check("project", p.name, "dir", p.directory) ||
+    if (!check("project", p.name, "name", p.name) ||
+        !check("project", p.name, "dir", p.directory) ||
         !check("project", p.name, "exsubdir", p.excludedDirs) ||
         !check("project", p.name, "exfiles", p.excludedFiles) ||
         !check("project", p.name, "ext", p.extensions) ||

@@ -98,13 +98,13 @@ int LoadWorkspaceFile(Workspace& workspace, const std::string& path, std::string
     if (result == 1)
         SetMessage(message, "syntax error in workspace file " + path + where);
     else if (result == 2)
-        SetMessage(message, "element without a leading name attribute in workspace file " +
-                                path + where);
+        SetMessage(message,
+                   "element without a leading name attribute in workspace file " + path + where);
     else if (result == 3)
         SetMessage(message, "reading of workspace file " + path + " was stopped" + where);
     else if (workspace.Incomplete())
-        SetMessage(message, "workspace file " + path + " was read only in part: " +
-                                workspace.IncompleteReason() + where);
+        SetMessage(message, "workspace file " + path +
+                                " was read only in part: " + workspace.IncompleteReason() + where);
     return result;
 }
 

@@ -1,12 +1,11 @@
 // The repair of projects whose directory is missing while a workspace is read.
-#include "workspace/workspace.h"
-
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/path_util.h"
 #include "workspace/user_interaction.h"
+#include "workspace/workspace.h"
 
 namespace codeburg {
 
@@ -16,8 +15,8 @@ constexpr const char* kTitle = "Missing Project";
 
 std::string AskMessage(const std::string& project, const std::string& directory)
 {
-    return "PROJECT: " + project + "\r\n\r\nThe following project directory is missing: " +
-           directory +
+    return "PROJECT: " + project +
+           "\r\n\r\nThe following project directory is missing: " + directory +
            ".\r\nDo you want to specify a new directory or ignore that project?\r\n"
            "  Yes = specify a new directory\r\n  No  = ignore project";
 }

@@ -61,7 +61,8 @@ protected:
                ("cb_repair_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root);
-        for (const char* name : {"a", "b", "c"}) fs::create_directories(root / "new" / "src" / name);
+        for (const char* name : {"a", "b", "c"})
+            fs::create_directories(root / "new" / "src" / name);
         fs::create_directories(root / "here");
         T = root.string();
     }
@@ -70,10 +71,18 @@ protected:
     std::string File() const
     {
         return "<workspace name=''><folder name='Projects'>"
-               "<project name='a' dir='" + T + "/old/src/a'/>"
-               "<project name='b' dir='" + T + "/old/src/b'/>"
-               "<project name='c' dir='" + T + "/old/src/c'/>"
-               "<project name='here' dir='" + T + "/here'/>"
+               "<project name='a' dir='" +
+               T +
+               "/old/src/a'/>"
+               "<project name='b' dir='" +
+               T +
+               "/old/src/b'/>"
+               "<project name='c' dir='" +
+               T +
+               "/old/src/c'/>"
+               "<project name='here' dir='" +
+               T +
+               "/here'/>"
                "</folder></workspace>";
     }
     int Read(const std::string& text)
@@ -122,7 +131,8 @@ TEST_F(RepairTest, AcceptedRuleMovesTheRemainingProjects)
               (std::vector<std::string>{
                   Ask("a"), "browse: Select directory for project a",
                   "Should we apply the same change to all remaining projects with the same "
-                  "problem?\r\n(that is replacing " + T + "/old with " + T + "/new)"}));
+                  "problem?\r\n(that is replacing " +
+                      T + "/old with " + T + "/new)"}));
     EXPECT_EQ(Dir("a"), T + "/new/src/a");
     EXPECT_EQ(Dir("b"), T + "/new/src/b");
     EXPECT_EQ(Dir("c"), T + "/new/src/c");
@@ -185,7 +195,9 @@ TEST_F(RepairTest, RuleLeavesDirectoriesWithoutItsOldPartAlone)
     ui.answers = {true, true};
     ui.directories = {T + "/new/src/a"};
     EXPECT_EQ(Read("<workspace name=''><folder name='Projects'>"
-                   "<project name='a' dir='" + T + "/old/src/a'/>"
+                   "<project name='a' dir='" +
+                   T +
+                   "/old/src/a'/>"
                    "<project name='b' dir='/gone/b'/></folder></workspace>"),
               Workspace::kChangedWhileReading);
     EXPECT_EQ(ui.asked.size(), 3u);

@@ -43,9 +43,9 @@ void DumpProjects(const Folder& folder, const std::string& indent, std::string& 
 {
     for (const auto& p : folder.projects) {
         out += indent + "  project [" + p->name + "] exp=" + std::to_string(p->expanded) +
-               " dir=[" + p->directory + "] xd=[" + p->excludedDirs + "] xf=[" +
-               p->excludedFiles + "] ext=[" + p->extensions + "] lb=[" + p->lastBuild +
-               "] dev=[" + p->developer + "] vp=" + std::to_string(p->viewpointCount);
+               " dir=[" + p->directory + "] xd=[" + p->excludedDirs + "] xf=[" + p->excludedFiles +
+               "] ext=[" + p->extensions + "] lb=[" + p->lastBuild + "] dev=[" + p->developer +
+               "] vp=" + std::to_string(p->viewpointCount);
         for (const auto& vp : p->viewpoints) out += " [" + vp + "]";
         out += "\n";
     }
@@ -75,9 +75,10 @@ int ReadText(Workspace& ws, const std::string& text)
 
 // Values the generator draws from: equal names in other cases, blanks,
 // quotes, entities, bytes beyond ASCII, line breaks.
-const char* const kNames[] = {"core", "Core", "CORE", "alpha", "a b", "say \"hi\"",
-                              "it's", "both '\"", "R&D", "x &amp; y", "&#65;", "caf\xC3\xA9",
-                              "\xE9t\xE9", "",   "<tag>", "line\r\nbreak"};
+const char* const kNames[] = {"core",      "Core",       "CORE",  "alpha",
+                              "a b",       "say \"hi\"", "it's",  "both '\"",
+                              "R&D",       "x &amp; y",  "&#65;", "caf\xC3\xA9",
+                              "\xE9t\xE9", "",           "<tag>", "line\r\nbreak"};
 
 std::string Pick(MsRandom& rng)
 {
@@ -234,10 +235,11 @@ TEST(WorkspaceReaderTest, ElementsLandInTheNearestFolder)
 {
     ScoringSettings settings;
     Workspace ws(&settings);
-    EXPECT_EQ(ReadText(ws, "<workspace name='w'>"
-                           "<project name='top' />"
-                           "<folder name='f'><group name='g'><project name='inner'/></group>"
-                           "</folder></workspace>"),
+    EXPECT_EQ(ReadText(ws,
+                       "<workspace name='w'>"
+                       "<project name='top' />"
+                       "<folder name='f'><group name='g'><project name='inner'/></group>"
+                       "</folder></workspace>"),
               0);
     ASSERT_EQ(ws.projects.size(), 1u);
     EXPECT_EQ(ws.projects[0]->name, "top");
@@ -252,9 +254,10 @@ TEST(WorkspaceReaderTest, UnsupportedNestingKeepsEveryItem)
 {
     ScoringSettings settings;
     Workspace ws(&settings);
-    EXPECT_EQ(ReadText(ws, "<folder name='outside'/><workspace name=''><folder name='f'>"
-                           "<project name='p'><project name='q'/><folder name='g'/></project>"
-                           "</folder></workspace>"),
+    EXPECT_EQ(ReadText(ws,
+                       "<folder name='outside'/><workspace name=''><folder name='f'>"
+                       "<project name='p'><project name='q'/><folder name='g'/></project>"
+                       "</folder></workspace>"),
               0);
     ASSERT_EQ(ws.subfolders.size(), 2u);
     EXPECT_EQ(ws.subfolders[0]->name, "outside");
@@ -268,8 +271,9 @@ TEST(WorkspaceReaderTest, FirstAttributeMustBeName)
 {
     ScoringSettings settings;
     Workspace ws(&settings);
-    EXPECT_EQ(ReadText(ws, "<workspace name=''><folder name='a'/><folder dir='x' name='b'/>"
-                           "<folder name='c'/></workspace>"),
+    EXPECT_EQ(ReadText(ws,
+                       "<workspace name=''><folder name='a'/><folder dir='x' name='b'/>"
+                       "<folder name='c'/></workspace>"),
               2);
     ASSERT_EQ(ws.subfolders.size(), 1u);
     EXPECT_EQ(ws.subfolders[0]->name, "a");
@@ -280,11 +284,12 @@ TEST(WorkspaceReaderTest, NamesAndValuesAreReadForgivingly)
 {
     ScoringSettings settings;
     Workspace ws(&settings);
-    EXPECT_EQ(ReadText(ws, "<?xml version='1.0'?><!-- saved --><WORKSPACE NAME=\"\">\r\n"
-                           "<FOLDER Name=a EXPANDED=2 DIR=C:/base/dir x=y>text<![CDATA[z]]>"
-                           "<Project name=\"b\" DIR='/p' dev=me ext=cpp exfiles=\"\"/>"
-                           "</folder><folder name='c' expanded='abc'/><folder name='d' "
-                           "expanded=''/><folder name='e' expanded=' -007'/></workspace>"),
+    EXPECT_EQ(ReadText(ws,
+                       "<?xml version='1.0'?><!-- saved --><WORKSPACE NAME=\"\">\r\n"
+                       "<FOLDER Name=a EXPANDED=2 DIR=C:/base/dir x=y>text<![CDATA[z]]>"
+                       "<Project name=\"b\" DIR='/p' dev=me ext=cpp exfiles=\"\"/>"
+                       "</folder><folder name='c' expanded='abc'/><folder name='d' "
+                       "expanded=''/><folder name='e' expanded=' -007'/></workspace>"),
               0);
     ASSERT_EQ(ws.subfolders.size(), 4u);
     const Folder& a = *ws.subfolders[0];
@@ -398,7 +403,8 @@ TEST(WorkspaceFilesTest, FailuresNameTheFileAndChangeNothing)
     EXPECT_NE(message.find("syntax error"), std::string::npos) << message;
     EXPECT_EQ(ws.subfolders.size(), 1u);  // the part read so far
 
-    std::ofstream(broken, std::ios::binary) << "\x7f" "ELF\x01\x02\x03 binary junk";
+    std::ofstream(broken, std::ios::binary) << "\x7f"
+                                               "ELF\x01\x02\x03 binary junk";
     EXPECT_EQ(LoadWorkspaceFile(ws, broken.string(), &message), 0);
     EXPECT_NE(message.find("read only in part"), std::string::npos) << message;
 
