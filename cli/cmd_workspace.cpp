@@ -234,9 +234,10 @@ int RunAdd(Workspace& ws, const std::string& path, const std::vector<std::string
     const std::string name =
         o.values.count("--name") ? o.values["--name"] : LastPathComponent(directory);
     // The name is also the statistics file's name inside the project directory.
-    if (name.empty() || name == "." || name == ".." ||
-        name.find(kPathSeparator) != std::string::npos)
-        return Fail("invalid project name '" + name + "'");
+    if (name.empty() || name.find('/') != std::string::npos ||
+        name.find('\\') != std::string::npos || name.find("..") != std::string::npos)
+        return Fail("invalid project name '" + name +
+                    "': it must not be empty nor contain \"/\", \"\\\" or \"..\"");
 
     if (int rc = LoadForSaving(ws, path)) return rc;
     const std::string folderName = o.values.count("--folder") ? o.values["--folder"] : "Projects";

@@ -33,14 +33,16 @@ int Project::LoadStatistics()
     return 0;
 }
 
-// Only ever this project's own statistics file: a name that would lead the
+// Only ever this project's own statistics file: a name that could lead the
 // path out of the project directory, an empty directory (which would make the
 // path relative to wherever the program runs) and anything but a regular file
 // are left alone.
 void Project::DeleteStatisticsFile() const
 {
-    if (directory.empty() || name.find(kPathSeparator) != std::string::npos) return;
-    if (name.empty() || name == "." || name == "..") return;
+    if (directory.empty() || name.empty()) return;
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
+        name.find("..") != std::string::npos)
+        return;
     const std::filesystem::path path(StatisticsPath());
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return;
