@@ -45,6 +45,7 @@ int BuildProject(Project& project, BuildProgressSink*, bool, const BuildOptions&
 int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool force, bool count,
                   UserInteraction*, const BuildOptions& options)
 {
+    if (project.name.find('/') != std::string::npos) return -1;
     std::error_code ec;
     if (force || !std::filesystem::exists(project.StatisticsPath(), ec))
         return BuildProject(project, sink, count, options);

@@ -48,15 +48,25 @@ Folder* Workspace::EnclosingFolder(Handle parent)
     return context->folder;
 }
 
-void Workspace::New()
+// The root's own name, flag and directory are written but never read back,
+// so a reused workspace starts from them empty whether it is new or read.
+void Workspace::ResetRoot()
 {
     Clear();
+    name.clear();
+    expanded = false;
+    baseDirectory.clear();
+}
+
+void Workspace::New()
+{
+    ResetRoot();
     AddSubfolder(std::make_unique<Folder>("Projects"));
 }
 
 int Workspace::Read(std::string_view bytes)
 {
-    Clear();
+    ResetRoot();
     m_contexts.clear();
     dropThisProject = false;
     dropAllMissing = false;

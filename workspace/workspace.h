@@ -63,6 +63,7 @@ public:
 private:
     struct ElementContext;
 
+    void ResetRoot();
     Folder* EnclosingFolder(Handle parent);
     void SetProjectAttribute(Project& project, ElementContext& context, const std::string& name,
                              const std::string& value);

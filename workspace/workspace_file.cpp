@@ -108,6 +108,12 @@ int LoadWorkspaceFile(Workspace& workspace, const std::string& path, std::string
     return result;
 }
 
+int OpenWorkspaceFile(Workspace& workspace, const std::string& path, std::string* message)
+{
+    WriteBackupCopy(path);
+    return LoadWorkspaceFile(workspace, path, message);
+}
+
 int SaveWorkspaceFile(const Workspace& workspace, const std::string& path, std::string* message)
 {
     SetMessage(message, {});

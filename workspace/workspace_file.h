@@ -21,6 +21,10 @@ bool WriteBackupCopy(const std::string& path);
 // early with 0 (Workspace::Incomplete); it is emptied otherwise.
 int LoadWorkspaceFile(Workspace& workspace, const std::string& path, std::string* message);
 
+// Opening as the application does it: the backup copy first (a failure to
+// make it is ignored), then LoadWorkspaceFile.
+int OpenWorkspaceFile(Workspace& workspace, const std::string& path, std::string* message);
+
 // Serialises the workspace and replaces the file in one step, so a failure or
 // a crash leaves the old file whole. 0, or -1 with "message".
 int SaveWorkspaceFile(const Workspace& workspace, const std::string& path, std::string* message);

@@ -376,11 +376,14 @@ TEST(WorkspaceFilesTest, SaveLoadAndBackUp)
         std::make_unique<Project>(&settings, ws.subfolders[0].get(), "core"));
     std::string message;
     ASSERT_EQ(SaveWorkspaceFile(ws, path, &message), 0) << message;
-    EXPECT_TRUE(WriteBackupCopy(path));
-    EXPECT_EQ(Slurp(dir.path / "work.bak"), Slurp(path));
 
     Workspace back(&settings);
-    EXPECT_EQ(LoadWorkspaceFile(back, path, &message), 0);
+    back.name = "renamed";
+    back.expanded = true;
+    EXPECT_EQ(OpenWorkspaceFile(back, path, &message), 0);
+    EXPECT_EQ(Slurp(dir.path / "work.bak"), Slurp(path));
+    EXPECT_TRUE(back.name.empty());
+    EXPECT_FALSE(back.expanded);
     EXPECT_EQ(message, "");
     EXPECT_EQ(back.CountProjects(true), 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2)
