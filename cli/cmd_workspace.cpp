@@ -14,6 +14,7 @@
 #include "analysis/build_progress_sink.h"
 #include "cli/commands.h"
 #include "cli/workspace_print.h"
+#include "platform/ini_file.h"
 #include "platform/path_util.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/project_build.h"
@@ -165,6 +166,16 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::s
         }
     }
     return true;
+}
+
+// The settings file shared with the main program beside this executable, so
+// that a workspace scores here as it does there.
+void LoadSharedSettings(ScoringSettings& settings)
+{
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return;
+    Load(settings, IniFile(SharedSettingsFilePath(self.parent_path().string())));
 }
 
 std::string WorkspaceTitle(const std::string& path)
@@ -322,6 +333,7 @@ int RunWorkspace(int argc, char** argv)
     UserInteraction& ui = missing == "ask" ? static_cast<UserInteraction&>(terminal) : fixed;
 
     ScoringSettings settings;
+    LoadSharedSettings(settings);
     Workspace ws(&settings, &ui);
     if (command == "init") return RunInit(ws, path, rest);
     if (command == "add") return RunAdd(ws, path, rest);

@@ -1,15 +1,12 @@
 #include "workspace/workspace_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "platform/safe_file.h"
 #include "workspace/workspace.h"
 
 namespace codeburg {
@@ -22,30 +19,6 @@ constexpr std::uintmax_t kMaxFileSize = 256u * 1024 * 1024;
 void SetMessage(std::string* message, std::string text)
 {
     if (message) *message = std::move(text);
-}
-
-// TEMPORARY until platform/safe_file.h is merged: a temporary file beside the
-// target, flushed to disk, then renamed over it.
-int WriteFileAtomically(const std::string& path, std::string_view bytes)
-{
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return -1;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    const bool ok = done == bytes.size() && ::fsync(fd) == 0;
-    struct stat old {};
-    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-    if (::close(fd) != 0 || !ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return -1;
-    }
-    return 0;
 }
 
 }  // namespace
