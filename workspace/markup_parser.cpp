@@ -41,7 +41,7 @@ int MarkupParser::Parse(std::string_view bytes)
 {
     m_error = MarkupError::None;
     m_openElements.clear();
-    m_tooDeep = false;
+    m_limitReason.clear();
     m_lexer.SetInput(bytes);
     if (NextToken()) ReadContent(nullptr);
     return m_error == MarkupError::Lexer ? 0 : static_cast<int>(m_error);
@@ -56,7 +56,7 @@ bool MarkupParser::Incomplete() const
 std::string MarkupParser::IncompleteReason() const
 {
     if (!Incomplete()) return {};
-    if (m_tooDeep) return "elements nested deeper than " + std::to_string(kMaxDepth) + " levels";
+    if (!m_limitReason.empty()) return m_limitReason;
     switch (m_lexer.failure()) {
         case MarkupLexFailure::UnterminatedText:
             return "input ends inside a quoted string or text";
@@ -79,6 +79,13 @@ std::string MarkupParser::IncompleteReason() const
     return "end tag outside any element";
 }
 
+void MarkupParser::StopAtLimit(std::string reason)
+{
+    if (m_error != MarkupError::None) return;
+    m_limitReason = std::move(reason);
+    SetError(MarkupError::Lexer);
+}
+
 void MarkupParser::ReadContent(Handle parent)
 {
     while (m_error == MarkupError::None) {
@@ -90,8 +97,8 @@ void MarkupParser::ReadContent(Handle parent)
                 // Invariant: the open-element stack never holds more than kMaxDepth
                 // names, which bounds the recursion of element rules.
                 if (m_openElements.size() >= kMaxDepth) {
-                    m_tooDeep = true;
-                    SetError(MarkupError::Lexer);
+                    StopAtLimit("elements nested deeper than " + std::to_string(kMaxDepth) +
+                                " levels");
                     return;
                 }
                 ParseElement(parent);

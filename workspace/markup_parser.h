@@ -71,6 +71,9 @@ protected:
     bool IsValueToken() const;
     // Pushes the open element, reads its attributes and the rest of it.
     void FinishElement(Handle handle, const std::string& tag);
+    // Ends the reading quietly, as a token the lexer cannot read does, because
+    // the input exceeds a limit of the reader; "reason" names the limit.
+    void StopAtLimit(std::string reason);
 
 private:
     void ReadContent(Handle parent);
@@ -85,7 +88,7 @@ private:
     MarkupError m_error = MarkupError::None;
     std::vector<std::string> m_openElements;
     bool m_checkEndTags;
-    bool m_tooDeep = false;
+    std::string m_limitReason;  // why the reading stopped at a limit of the reader
 };
 
 }  // namespace codeburg

@@ -18,6 +18,18 @@ struct Workspace::ElementContext {
 
 namespace {
 
+// AddProject's rule on a folder that is sorted, as every folder is while it
+// is being read: the same position, found without comparing every name, so
+// that a file of many projects does not take quadratic time.
+Project* AddSorted(Folder& folder, std::unique_ptr<Project> project)
+{
+    project->parent = &folder;
+    const auto greater = std::upper_bound(
+        folder.projects.begin(), folder.projects.end(), project->name,
+        [](const std::string& name, const auto& p) { return CompareNoCase(name, p->name) < 0; });
+    return folder.projects.insert(greater, std::move(project))->get();
+}
+
 // The integer value of a text as atoi reads it, reduced to the only question
 // asked of it: is it non-zero? Never overflows, whatever the digits.
 bool NonZeroInteger(const std::string& text)
@@ -73,6 +85,7 @@ int Workspace::Read(std::string_view bytes)
     changedWhileReading = false;
     replaceOld.clear();
     replaceNew.clear();
+    m_projectsRead = 0;
     const int result = Parse(bytes);
     m_contexts.clear();
     if (result == 0 && changedWhileReading) return kChangedWhileReading;
@@ -113,9 +126,14 @@ MarkupParser::Handle Workspace::StartElement(Handle parent, const std::string& t
         context->kind = 2;
         context->folder = owner->AddSubfolder(std::make_unique<Folder>(name));
     } else if (EqualsNoCase(tag, "project")) {
+        if (m_projectsRead >= m_maxProjects) {
+            StopAtLimit("more than " + std::to_string(m_maxProjects) + " projects");
+            return nullptr;
+        }
+        ++m_projectsRead;
         Folder* owner = EnclosingFolder(parent);
         context->kind = 3;
-        context->project = owner->AddProject(std::make_unique<Project>(m_settings, owner, name));
+        context->project = AddSorted(*owner, std::make_unique<Project>(m_settings, owner, name));
         dropThisProject = false;
     } else if (parent) {
         context->kind = 0;
@@ -315,6 +333,12 @@ bool Workspace::Write(std::string& out, std::string* error) const
     // The root is the workspace element; a project of a top-level folder is
     // the third open element.
     if (!CheckFolder(*this, 1, check, error)) return false;
+    if (CountProjects(true) > m_maxProjects) {
+        if (error)
+            *error = "cannot save more than " + std::to_string(m_maxProjects) +
+                     " projects in one workspace";
+        return false;
+    }
 
     std::string text;
     MarkupWriter w(text);

@@ -21,11 +21,15 @@ class UserInteraction;
 class Workspace : public Folder, public MarkupParser {
 public:
     static constexpr int kChangedWhileReading = -998;
+    // Every project holds a few kilobytes even before it is built; a file
+    // asking for more projects than this is not read further.
+    static constexpr int kMaxProjects = 50000;
 
     explicit Workspace(const ScoringSettings* settings, UserInteraction* ui = nullptr);
     ~Workspace() override;
 
     void SetUserInteraction(UserInteraction* ui) { m_ui = ui; }
+    void SetMaxProjects(int limit) { m_maxProjects = limit; }
     const ScoringSettings* settings() const { return m_settings; }
 
     // Empties the tree and creates the folder "Projects".
@@ -71,6 +75,8 @@ private:
     const ScoringSettings* m_settings;
     UserInteraction* m_ui;
     std::vector<std::unique_ptr<ElementContext>> m_contexts;
+    int m_projectsRead = 0;
+    int m_maxProjects = kMaxProjects;
 };
 
 // Derives the replace rule from a missing directory and its chosen

@@ -231,6 +231,28 @@ TEST(WorkspaceFileTest, FoldersNestUpToTheReadersDepthLimit)
     EXPECT_NE(error.find("nested"), std::string::npos) << error;
 }
 
+TEST(WorkspaceReaderTest, ProjectCountIsBoundedAndReadInGoodTime)
+{
+    ScoringSettings settings;
+    Workspace ws(&settings);
+    std::string text = "<workspace name=''>";
+    for (int i = 0; i < 20000; ++i) text += "<project name=Same/>";
+    EXPECT_EQ(ws.Read(text + "</workspace>"), 0);  // equal names: no quadratic search
+    EXPECT_EQ(ws.CountProjects(false), 20000);
+    EXPECT_FALSE(ws.Incomplete());
+
+    ws.SetMaxProjects(100);
+    EXPECT_EQ(ws.Read(text + "</workspace>"), 0);
+    EXPECT_EQ(ws.CountProjects(false), 100);
+    EXPECT_TRUE(ws.Incomplete());
+    EXPECT_NE(ws.IncompleteReason().find("more than 100 projects"), std::string::npos);
+
+    ws.AddProject(std::make_unique<Project>(&settings, &ws, "one more"));
+    std::string out, error;
+    EXPECT_FALSE(ws.Write(out, &error));
+    EXPECT_NE(error.find("100 projects"), std::string::npos) << error;
+}
+
 TEST(WorkspaceReaderTest, ElementsLandInTheNearestFolder)
 {
     ScoringSettings settings;
