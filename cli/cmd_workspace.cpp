@@ -183,10 +183,6 @@ std::string WorkspaceTitle(const std::string& path)
     return LastPathComponent(path);
 }
 
-}  // namespace
-
-namespace {
-
 enum class Loaded { Whole, Partial, Failed };
 
 // A partial read (a syntax error, or input the reader could not go through)
