@@ -479,6 +479,11 @@ private slots:
         QCOMPARE(city.calls.last(), QString("move 10 20 30"));
         strip->showMap();
         QCOMPARE(city.calls.last(), QString("map"));
+        // The View menu's viewpoint items are the strip's buttons.
+        QCOMPARE(frame()->commandEnabled(cmd::kViewpoint1 + 8), std::optional<bool>(true));
+        QCOMPARE(frame()->commandEnabled(cmd::kViewpoint1), std::optional<bool>(false));
+        QVERIFY(frame()->onCommand(cmd::kViewpoint1 + 8));
+        QCOMPARE(city.calls.last(), QString("move 10 20 30"));
 
         // Pane buttons switch the pane; the lists follow the city pane.
         strip->paneButton(2)->click();
