@@ -15,8 +15,11 @@
 #include "app/help_window.h"
 #include "app/main_frame.h"
 #include "app/profile.h"
+#include "views/control_view.h"
+#include "views/detail_view.h"
 #include "views/placeholder_view.h"
 #include "views/prj_view.h"
+#include "views/stats_view.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"
 
@@ -242,7 +245,7 @@ private slots:
 
     void savedWorkspaceOpensAgainWithItsBackup()
     {
-#if !__has_include("workspace/workspace.h")
+#ifndef CODEBURG_HAVE_WORKSPACE
         QSKIP("needs the workspace reader");
 #else
         QTemporaryDir dir;
@@ -273,7 +276,7 @@ private slots:
 
     void openingRepairsMovedProjects()
     {
-#if !__has_include("workspace/workspace.h")
+#ifndef CODEBURG_HAVE_WORKSPACE
         QSKIP("needs the workspace reader");
 #else
         QTemporaryDir dir;

@@ -348,8 +348,14 @@ std::optional<bool> CMainFrame::commandEnabled(int id) const
         case kFilePrintPreview:
         case kPreferences:
             return !m_busy;
+        case kRecordViewpoint:
+        case kViewpointMap:
+            return true;
         default:
             break;
+    }
+    if (id >= kViewpoint1 && id < kViewpoint1 + 9) {
+        return m_controlView->viewpointButton(id - kViewpoint1 + 1)->isEnabled();
     }
     if (id >= kFileMru1 && id < kFileMru1 + m_recent->size()) {
         return !m_busy && id - kFileMru1 < m_recent->entries().size();
@@ -364,6 +370,10 @@ bool CMainFrame::onCommand(int id)
     if (m_busy) return false;
     if (m_treeView->handleCommand(id)) return true;
     if (m_cityView->handleCommand(id)) return true;
+    if (id >= kViewpoint1 && id < kViewpoint1 + 9) {
+        m_controlView->recallViewpoint(id - kViewpoint1 + 1);
+        return true;
+    }
     switch (id) {
         case kFileSave:
             m_doc->save(this);
@@ -380,6 +390,12 @@ bool CMainFrame::onCommand(int id)
             }
             return true;
         }
+        case kRecordViewpoint:
+            m_controlView->recordViewpoint();
+            return true;
+        case kViewpointMap:
+            m_controlView->showMap();
+            return true;
         case kFilePrint:
             PrintWithDialog(this, m_scoreView, m_detailsView);
             return true;

@@ -4,9 +4,8 @@
 #include "platform/path_util.h"
 #include "workspace/folder.h"
 
-#if __has_include("workspace/workspace.h")
+#ifdef CODEBURG_HAVE_WORKSPACE
 #include "workspace/workspace.h"
-#define CODEBURG_HAVE_WORKSPACE 1
 #endif
 
 namespace codeburg {

@@ -103,16 +103,16 @@ CControlView::CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburg
       m_map(new QPushButton(QStringLiteral("Map"), this))
 {
     setObjectName(QStringLiteral("CControlView"));
-    const int listX = 60;
+    const int listX = 66;
     m_files->setGeometry(listX, 6, 180, 22);
     m_classes->setGeometry(listX, 30, 180, 22);
     m_methods->setGeometry(listX, 54, 180, 22);
-    m_edit->setGeometry(248, 54, 60, 22);
+    m_edit->setGeometry(252, 54, 60, 22);
     m_edit->setEnabled(false);
     const char* names[] = {"3D View", "Score", "Details", "Devs", "Snapshot"};
     for (int i = 0; i < 5; ++i) {
         m_panes[i] = new CBmpButton(QLatin1String(names[i]), this);
-        m_panes[i]->setGeometry(320 + i * 78, 6, 74, 30);
+        m_panes[i]->setGeometry(330 + i * 78, 6, 74, 30);
         connect(m_panes[i], &QPushButton::clicked, this, [this, i] {
             if (i < 4) {
                 showPane(i + 1);
@@ -123,15 +123,15 @@ CControlView::CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburg
     }
     for (int i = 1; i <= 9; ++i) m_viewpoint->addItem(QString::number(i));
     m_viewpoint->setCurrentIndex(0);
-    m_viewpoint->setGeometry(390, 48, 44, 22);
-    m_record->setGeometry(438, 48, 36, 22);
+    m_viewpoint->setGeometry(410, 48, 44, 22);
+    m_record->setGeometry(458, 48, 36, 22);
     for (int i = 0; i < 9; ++i) {
         m_recall[i] = new QPushButton(QString::number(i + 1), this);
-        m_recall[i]->setGeometry(478 + i * 24, 48, 22, 22);
+        m_recall[i]->setGeometry(498 + i * 24, 48, 22, 22);
         m_recall[i]->setEnabled(false);
         connect(m_recall[i], &QPushButton::clicked, this, [this, i] { recallViewpoint(i + 1); });
     }
-    m_map->setGeometry(478 + 9 * 24 + 4, 48, 40, 22);
+    m_map->setGeometry(498 + 9 * 24 + 4, 48, 40, 22);
 
     connect(m_files, &QComboBox::activated, this, [this] {
         fillClasses();
@@ -335,13 +335,13 @@ void CControlView::paintEvent(QPaintEvent*)
     painter.drawLine(r.topRight(), r.bottomRight());
     painter.setFont(SmallFont(m_frame));
     painter.setPen(Qt::black);
-    painter.drawText(QRect(6, 6, 52, 22), Qt::AlignRight | Qt::AlignVCenter,
+    painter.drawText(QRect(2, 6, 60, 22), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("File :"));
-    painter.drawText(QRect(6, 30, 52, 22), Qt::AlignRight | Qt::AlignVCenter,
+    painter.drawText(QRect(2, 30, 60, 22), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Class :"));
-    painter.drawText(QRect(6, 54, 52, 22), Qt::AlignRight | Qt::AlignVCenter,
+    painter.drawText(QRect(2, 54, 60, 22), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Method :"));
-    painter.drawText(QRect(320, 48, 66, 22), Qt::AlignRight | Qt::AlignVCenter,
+    painter.drawText(QRect(314, 48, 92, 22), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Viewpoint :"));
 }
 

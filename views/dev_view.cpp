@@ -58,8 +58,17 @@ CDevView::~CDevView()
 void CDevView::onUpdate(View*, int hint, void*)
 {
     m_lastHint = hint;
-    // Hint 4 only names another current project: the workspace is unchanged.
-    if (hint != 4) refresh();
+    // Hint 4 names another current project and leaves the list alone. The
+    // tree also sends it after adding a project, which must show here: so
+    // the list is refilled then only when the grouping came out different.
+    if (hint != 4 || !SameRecords(CollectDevelopers(workspaceProjects()), m_records)) refresh();
+}
+
+std::vector<Project*> CDevView::workspaceProjects() const
+{
+    std::vector<Project*> projects;
+    if (m_doc) m_doc->root().CollectProjects(projects);
+    return projects;
 }
 
 void CDevView::onReset()
@@ -71,9 +80,7 @@ void CDevView::onReset()
 void CDevView::refresh()
 {
     m_list->clear();
-    std::vector<Project*> projects;
-    if (m_doc) m_doc->root().CollectProjects(projects);
-    m_records = CollectDevelopers(projects);
+    m_records = CollectDevelopers(workspaceProjects());
     for (DeveloperRecord& record : m_records) {
         auto* item = new QTreeWidgetItem(m_list, RecordTexts(record));
         item->setData(0, kRecordRole, QVariant::fromValue(reinterpret_cast<quintptr>(&record)));

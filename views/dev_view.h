@@ -13,6 +13,7 @@ namespace codeburg {
 
 class CCodeburgDoc;
 class CMainFrame;
+class Project;
 
 // Every project of the workspace grouped by lead developer. The one list
 // that looks at the whole workspace, so a change of the current project
@@ -41,6 +42,7 @@ protected:
 
 private:
     void resort();
+    std::vector<Project*> workspaceProjects() const;
 
     CCodeburgDoc* m_doc;
     CMainFrame* m_frame;

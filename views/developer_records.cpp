@@ -1,6 +1,8 @@
 #include "views/developer_records.h"
 
+#include <algorithm>
 #include <cctype>
+#include <tuple>
 
 #include "workspace/project.h"
 
@@ -55,6 +57,16 @@ std::vector<DeveloperRecord> CollectDevelopers(const std::vector<Project*>& proj
         record.overall /= n;
     }
     return records;
+}
+
+bool SameRecords(const std::vector<DeveloperRecord>& a, const std::vector<DeveloperRecord>& b)
+{
+    auto key = [](const DeveloperRecord& r) {
+        return std::tie(r.name, r.projects, r.eloc, r.elocPerMethod, r.comments, r.asserts,
+                        r.overall);
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](const auto& x, const auto& y) { return key(x) == key(y); });
 }
 
 }  // namespace codeburg

@@ -25,4 +25,7 @@ struct DeveloperRecord {
 // in order of first appearance. A project never built counts with zeros.
 std::vector<DeveloperRecord> CollectDevelopers(const std::vector<Project*>& projects);
 
+// Whether two groupings show the same rows (names as written, figures exact).
+bool SameRecords(const std::vector<DeveloperRecord>& a, const std::vector<DeveloperRecord>& b);
+
 }  // namespace codeburg

@@ -193,6 +193,8 @@ private slots:
         QVERIFY(m_app->initInstance({}));
         frame()->resize(1100, 720);
         QCoreApplication::processEvents();
+        m_ui.dialogs.clear();  // the start-up checks had their turn
+        m_ui.messages.clear();
     }
     void cleanup()
     {
@@ -211,7 +213,7 @@ private slots:
         // Meth, Lines, Eloc (100 - 2 - 20 - 10), ..., eloc/meth 42 / 2.
         QCOMPARE(b->text(1), QString("2"));
         QCOMPARE(b->text(3), QString("68"));
-        QCOMPARE(b->text(8), QString("2"));
+        QCOMPARE(b->text(8), QString("1"));  // "B"; a method without class adds none
         QCOMPARE(b->text(10), QString("21.0"));
         QCOMPARE(b->text(11), QString("29"));
         QCOMPARE(b->text(12), QString("2.9"));
@@ -229,6 +231,21 @@ private slots:
         QCOMPARE(total->text(12).split('.').last().size(), 2);
         details()->resize(900, 500);
         Shoot(details(), "details_view");
+    }
+
+    void projectNeverBuiltShowsOnlyTotals()
+    {
+        Project* project = addProject(root(), "fresh", "", {});
+        project->lastBuild.clear();
+        makeCurrent(project);
+        QCOMPARE(Column(details()->list(), 0), QStringList({"TOTAL"}));
+        QCOMPARE(details()->list()->topLevelItem(0)->text(2), QString("0"));
+        details()->openMethods();  // the TOTAL row has no methods to show
+        QVERIFY(m_ui.dialogs.isEmpty());
+        details()->resize(300, 4);  // a pane a few pixels high
+        Shoot(details(), "details_view_tiny");
+        makeCurrent(nullptr);
+        QCOMPARE(details()->list()->topLevelItemCount(), 0);
     }
 
     void everyDetailsColumnSortsBothWaysWithTotalLast()
@@ -261,8 +278,8 @@ private slots:
 
     void storedSortColumnOrdersTheFirstFill()
     {
+        m_app.reset();  // the view writes its sort column as it goes
         WriteProfileInt("DETAILVIEW", "SORTIDX", 2);
-        m_app.reset();
         m_app = std::make_unique<CCodeburgApp>();
         QVERIFY(m_app->initInstance({}));
         makeCurrent(demoProject());
@@ -367,12 +384,20 @@ private slots:
         dev->onHeaderClicked(1);
         QCOMPARE(Column(dev->list(), 0), QStringList({"Ada", "Unknown"}));
 
-        // Another current project is no reason to refresh.
-        root().projects.front()->developer = "Bob";
+        // Another current project is no reason to refresh; the rows stay.
+        QTreeWidgetItem* first = dev->list()->topLevelItem(0);
         m_app->document()->updateAllViews(nullptr, 4);
-        QCOMPARE(dev->list()->topLevelItemCount(), 2);
+        QCOMPARE(dev->list()->topLevelItem(0), first);
+        QCOMPARE(Column(dev->list(), 0), QStringList({"Ada", "Unknown"}));
+        root().projects.front()->developer = "Bob";
         m_app->document()->updateAllViews(nullptr, 1);
-        QCOMPARE(dev->list()->topLevelItemCount(), 3);
+        QCOMPARE(Column(dev->list(), 0), QStringList({"Bob", "Unknown", "ADA"}));
+        // A project added by the tree arrives with hint 4 and still shows.
+        auto added = std::make_unique<Project>(&m_app->settings(), &root(), "zeta");
+        added->developer = "Cy";
+        root().AddProject(std::move(added));
+        m_app->document()->updateAllViews(nullptr, 4);
+        QCOMPARE(dev->list()->topLevelItemCount(), 4);
         dev->resize(700, 300);
         Shoot(dev, "developers_view");
     }
@@ -454,6 +479,11 @@ private slots:
         QCOMPARE(city.calls.last(), QString("move 10 20 30"));
         strip->showMap();
         QCOMPARE(city.calls.last(), QString("map"));
+        // The View menu's viewpoint items are the strip's buttons.
+        QCOMPARE(frame()->commandEnabled(cmd::kViewpoint1 + 8), std::optional<bool>(true));
+        QCOMPARE(frame()->commandEnabled(cmd::kViewpoint1), std::optional<bool>(false));
+        QVERIFY(frame()->onCommand(cmd::kViewpoint1 + 8));
+        QCOMPARE(city.calls.last(), QString("move 10 20 30"));
 
         // Pane buttons switch the pane; the lists follow the city pane.
         strip->paneButton(2)->click();
@@ -545,6 +575,7 @@ private slots:
             dialog.field(1046)->setText("140");                                // clamped to 100
             dialog.readFields();
             QCOMPARE(dialog.workingCopy().reference, 1.0f);
+            QCOMPARE(dialog.field(1046)->text(), QString("100"));
             dialog.resize(560, 420);
             Shoot(&dialog, "edit_score_dialog");
             dialog.reject();

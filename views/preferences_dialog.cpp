@@ -74,13 +74,15 @@ CEditScoreDialog::CEditScoreDialog(ScoringTopic& topic, QWidget* parent)
         edit->setObjectName(QString::number(kFirstField + i));
         edit->setReadOnly(i > 5);
         m_fields << edit;
+        auto* label = new QLabel(QLatin1String(labels[i]), this);
+        label->setBuddy(edit);
         if (i < 5) {
             auto* row = new QHBoxLayout;
             row->addWidget(edit);
             row->addWidget(new QLabel(QLatin1String(hints[i]), this));
-            scoringForm->addRow(QLatin1String(labels[i]), row);
+            scoringForm->addRow(label, row);
         } else {
-            sampleForm->addRow(QLatin1String(labels[i]), edit);
+            sampleForm->addRow(label, edit);
         }
     }
     m_fields[0]->setText(QString::number(static_cast<int>(m_copy.reference * 100.0f)));
@@ -136,6 +138,12 @@ void CEditScoreDialog::readFields()
     m_copy.ratioMinus = m_fields[2]->text().toFloat();
     m_copy.ratioPlus = m_fields[3]->text().toFloat();
     m_copy.weight = m_fields[4]->text().toFloat();
+    // Out-of-range percents show as what they were taken for.
+    for (int i : {0, 1}) {
+        const float value = i == 0 ? m_copy.reference : m_copy.tolerance;
+        const QString shown = QString::number(static_cast<int>(value * 100.0f));
+        if (m_fields[i]->text() != shown) m_fields[i]->setText(shown);
+    }
     refreshScores();
     m_note->show();
     update();
@@ -184,15 +192,17 @@ void CEditScoreDialog::drawGraph(QWidget* frame)
     Arrowhead(painter, QPoint(12, 12), QPoint(0, -1), QPoint(1, 0));
     Arrowhead(painter, QPoint(w - 12, h - 12), QPoint(1, 0), QPoint(0, 1));
     painter.setFont(SmallFont(nullptr));
-    painter.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, QStringLiteral("100%"));
-    painter.drawText(QRect(0, h - 10, 20, 20), Qt::AlignCenter, QStringLiteral("0%"));
+    // The labels sit beside the arrowheads, wide enough for the toolkit's font.
+    const int labelFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip;
+    painter.drawText(QRect(16, 0, 40, 12), labelFlags, QStringLiteral("100%"));
+    painter.drawText(QRect(16, h - 11, 40, 12), labelFlags, QStringLiteral("0%"));
 
     const int reference = static_cast<int>(m_copy.reference * 100.0f);
     const int x = 12 + pw * reference / 100;
     painter.setPen(QPen(QColor(128, 128, 128), 1, Qt::DotLine));
     painter.drawLine(x, 12, x, 12 + ph);
-    painter.drawText(QRect(x + 2, 0, 20, 10), Qt::AlignCenter, QStringLiteral("ref"));
-    painter.drawText(QRect(x + 2, h - 10, 20, 20), Qt::AlignCenter, QString::number(reference));
+    painter.drawText(QRect(x + 2, 0, 30, 12), labelFlags, QStringLiteral("ref"));
+    painter.drawText(QRect(x + 2, h - 11, 30, 12), labelFlags, QString::number(reference));
 }
 
 CPreferencesDialog::CPreferencesDialog(ScoringSettings& settings, const QString& settingsPath,

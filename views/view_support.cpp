@@ -23,7 +23,7 @@ namespace {
 
 QFont Fallback(const char* family, int pixels)
 {
-    QFont font(QLatin1String(family));
+    QFont font{QString::fromLatin1(family)};
     font.setPixelSize(pixels);
     return font;
 }
