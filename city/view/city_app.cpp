@@ -100,8 +100,7 @@ QString FrameworkErrorText(uint32_t code)
             text = "Not enough video memory.";
             break;
         default:
-            text =
-                "Generic application error. Enable\ndebug output for detailed information.";
+            text = "Generic application error. Enable\ndebug output for detailed information.";
             break;
     }
     return QString::fromLatin1(text) + QStringLiteral("\n\nThis sample will now exit.");
@@ -149,10 +148,9 @@ CityApp::~CityApp()
 void CityApp::showProject(const ProjectStats* stats, const std::string& lastViewpoint)
 {
     pause(true);
-    const int32_t limit =
-        m_renderer && m_renderer->maxTextureSize() > 0
-            ? std::min(m_renderer->maxTextureSize(), kGroundLimit)
-            : kGroundLimit;
+    const int32_t limit = m_renderer && m_renderer->maxTextureSize() > 0
+                              ? std::min(m_renderer->maxTextureSize(), kGroundLimit)
+                              : kGroundLimit;
     m_scene.setProject(stats, limit);
     if (stats) {
         const CityGrid& grid = stats->cityGrid;
@@ -310,6 +308,12 @@ void CityApp::paintGL()
     const qreal ratio = devicePixelRatio();
     m_renderer->render(static_cast<int32_t>(width() * ratio),
                        static_cast<int32_t>(height() * ratio), view, projection);
+    // The painter's texts are drawn flat over the picture: the depth test
+    // and the culling the city needs would hide them.
+    QOpenGLFunctions* gl = context()->functions();
+    gl->glDisable(GL_DEPTH_TEST);
+    gl->glDisable(GL_CULL_FACE);
+    gl->glUseProgram(0);
     painter.endNativePainting();
 
     if (shown && !m_snapshot) drawLabels(painter, view, projection);

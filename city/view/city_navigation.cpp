@@ -185,10 +185,9 @@ void CityNavigation::flyOverStep()
     const float t = static_cast<float>(m_flyTime) * 0.00025f;
     const float targetX = static_cast<float>(m_gridWidth / 2) + (w + 5) * 0.5f * std::cos(t);
     const float targetZ = static_cast<float>(m_gridHeight / 2) + (h + 5) * 0.5f * std::sin(t);
-    const float targetY =
-        std::fabs(std::sin(static_cast<float>(m_flyTime) * 0.000076923076f) *
-                  static_cast<float>(HighestRoof(m_maxEloc))) +
-        20.0f;
+    const float targetY = std::fabs(std::sin(static_cast<float>(m_flyTime) * 0.000076923076f) *
+                                    static_cast<float>(HighestRoof(m_maxEloc))) +
+                          20.0f;
     m_camera.x = Glide(m_camera.x, targetX);
     m_camera.y = Glide(m_camera.y, targetY);
     m_camera.z = Glide(m_camera.z, targetZ);

@@ -52,12 +52,12 @@ public:
     void frameMove(uint32_t now, const NavigationInput& input);
 
     // The commands and keys.
-    void flyOver();                 // F2
-    void freeMovement();            // F3
-    void mapView();                 // F4
-    void rightClick();              // pause the orbit or toggle the mouse look
-    void wheel(int32_t delta);      // 120 a notch: 15 units forward
-    void setMouseLook(bool on);     // enable / disable
+    void flyOver();              // F2
+    void freeMovement();         // F3
+    void mapView();              // F4
+    void rightClick();           // pause the orbit or toggle the mouse look
+    void wheel(int32_t delta);   // 120 a notch: 15 units forward
+    void setMouseLook(bool on);  // enable / disable
     // Applies a viewpoint text and enters free movement. Numbers that do not
     // read leave the camera values from there on as they were.
     void moveToViewpoint(std::string_view text);
@@ -95,8 +95,8 @@ private:
     bool m_mouseEnabled = false;
     bool m_capturePending = true;
     uint32_t m_flyTime = 0;
-    uint32_t m_lastTick = 0;   // of the keyboard step
-    uint32_t m_previous = 0;   // of the fly-over clock
+    uint32_t m_lastTick = 0;  // of the keyboard step
+    uint32_t m_previous = 0;  // of the fly-over clock
     bool m_clockStarted = false;
 };
 

@@ -55,7 +55,7 @@ TEST(CityNavigationTest, OnlyTheFirstArrowInPriorityActs)
     Walker w;
     NavigationInput in = w.keys();
     in.left = true;
-    in.up = true;  // ignored while Left is held
+    in.up = true;               // ignored while Left is held
     w.nav.frameMove(1080, in);  // 80 ms: a step of 1 unit
     // Yaw 0: strafing left goes along -x only.
     EXPECT_NEAR(w.nav.camera().x, 9.0f, 1e-5);

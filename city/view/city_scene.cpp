@@ -15,8 +15,7 @@ bool NameFilter::Matches(const MethodStats& m) const
     if (kind == 1) return m.file && m.file->name == fileName;
     if (kind == 2) return inFile && m.className == className;
     // A method: its file and class narrow it when the strip names them.
-    return inFile && (className.empty() || m.className == className) &&
-           m.methodName == methodName;
+    return inFile && (className.empty() || m.className == className) && m.methodName == methodName;
 }
 
 void CityScene::setProject(const ProjectStats* stats, int32_t maxTextureSize)
@@ -63,8 +62,8 @@ void CityScene::updateMasks()
         m_towerVisible.push_back(t.method && m_filter.Matches(*t.method));
 }
 
-void CityScene::pick(int32_t mx, int32_t my, int32_t width, int32_t height,
-                     const Mat4& projection, const Mat4& view)
+void CityScene::pick(int32_t mx, int32_t my, int32_t width, int32_t height, const Mat4& projection,
+                     const Mat4& view)
 {
     const PickResult result =
         PickBuilding(m_geometry, PickRay(mx, my, width, height, projection, view));
@@ -95,8 +94,7 @@ std::vector<CityLabel> CityScene::labels() const
         std::string text;
         if (m_fileLabels) {
             // One name per file, above the building of its first method.
-            if (!m->file || m->file->methods.empty() || m->file->methods.front().get() != m)
-                return;
+            if (!m->file || m->file->methods.empty() || m->file->methods.front().get() != m) return;
             text = m->file->name;
         } else {
             if (!m_filter.Matches(*m)) return;

@@ -43,8 +43,8 @@ bool Is3DCommand(int id)
 {
     using namespace cmd;
     return id == kChangeDevice || id == kFullScreen || id == kFlyOver || id == kGoStop ||
-           id == kSingleStep || id == kFreeMovement || id == kMapView ||
-           id == kToggleMethodNames || id == kNextDisplayMode;
+           id == kSingleStep || id == kFreeMovement || id == kMapView || id == kToggleMethodNames ||
+           id == kNextDisplayMode;
 }
 
 RgbImage ToRgb(const QImage& picture)
@@ -103,8 +103,7 @@ bool CCodeburgView::create3DWindow(int samples)
         // real screen the user learns why.
         if (QGuiApplication::platformName() != QLatin1String("offscreen"))
             Ui().messageBox(nullptr, FrameworkErrorText(CityApp::kNoDirect3D),
-                            QLatin1String(CityApp::kTitle), QMessageBox::Critical,
-                            QMessageBox::Ok);
+                            QLatin1String(CityApp::kTitle), QMessageBox::Critical, QMessageBox::Ok);
         return false;
     }
     m_app3d = new CityApp(this, samples);
@@ -267,8 +266,8 @@ QImage CCodeburgView::grabPane()
     // Whatever the right-hand pane shows: this view or the one in its place.
     QWidget* pane = this;
     if (isHidden() && parentWidget()) {
-        for (QWidget* sibling : parentWidget()->findChildren<QWidget*>(
-                 QString(), Qt::FindDirectChildrenOnly)) {
+        for (QWidget* sibling :
+             parentWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (!sibling->isHidden() && sibling->geometry() == geometry()) pane = sibling;
         }
     }

@@ -29,8 +29,8 @@ QStringList ScreenModes()
     });
     QStringList names;
     for (const Mode& m : modes) {
-        const QString name = QString::asprintf("%ld x %ld x %ld", long(m.width), long(m.height),
-                                               long(m.depth));
+        const QString name =
+            QString::asprintf("%ld x %ld x %ld", long(m.width), long(m.height), long(m.depth));
         if (!names.contains(name)) names << name;
     }
     return names;
