@@ -5,6 +5,10 @@
 #include <QRect>
 #include <optional>
 
+// The city pane is used through the frame's accessor by callers that know
+// only the frame.
+#include "city/view/codeburg_view.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -13,7 +17,6 @@ namespace codeburg {
 
 class CCodeburgApp;
 class CCodeburgDoc;
-class CCodeburgView;
 class CControlView;
 class CDetailView;
 class CDevView;
