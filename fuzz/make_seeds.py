@@ -85,7 +85,7 @@ def tests_of(src, *names):
 
 def main():
     src, out = sys.argv[1], sys.argv[2]
-    cli = sys.argv[3] if len(sys.argv) > 3 else None
+    cli = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
 
     for path in tests_of(src, 'platform/ini_file_test.cpp', 'scoring/scoring_settings_test.cpp',
                          'scoring/scoring_topic_test.cpp'):
