@@ -1,0 +1,73 @@
+#include "city/render/city_snapshot.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "analysis/project_stats.h"
+#include "city/city_geometry.h"
+#include "city/ground_texture.h"
+#include "city/render/city_renderer.h"
+#include "city/render/offscreen_context.h"
+#include "platform/ms_random.h"
+
+namespace codeburg {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& options, RgbImage& image,
+                        std::string* error, SnapshotTimings* timings)
+{
+    image = RgbImage{};
+    OffscreenFramebuffer framebuffer;
+    if (!framebuffer.create(options.width, options.height, error)) return false;
+    CityRenderer renderer;
+    if (!renderer.initialize(error)) return false;
+
+    auto start = Clock::now();
+    const CityGeometry geometry = BuildCityGeometry(stats, options.mode);
+    MsRandom rng(ProjectSeed(stats));
+    // Beyond 4096 texels a side the ground only costs memory: a texel is then
+    // far below a pixel of any picture this is for.
+    const int32_t groundLimit = std::min<int32_t>(renderer.maxTextureSize(), 4096);
+    const GroundTexture ground = BuildGroundTexture(stats, rng, groundLimit);
+    if (timings) {
+        timings->geometryMs = Since(start);
+        timings->buildings = static_cast<int32_t>(geometry.boxes.size() + geometry.towers.size());
+        timings->groundWidth = ground.width;
+        timings->groundHeight = ground.height;
+    }
+
+    start = Clock::now();
+    renderer.setCity(geometry, ground);
+    renderer.setPicked(options.pickedBox, options.pickedTower);
+    if (timings) timings->uploadMs = Since(start);
+
+    start = Clock::now();
+    const CityGrid& grid = stats.cityGrid;
+    const int32_t maxEloc = stats.measures.maxMethodEloc;
+    const Camera camera =
+        options.camera ? *options.camera : MapViewCamera(grid.width, grid.height, maxEloc);
+    renderer.render(options.width, options.height, ViewMatrix(camera),
+                    CityProjection(grid.width, grid.height, maxEloc));
+    framebuffer.read(image);
+    renderer.release();
+    if (timings) timings->renderMs = Since(start);
+    if (image.pixels.empty()) {
+        if (error) *error = "out of memory reading the picture back";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace codeburg

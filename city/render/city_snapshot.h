@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "city/camera.h"
+#include "city/render/jpeg_writer.h"
+
+namespace codeburg {
+
+class ProjectStats;
+
+struct SnapshotOptions {
+    int32_t width = 1280;
+    int32_t height = 720;
+    int32_t mode = 0;              // display mode 0..3
+    std::optional<Camera> camera;  // none: the map view
+    int32_t pickedBox = -1;        // drawn without texture, as when pointed at
+    int32_t pickedTower = -1;
+};
+
+// What one picture took, for reports and benchmarks.
+struct SnapshotTimings {
+    double geometryMs = 0;  // building list and ground texture
+    double uploadMs = 0;
+    double renderMs = 0;  // drawing and reading the pixels back
+    int32_t buildings = 0;
+    int32_t groundWidth = 0, groundHeight = 0;  // texels
+};
+
+// Renders the project's city into an offscreen framebuffer of the requested
+// size and reads it back. Needs a current OpenGL 3.3 context. False with a
+// reason in "error" (a size the device cannot render, a framebuffer that
+// cannot be made); the image is then empty.
+bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& options, RgbImage& image,
+                        std::string* error, SnapshotTimings* timings = nullptr);
+
+}  // namespace codeburg

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace codeburg {
+
+// Packed 24-bit pixels, red, green, blue, rows top to bottom.
+struct RgbImage {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;  // width x height x 3
+
+    uint32_t At(int32_t x, int32_t y) const;  // 0x00RRGGBB; 0 outside
+};
+
+// Writes a baseline JPEG of the image at "quality" (clamped to 1..100).
+// Returns false with a message in "error" (when given) if the file cannot be
+// opened or written, or the image is empty or inconsistent; a partly written
+// file is then removed. Never prints and never ends the process.
+bool WriteJpeg(const std::string& path, const RgbImage& image, int quality, std::string* error);
+
+}  // namespace codeburg
