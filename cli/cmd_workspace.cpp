@@ -1,13 +1,342 @@
-#include <cstdio>
+// codeburg-cli workspace FILE.cbw [--missing keep|drop|ask] COMMAND [options]
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/build_pipeline.h"
+#include "analysis/build_progress_sink.h"
 #include "cli/commands.h"
+#include "cli/workspace_print.h"
+#include "platform/ini_file.h"
+#include "platform/path_util.h"
+#include "scoring/scoring_settings.h"
+#include "workspace/project_build.h"
+#include "workspace/user_interaction.h"
+#include "workspace/workspace.h"
+#include "workspace/workspace_file.h"
 
 namespace codeburg::cli {
 
-int RunWorkspace(int, char**)
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage: codeburg-cli workspace FILE.cbw [--missing keep|drop|ask] COMMAND\n"
+    "  init\n"
+    "  add DIR [--folder NAME] [--name NAME] [--ext LIST] [--exclude-dirs LIST]\n"
+    "          [--exclude-files LIST] [--dev NAME]\n"
+    "  build | rebuild\n"
+    "  show [--json]\n";
+
+int Fail(const std::string& message)
 {
-    std::fprintf(stderr, "codeburg-cli: 'workspace' is not available in this build\n");
+    std::fprintf(stderr, "codeburg-cli: %s\n", message.c_str());
+    return 1;
+}
+
+int UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "codeburg-cli: %s\n%s", message.c_str(), kUsage);
     return 2;
+}
+
+std::string ForTerminal(std::string text)
+{
+    std::string out;
+    for (char c : text)
+        if (c != '\r') out += c;
+    return out;
+}
+
+// Keeps every project whose directory is missing: says Yes to the question
+// and then cancels the directory chooser. Drop says No, then Yes to "ignore
+// all". Messages go to standard error in every mode.
+class FixedInteraction : public UserInteraction {
+public:
+    explicit FixedInteraction(bool drop) : m_drop(drop) {}
+    void ShowMessage(const std::string& text, const std::string& title) override
+    {
+        std::fprintf(stderr, "%s: %s\n", title.c_str(), ForTerminal(text).c_str());
+    }
+    bool AskYesNo(const std::string& text, const std::string&) override
+    {
+        if (!m_drop) return true;
+        return text.rfind("PROJECT: ", 0) != 0;  // No to the project, Yes to all
+    }
+    std::optional<std::string> BrowseForDirectory(const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
+
+private:
+    bool m_drop;
+};
+
+// Asks on the terminal: questions on standard error, answers from standard input.
+class TerminalInteraction : public FixedInteraction {
+public:
+    TerminalInteraction() : FixedInteraction(false) {}
+    bool AskYesNo(const std::string& text, const std::string& title) override
+    {
+        for (;;) {
+            std::fprintf(stderr, "%s\n%s\n[y/n] ", title.c_str(), ForTerminal(text).c_str());
+            std::string line;
+            if (!std::getline(std::cin, line)) return false;
+            if (line == "y" || line == "Y" || line == "yes") return true;
+            if (line == "n" || line == "N" || line == "no") return false;
+        }
+    }
+    std::optional<std::string> BrowseForDirectory(const std::string& prompt,
+                                                  const std::string&) override
+    {
+        for (;;) {
+            std::fprintf(stderr, "%s (empty to cancel): ", prompt.c_str());
+            std::string line;
+            if (!std::getline(std::cin, line) || line.empty()) return std::nullopt;
+            std::error_code ec;
+            if (fs::is_directory(line, ec))
+                return fs::absolute(line, ec).lexically_normal().string();
+            std::fprintf(stderr, "not a directory: %s\n", line.c_str());
+        }
+    }
+};
+
+// Progress of a build on standard error, only when that is a terminal.
+class TerminalProgress : public BuildProgressSink {
+public:
+    void Status(const std::string& objectName, const std::string& verb) override
+    {
+        std::fprintf(stderr, "\r\033[K%s %s...", verb.c_str(), objectName.c_str());
+    }
+    void FileStep(const std::string& name) override
+    {
+        ++m_position;
+        ++m_files;
+        std::fprintf(stderr, "\r\033[KBuilding %s... (%d files) [%d/%d]", name.c_str(), m_files,
+                     m_position, m_range);
+    }
+    void AddRange(int count) override
+    {
+        m_range += count;
+        m_files = 0;
+    }
+    int Position() override { return m_position; }
+
+private:
+    int m_range = 0;
+    int m_position = 0;
+    int m_files = 0;
+};
+
+struct Options {
+    std::map<std::string, std::string> values;
+    std::vector<std::string> positional;
+    bool json = false;
+};
+
+// Splits the arguments after the command into --name VALUE pairs, flags and
+// positionals; an unknown or incomplete option is a usage error.
+bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+                  bool allowJson, Options& out, std::string& error)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (allowJson && a == "--json") {
+            out.json = true;
+        } else if (a.rfind("--", 0) == 0) {
+            if (std::find(valued.begin(), valued.end(), a) == valued.end()) {
+                error = "unknown option '" + a + "'";
+                return false;
+            }
+            if (i + 1 >= args.size()) {
+                error = "option '" + a + "' needs a value";
+                return false;
+            }
+            out.values[a] = args[++i];
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+// The settings file shared with the main program beside this executable, so
+// that a workspace scores here as it does there.
+void LoadSharedSettings(ScoringSettings& settings)
+{
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return;
+    Load(settings, IniFile(SharedSettingsFilePath(self.parent_path().string())));
+}
+
+std::string WorkspaceTitle(const std::string& path)
+{
+    return LastPathComponent(path);
+}
+
+enum class Loaded { Whole, Partial, Failed };
+
+// A partial read (a syntax error, or input the reader could not go through)
+// may be shown but never saved: saving would lose the rest of the file.
+Loaded Load(Workspace& ws, const std::string& path, std::string& message)
+{
+    const int result = LoadWorkspaceFile(ws, path, &message);
+    if (result == -1) return Loaded::Failed;
+    if (!message.empty()) return Loaded::Partial;
+    return Loaded::Whole;
+}
+
+int LoadForSaving(Workspace& ws, const std::string& path)
+{
+    std::string message;
+    const Loaded loaded = Load(ws, path, message);
+    if (loaded == Loaded::Failed) return Fail(message);
+    if (loaded == Loaded::Partial) return Fail(message + "; nothing was changed");
+    return 0;
+}
+
+int Save(const Workspace& ws, const std::string& path)
+{
+    std::error_code ec;
+    if (fs::exists(path, ec)) WriteBackupCopy(path);
+    std::string message;
+    if (SaveWorkspaceFile(ws, path, &message) != 0) return Fail(message);
+    return 0;
+}
+
+int RunInit(Workspace& ws, const std::string& path, const std::vector<std::string>& args)
+{
+    if (!args.empty()) return UsageError("'init' takes no arguments");
+    std::error_code ec;
+    if (fs::exists(path, ec))
+        return Fail("workspace file " + path + " already exists; nothing was changed");
+    ws.New();
+    return Save(ws, path);
+}
+
+int RunAdd(Workspace& ws, const std::string& path, const std::vector<std::string>& args)
+{
+    Options o;
+    std::string error;
+    if (!ParseOptions(args,
+                      {"--folder", "--name", "--ext", "--exclude-dirs", "--exclude-files", "--dev"},
+                      false, o, error))
+        return UsageError(error);
+    if (o.positional.size() != 1) return UsageError("'add' needs exactly one directory");
+    std::error_code ec;
+    if (!fs::is_directory(o.positional[0], ec))
+        return Fail("project directory " + o.positional[0] + " does not exist");
+    std::string directory = fs::absolute(o.positional[0], ec).lexically_normal().string();
+    while (directory.size() > 1 && directory.back() == kPathSeparator) directory.pop_back();
+
+    const std::string name =
+        o.values.count("--name") ? o.values["--name"] : LastPathComponent(directory);
+    // The name is also the statistics file's name inside the project directory.
+    if (name.empty() || name.find('/') != std::string::npos ||
+        name.find('\\') != std::string::npos || name.find("..") != std::string::npos)
+        return Fail("invalid project name '" + name +
+                    "': it must not be empty nor contain \"/\", \"\\\" or \"..\"");
+
+    if (int rc = LoadForSaving(ws, path)) return rc;
+    const std::string folderName = o.values.count("--folder") ? o.values["--folder"] : "Projects";
+    Folder* folder = nullptr;
+    for (const auto& sub : ws.subfolders)
+        if (!folder && EqualsNoCase(sub->name, folderName)) folder = sub.get();
+    if (!folder) folder = ws.AddSubfolder(std::make_unique<Folder>(folderName));
+
+    auto project = std::make_unique<Project>(ws.settings(), folder, name);
+    project->directory = directory;
+    if (o.values.count("--ext")) project->extensions = o.values["--ext"];
+    if (o.values.count("--exclude-dirs")) project->excludedDirs = o.values["--exclude-dirs"];
+    if (o.values.count("--exclude-files")) project->excludedFiles = o.values["--exclude-files"];
+    if (o.values.count("--dev")) project->developer = o.values["--dev"];
+    folder->AddProject(std::move(project));
+    return Save(ws, path);
+}
+
+int RunBuild(Workspace& ws, const std::string& path, const std::vector<std::string>& args,
+             bool force, UserInteraction& ui)
+{
+    if (!args.empty())
+        return UsageError(force ? "'rebuild' takes no arguments" : "'build' takes no arguments");
+    if (int rc = LoadForSaving(ws, path)) return rc;
+    TerminalProgress progress;
+    BuildProgressSink* sink = ::isatty(STDERR_FILENO) ? &progress : nullptr;
+    const int result = BuildAll(ws, sink, force, true, &ui, BuildOptions{});
+    if (sink) std::fprintf(stderr, "\r\033[K");
+    if (result != 0)
+        return Fail("a project failed to build; workspace file " + path + " was not changed");
+    if (int rc = Save(ws, path)) return rc;
+    std::printf("Build complete.\n");
+    return 0;
+}
+
+int RunShow(Workspace& ws, const std::string& path, const std::vector<std::string>& args)
+{
+    Options o;
+    std::string error;
+    if (!ParseOptions(args, {}, true, o, error)) return UsageError(error);
+    if (!o.positional.empty()) return UsageError("'show' takes no arguments");
+    std::string message;
+    const Loaded loaded = Load(ws, path, message);
+    if (loaded == Loaded::Failed) return Fail(message);
+    if (o.json)
+        PrintWorkspaceJson(ws, WorkspaceTitle(path));
+    else
+        PrintWorkspaceText(ws, WorkspaceTitle(path));
+    // What was read is shown, but a damaged file is still a failure.
+    return loaded == Loaded::Partial ? Fail(message) : 0;
+}
+
+}  // namespace
+
+int RunWorkspace(int argc, char** argv)
+{
+    std::vector<std::string> args(argv, argv + argc);
+    std::string missing = "keep";
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--missing") continue;
+        if (i + 1 >= args.size()) return UsageError("option '--missing' needs a value");
+        missing = args[i + 1];
+        args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+        break;
+    }
+    if (missing != "keep" && missing != "drop" && missing != "ask")
+        return UsageError("--missing takes keep, drop or ask");
+    if (args.size() < 2) return UsageError("missing workspace file or command");
+    const std::string path = args[0];
+    const std::string command = args[1];
+    const std::vector<std::string> rest(args.begin() + 2, args.end());
+
+    // Without a terminal nobody can answer, and a script never loses projects
+    // by accident: missing projects are kept.
+    if (missing != "keep" && !::isatty(STDIN_FILENO)) {
+        std::fprintf(stderr,
+                     "codeburg-cli: standard input is not a terminal: missing projects are kept\n");
+        missing = "keep";
+    }
+    FixedInteraction fixed(missing == "drop");
+    TerminalInteraction terminal;
+    UserInteraction& ui = missing == "ask" ? static_cast<UserInteraction&>(terminal) : fixed;
+
+    ScoringSettings settings;
+    LoadSharedSettings(settings);
+    Workspace ws(&settings, &ui);
+    if (command == "init") return RunInit(ws, path, rest);
+    if (command == "add") return RunAdd(ws, path, rest);
+    if (command == "build") return RunBuild(ws, path, rest, false, ui);
+    if (command == "rebuild") return RunBuild(ws, path, rest, true, ui);
+    if (command == "show") return RunShow(ws, path, rest);
+    return UsageError("unknown workspace command '" + command + "'");
 }
 
 }  // namespace codeburg::cli

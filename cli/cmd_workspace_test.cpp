@@ -1,0 +1,303 @@
+// Runs the real codeburg-cli on scratch directories.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Quote(const std::string& arg)
+{
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Every file below "dir" with its content, to prove a command changed nothing.
+std::map<std::string, std::string> Snapshot(const fs::path& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file()) files[entry.path().string()] = Slurp(entry.path());
+    return files;
+}
+
+class WorkspaceCliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("cb_cli_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir / "out");
+        file = (dir / "out" / "w.cbw").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Standard input is /dev/null: never a terminal.
+    Result Run(const std::vector<std::string>& args)
+    {
+        std::string command = Quote(CODEBURG_CLI) + " workspace";
+        for (const std::string& a : args) command += " " + Quote(a);
+        const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+        command +=
+            " <" + Quote("/dev/null") + " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+        Result r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = Slurp(out);
+        r.err = Slurp(err);
+        fs::remove(out);
+        fs::remove(err);
+        return r;
+    }
+
+    // Runs with a pseudo terminal as standard input and output, typing "input".
+    Result RunOnTerminal(const std::vector<std::string>& args, const std::string& input)
+    {
+        std::vector<std::string> argv{CODEBURG_CLI, "workspace"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        int master = -1;
+        const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+        if (pid == 0) {
+            std::vector<char*> cargv;
+            for (auto& a : argv) cargv.push_back(a.data());
+            cargv.push_back(nullptr);
+            ::execv(cargv[0], cargv.data());
+            ::_exit(127);
+        }
+        Result r;
+        if (pid < 0) return r;
+        if (!input.empty()) (void)!::write(master, input.data(), input.size());
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) r.out.append(buffer, n);
+        int raw = 0;
+        ::waitpid(pid, &raw, 0);
+        ::close(master);
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        return r;
+    }
+
+    fs::path MakeProjectDir(const std::string& name)
+    {
+        const fs::path p = dir / "src" / name;
+        fs::create_directories(p);
+        std::ofstream(p / "main.cpp") << "int main()\n{\n    return 0;\n}\n";
+        return p;
+    }
+
+    nlohmann::json ShowJson()
+    {
+        const Result r = Run({file, "show", "--json"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return nlohmann::json::parse(r.out);
+    }
+
+    fs::path dir;
+    std::string file;
+};
+
+}  // namespace
+
+TEST_F(WorkspaceCliTest, InitCreatesTheProjectsFolderOnce)
+{
+    Result r = Run({file, "init"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Run({file, "show"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Workspace 'w.cbw': 0 project(s)\n  Projects\n    Overall = 0%\n");
+
+    const std::string before = Slurp(file);
+    r = Run({file, "init"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(Slurp(file), before);
+}
+
+TEST_F(WorkspaceCliTest, AddPutsProjectsIntoFolders)
+{
+    const fs::path core = MakeProjectDir("core");
+    const fs::path lib = MakeProjectDir("lib");
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    Result r = Run({file, "add", core.string() + "/"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Run({file, "add", lib.string(), "--folder", "Libs", "--name", "Base \"lib\" &amp;", "--ext",
+             "cpp,h", "--exclude-dirs", "test", "--exclude-files", "gen*", "--dev", "caf\xE9"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    const nlohmann::json j = ShowJson();
+    EXPECT_EQ(j["projectCount"], 2);
+    ASSERT_EQ(j["folders"].size(), 2u);
+    const auto& first = j["folders"][0]["projects"][0];
+    EXPECT_EQ(first["name"], "core");
+    EXPECT_EQ(first["directory"], core.string());
+    EXPECT_EQ(first["extensions"], "cpp,cc,java,asm");
+    EXPECT_EQ(j["folders"][1]["name"], "Libs");
+    const auto& second = j["folders"][1]["projects"][0];
+    EXPECT_EQ(second["name"], "Base \"lib\" &amp;");
+    EXPECT_EQ(second["extensions"], "cpp,h");
+    EXPECT_EQ(second["excludedDirs"], "test");
+    EXPECT_EQ(second["excludedFiles"], "gen*");
+    EXPECT_EQ(second["developer"], "caf\xEF\xBF\xBD");  // not UTF-8: replaced in JSON only
+    EXPECT_EQ(second["topics"].size(), 7u);
+
+    r = Run({file, "show"});
+    EXPECT_NE(r.out.find("\n  Libs\n    Base \"lib\" &amp; (0%)\n      Directory = " +
+                         lib.string() + "\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("      Excluded files = gen*\n      Extensions = cpp,h\n"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("      Files = 0\n      eLoc = 0\n    Overall = 0%\n"), std::string::npos);
+}
+
+TEST_F(WorkspaceCliTest, FailedCommandsChangeNothingOnDisk)
+{
+    const fs::path core = MakeProjectDir("core");
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    ASSERT_EQ(Run({file, "add", core.string()}).status, 0);
+    const auto before = Snapshot(dir);
+
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {{file, "add", (dir / "absent").string()}, 1},
+        {{file, "add", core.string(), "--colour", "red"}, 2},
+        {{file, "add", core.string(), "--name"}, 2},
+        {{file, "add", core.string(), "--name", "../escape"}, 1},
+        {{file, "add"}, 2},
+        {{(dir / "out" / "none.cbw").string(), "add", core.string()}, 1},
+        {{(dir / "out").string(), "show"}, 1},
+        {{file, "frobnicate"}, 2},
+        {{file, "--missing", "sometimes", "show"}, 2},
+        {{file, "build", "extra"}, 2},
+    };
+    for (const Case& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[1] << " " << r.err;
+        EXPECT_FALSE(r.err.empty()) << c.args[1];
+        EXPECT_EQ(Snapshot(dir), before) << c.args[1];
+    }
+}
+
+TEST_F(WorkspaceCliTest, DamagedFileIsShownInPartButNeverSaved)
+{
+    const fs::path core = MakeProjectDir("core");
+    std::ofstream(file, std::ios::binary)
+        << "<workspace name=''><folder name='Kept'><project name='p' dir='" << core.string()
+        << "'/></folder><folder dir='x' name='Lost'/></workspace>";
+    const auto before = Snapshot(dir);
+
+    Result r = Run({file, "show"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("  Kept\n    p (0%)"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("name attribute"), std::string::npos) << r.err;
+
+    for (const char* command : {"build", "rebuild"}) {
+        r = Run({file, command});
+        EXPECT_EQ(r.status, 1) << command;
+    }
+    r = Run({file, "add", core.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("nothing was changed"), std::string::npos) << r.err;
+    EXPECT_EQ(Snapshot(dir), before);
+
+    std::ofstream(file, std::ios::binary) << std::string(
+        "\x7f"
+        "ELF\0\0binary",
+        11);
+    r = Run({file, "add", core.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Slurp(file), std::string("\x7f"
+                                       "ELF\0\0binary",
+                                       11));
+}
+
+TEST_F(WorkspaceCliTest, BuildStampsProjectsAndKeepsABackup)
+{
+    const fs::path core = MakeProjectDir("core");
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    ASSERT_EQ(Run({file, "add", core.string()}).status, 0);
+    const std::string unbuilt = Slurp(file);
+
+    Result r = Run({file, "build"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Build complete.\n");
+    EXPECT_EQ(Slurp(dir / "out" / "w.bak"), unbuilt);
+    nlohmann::json j = ShowJson();
+    const auto& p = j["folders"][0]["projects"][0];
+    EXPECT_NE(p["lastBuild"], "");
+    EXPECT_TRUE(fs::exists(core / "core.cbb"));
+
+    r = Run({file, "rebuild"});
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(WorkspaceCliTest, MissingProjectsAreKeptWithoutATerminal)
+{
+    const fs::path core = MakeProjectDir("core");
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    ASSERT_EQ(Run({file, "add", core.string()}).status, 0);
+    fs::rename(core, dir / "src" / "moved");
+
+    Result r = Run({file, "--missing", "drop", "show"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("not a terminal"), std::string::npos);
+    EXPECT_NE(r.out.find("core (0%)"), std::string::npos);
+
+    // On a terminal "drop" drops, and a saving command saves the repair.
+    r = RunOnTerminal(
+        {file, "--missing", "drop", "add", (dir / "src" / "moved").string(), "--name", "moved"},
+        "");
+    EXPECT_EQ(r.status, 0) << r.out;
+    const nlohmann::json j = ShowJson();
+    ASSERT_EQ(j["folders"][0]["projects"].size(), 1u);
+    EXPECT_EQ(j["folders"][0]["projects"][0]["name"], "moved");
+}
+
+TEST_F(WorkspaceCliTest, AskPutsTheQuestionsOnTheTerminal)
+{
+    const fs::path core = MakeProjectDir("core");
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    ASSERT_EQ(Run({file, "add", core.string()}).status, 0);
+    const fs::path moved = dir / "elsewhere" / "core";
+    fs::create_directories(moved.parent_path());
+    fs::rename(core, moved);
+
+    const Result r =
+        RunOnTerminal({file, "--missing", "ask", "rebuild"}, "y\n" + moved.string() + "\nn\n");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Missing Project"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("The following project directory is missing: " + core.string()),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Select directory for project core"), std::string::npos);
+    const nlohmann::json j = ShowJson();
+    EXPECT_EQ(j["folders"][0]["projects"][0]["directory"], moved.string());
+}
