@@ -1,0 +1,148 @@
+// TEMPORARY stand-ins for other slices, deleted once main provides them.
+#include <cstdarg>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "analysis/file_stats.h"
+#include "analysis/project_stats.h"
+#include "analysis/source_scanner.h"
+#include "analysis/stats_buffer.h"
+#include "analysis/text_report.h"
+#include "platform/ini_file.h"
+#include "city/city_grid.h"
+#include "city/city_layout.h"
+#include "platform/ms_random.h"
+#include "platform/path_util.h"
+#include "platform/safe_file.h"
+#include "scoring/scoring_settings.h"
+#include "workspace/project.h"
+
+namespace codeburg {
+
+int ScanFile(FileStats& stats, const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return 1;
+    std::string line;
+    int n = 0;
+    while (std::getline(in, line)) {
+        ++stats.lines;
+        if (line.empty()) ++stats.emptyLines;
+        if (line.rfind("#include", 0) == 0) ++stats.includes;
+        if (line.rfind("//", 0) == 0) ++stats.commentLines;
+        if (line.find('(') != std::string::npos && !line.empty() && line.back() == '{') {
+            stats.AddMethod(n % 2 ? "Cls" : "", "m" + std::to_string(n), n % 3);
+            stats.FinishMethod(3 + n, 1, n % 2, 1);
+            ++n;
+        }
+    }
+    stats.SortMethods();
+    return 0;
+}
+
+void BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink*)
+{
+    const int n = static_cast<int>(stats.files.size());
+    stats.cityGrid.Allocate(n + 2, n + 2);
+    for (int i = 0; i < n; ++i) {
+        CityCell c;
+        c.height = static_cast<uint16_t>(2 + rng.next() % 5);
+        c.footprint = 1;
+        c.fileIndex = i;
+        c.methodIndex = 0;
+        if (!stats.files[i]->methods.empty()) stats.cityGrid.Set(i + 1, i + 1, c);
+    }
+}
+
+void CityGrid::Serialise(StatsBuffer& b) const
+{
+    for (int32_t v : {width, height, minX, minY, maxX, maxY, centreX, centreY}) b.WriteI32(v);
+    b.WriteU8(0);
+    for (int32_t v : reserved) b.WriteI32(v);
+    b.WriteU32(static_cast<uint32_t>(cells.size() * 12));
+    for (const CityCell& c : cells) {
+        b.WriteU16(c.height);
+        b.WriteU8(c.footprint);
+        b.WriteU8(c.side);
+        b.WriteU32(c.fileIndex);
+        b.WriteU32(c.methodIndex);
+    }
+}
+
+bool CityGrid::Deserialise(StatsBuffer& b)
+{
+    int32_t v[8];
+    for (int32_t& x : v)
+        if (!b.ReadI32(x)) return false;
+    uint8_t alt;
+    if (!b.ReadU8(alt)) return false;
+    for (int32_t& r : reserved)
+        if (!b.ReadI32(r)) return false;
+    uint32_t count;
+    if (!b.ReadU32(count)) return false;
+    if (v[0] < 0 || v[1] < 0 || uint64_t(v[0]) * uint64_t(v[1]) * 12 != count ||
+        count > b.remaining()) {
+        Clear();
+        return false;
+    }
+    Allocate(v[0], v[1]);
+    minX = v[2]; minY = v[3]; maxX = v[4]; maxY = v[5]; centreX = v[6]; centreY = v[7];
+    for (CityCell& c : cells) {
+        b.ReadU16(c.height);
+        b.ReadU8(c.footprint);
+        b.ReadU8(c.side);
+        b.ReadU32(c.fileIndex);
+        b.ReadU32(c.methodIndex);
+    }
+    return true;
+}
+
+void ReportLine(const std::string& path, const char* format, ...)
+{
+    if (path.empty()) return;
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text - 3, format, args);
+    va_end(args);
+    if (FILE* f = std::fopen(path.c_str(), "ab")) {
+        std::fprintf(f, "%s\r\n", text);
+        std::fclose(f);
+    }
+}
+
+void WriteFullReport(const std::string& path, const ProjectStats& stats)
+{
+    ReportLine(path, "Project : %s", stats.name.c_str());
+}
+
+void DeleteReport(const std::string& path)
+{
+    if (!path.empty()) std::remove(path.c_str());
+}
+
+int WriteFileAtomically(const std::string& path, const void* data, size_t size)
+{
+    const std::string tmp = path + ".tmp";
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f) return -1;
+    const bool ok = std::fwrite(data, 1, size, f) == size;
+    if (std::fclose(f) != 0 || !ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        return -1;
+    }
+    return 0;
+}
+
+Project::Project(const ScoringSettings* settings, Folder* parentFolder, std::string projectName)
+    : parent(parentFolder), name(std::move(projectName)),
+      stats(std::make_unique<ProjectStats>(settings))
+{
+}
+
+std::string Project::StatisticsPath() const { return PathJoin(directory, name + ".cbb"); }
+
+void Load(ScoringSettings&, const IniFile&) {}
+
+}  // namespace codeburg
