@@ -51,7 +51,7 @@ void BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink*)
         c.footprint = 1;
         c.fileIndex = i;
         c.methodIndex = 0;
-        if (!stats.files[i]->methods.empty()) stats.cityGrid.Set(i + 1, i + 1, c);
+        if (!stats.files[i]->methods.empty()) stats.cityGrid.cells[(i + 1) * (n + 2) + i + 1] = c;
     }
 }
 
