@@ -24,8 +24,6 @@ namespace codeburg {
 
 namespace {
 
-const char kBanner[] = "codeburg - halcyon";
-
 bool MatchesEntry(std::string_view name, std::string_view entry)
 {
     if (entry.empty()) return false;
@@ -186,11 +184,12 @@ void ScanInParallel(ProjectStats& stats, std::vector<PendingFile>& pending,
     std::unique_ptr<std::atomic<int>[]> results(new std::atomic<int>[pending.size()]);
     for (size_t i = 0; i < pending.size(); ++i) results[i].store(kPending);
     std::atomic<size_t> next{0};
-    auto scanOne = [&]() {
+    auto scanOne = [&](std::vector<char>& buffer) {
         const size_t w = next.fetch_add(1);
         if (w >= work.size()) return false;
         PendingFile& file = pending[work[w]];
-        results[work[w]].store(ScanFile(*file.stats, file.path), std::memory_order_release);
+        results[work[w]].store(ScanFile(*file.stats, file.path, buffer),
+                               std::memory_order_release);
         results[work[w]].notify_all();
         return true;
     };
@@ -200,7 +199,8 @@ void ScanInParallel(ProjectStats& stats, std::vector<PendingFile>& pending,
     for (int t = 0; t < helpers; ++t) {
         try {
             workers.emplace_back([&]() {
-                while (scanOne()) {
+                std::vector<char> buffer;
+                while (scanOne(buffer)) {
                 }
             });
         } catch (const std::system_error&) {
@@ -208,6 +208,7 @@ void ScanInParallel(ProjectStats& stats, std::vector<PendingFile>& pending,
         }
     }
 
+    std::vector<char> buffer;
     for (size_t i = 0; i < pending.size(); ++i) {
         PendingFile& file = pending[i];
         if (file.directoryLine) {
@@ -216,7 +217,7 @@ void ScanInParallel(ProjectStats& stats, std::vector<PendingFile>& pending,
         }
         int result;
         while ((result = results[i].load(std::memory_order_acquire)) == kPending) {
-            if (!scanOne()) results[i].wait(kPending, std::memory_order_acquire);
+            if (!scanOne(buffer)) results[i].wait(kPending, std::memory_order_acquire);
         }
         FinishScan(stats, file, result, options);
     }
@@ -251,6 +252,7 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
     std::vector<PendingFile> pending;
     MsRandom fallback;
     MsRandom& colours = rng ? *rng : fallback;
+    std::vector<char> buffer;  // reused by every file of a sequential scan
 
     auto onDirectory = [&](const std::string& path) {
         if (stats.reportEnabled) {
@@ -276,7 +278,7 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
         if (parallel) {
             pending.push_back(std::move(file));
         } else {
-            const int result = ScanFile(*file.stats, file.path);
+            const int result = ScanFile(*file.stats, file.path, buffer);
             FinishScan(stats, file, result, options);
         }
         return true;
@@ -302,7 +304,7 @@ int EvaluateProject(ProjectStats& stats, const std::string& directory, BuildProg
     stats.progressSink = sink;
     if (!options.reportPath.empty()) DeleteReport(options.reportPath);
     if (stats.reportEnabled && !options.reportPath.empty()) {
-        ReportLine(options.reportPath, "%s", kBanner);
+        ReportLine(options.reportPath, "%s", kReportBanner);
         ReportLine(options.reportPath, "Project : %s", stats.name.c_str());
     }
     const float previousScore = stats.measures.overallScore;
@@ -317,7 +319,7 @@ int EvaluateProject(ProjectStats& stats, const std::string& directory, BuildProg
     stats.ClearFiles();
     WalkDirectory(stats, directory, nullptr, &rng, options);
     if (stats.reportEnabled && !options.reportPath.empty())
-        WriteFullReport(options.reportPath, stats);
+        WriteFullReport(stats, options.reportPath);
     if (stats.files.empty()) return -1;
 
     const auto n = static_cast<int32_t>(std::min<size_t>(stats.files.size(), INT32_MAX));

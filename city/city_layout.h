@@ -1,8 +1,38 @@
 #pragma once
-// TEMPORARY stand-in until the city layout lands in main.
+
+#include <cstdint>
+
 namespace codeburg {
+
 class BuildProgressSink;
+class CityGrid;
+class FileStats;
 class MsRandom;
 class ProjectStats;
-void BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink);
+
+// Lays out one file's block: every method becomes a building square placed on
+// a spiral around the block's centre, in method order; the block is then
+// cropped to its buildings plus one Empty cell all round. Cells name the file
+// by "fileIndex" and a method by its position in the file's method list.
+void PlaceMethods(FileStats& file, uint32_t fileIndex);
+
+// Lays out the whole city of "stats" from its file list, which the caller has
+// already sorted: the file blocks, the placement of the blocks (retried with
+// a larger city until it fits), the streets and, for a project whose previous
+// overall score reached 0.8, the lakes, drawn from "rng". Progress goes to
+// "sink" when given. False only when memory ran out; the city is then empty.
+bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink);
+
+// Places every file block of "stats" in a city of width x height, files in
+// list order taking the four quarters in turn, and crops the city to them with
+// a margin of 4. False when a block reached the edge of the city: the city is
+// too small (the city grid is then left empty).
+bool TryLayout(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink);
+
+// Paints the streets over the Empty cells of a laid-out city.
+void PaintStreets(CityGrid& city);
+
+// Places the random lakes on cells left Empty.
+void AddLakes(CityGrid& city, MsRandom& rng);
+
 }  // namespace codeburg

@@ -1,7 +1,20 @@
 #pragma once
-// TEMPORARY stand-in until the safe file writer lands in main.
+
 #include <cstddef>
 #include <string>
+#include <string_view>
+
 namespace codeburg {
+
+// Replaces the file at "path" with "size" bytes so that, whatever happens
+// (a crash, a kill, a full disk), the name holds either the complete old
+// content or the complete new one, never a part. The bytes go to a temporary
+// file in the same folder, which is flushed to disk and then renamed over the
+// old file; the folder is flushed too so the rename survives a power cut.
+// An existing file keeps its permission bits; a symbolic link is followed, so
+// its target is replaced, not the link. Returns 0 on success, -1 on failure,
+// in which case the old file is untouched and no temporary file is left.
 int WriteFileAtomically(const std::string& path, const void* data, size_t size);
+int WriteFileAtomically(const std::string& path, std::string_view bytes);
+
 }  // namespace codeburg

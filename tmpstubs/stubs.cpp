@@ -20,6 +20,11 @@
 
 namespace codeburg {
 
+int ScanFile(FileStats& stats, const std::string& path, std::vector<char>&)
+{
+    return ScanFile(stats, path);
+}
+
 int ScanFile(FileStats& stats, const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -41,7 +46,7 @@ int ScanFile(FileStats& stats, const std::string& path)
     return 0;
 }
 
-void BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink*)
+bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink*)
 {
     const int n = static_cast<int>(stats.files.size());
     stats.cityGrid.Allocate(n + 2, n + 2);
@@ -53,6 +58,7 @@ void BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink*)
         c.methodIndex = 0;
         if (!stats.files[i]->methods.empty()) stats.cityGrid.cells[(i + 1) * (n + 2) + i + 1] = c;
     }
+    return true;
 }
 
 void CityGrid::Serialise(StatsBuffer& b) const
@@ -98,9 +104,9 @@ bool CityGrid::Deserialise(StatsBuffer& b)
     return true;
 }
 
-void ReportLine(const std::string& path, const char* format, ...)
+int ReportLine(const std::string& path, const char* format, ...)
 {
-    if (path.empty()) return;
+    if (path.empty()) return -1;
     char text[1024];
     va_list args;
     va_start(args, format);
@@ -110,17 +116,22 @@ void ReportLine(const std::string& path, const char* format, ...)
         std::fprintf(f, "%s\r\n", text);
         std::fclose(f);
     }
+    return 0;
 }
 
-void WriteFullReport(const std::string& path, const ProjectStats& stats)
+int WriteFullReport(const ProjectStats& stats, const std::string& path)
 {
-    ReportLine(path, "Project : %s", stats.name.c_str());
+    return ReportLine(path, "Project : %s", stats.name.c_str());
 }
 
-void DeleteReport(const std::string& path)
+int DeleteReport(const std::string& path)
 {
     if (!path.empty()) std::remove(path.c_str());
+    return 0;
 }
+
+IniFile::IniFile(std::string path) : m_path(std::move(path)) {}
+std::string SharedSettingsFilePath(std::string_view dir) { return std::string(dir) + "/codeburg.ini"; }
 
 int WriteFileAtomically(const std::string& path, const void* data, size_t size)
 {
