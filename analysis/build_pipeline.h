@@ -4,10 +4,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace codeburg {
 
 class BuildProgressSink;
+class FileStats;
 class MsRandom;
 class ProjectStats;
 
@@ -23,6 +25,8 @@ struct BuildOptions {
     // and the sink calls stay exactly those of the sequential path.
     bool parallel = true;
     int threads = 0;  // 0: one per core
+    // The scanner; null means ScanFile. Tests put failures in its place.
+    int (*scanFile)(FileStats& stats, const std::string& path, std::vector<char>& buffer) = nullptr;
 };
 
 // Walks "directory" with the filters held by "stats", entries in the order the

@@ -13,6 +13,7 @@
 
 #include "analysis/build_progress_sink.h"
 #include "analysis/project_stats.h"
+#include "analysis/source_scanner.h"
 #include "analysis/statistics_file.h"
 #include "analysis/stats_buffer.h"
 #include "analysis/temp_tree_test_util.h"
@@ -214,12 +215,14 @@ TEST(EvaluateProjectTest, ParallelScanEqualsSequentialScan)
 
 TEST(EvaluateProjectTest, ReportHoldsOnlyErrorLinesUnlessEnabled)
 {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads unreadable files";
     TempTree tree;
     tree.Write("a.cpp", "\n");
     const std::string bad = tree.Write("b.cpp", "\n");
-    chmod(bad.c_str(), 0);
     BuildOptions options;
+    // Stands for a file that vanished or became unreadable after the walk.
+    options.scanFile = [](FileStats& stats, const std::string& path, std::vector<char>& buffer) {
+        return stats.name == "b.cpp" ? 1 : ScanFile(stats, path, buffer);
+    };
     options.reportPath = tree.path("../report.txt");
     for (bool parallel : {false, true}) {
         options.parallel = parallel;
