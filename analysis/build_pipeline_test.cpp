@@ -235,6 +235,35 @@ TEST(EvaluateProjectTest, ReportHoldsOnlyErrorLinesUnlessEnabled)
     }
 }
 
+TEST(EvaluateProjectTest, FullReportIsTheSameForParallelAndSequentialScans)
+{
+    TempTree tree;
+    for (int i = 0; i < 30; ++i)
+        tree.Write("d" + std::to_string(i % 4) + "/f" + std::to_string(i) + ".cpp",
+                   SampleSource(i));
+    std::string reports[2];
+    for (bool parallel : {false, true}) {
+        BuildOptions options;
+        options.parallel = parallel;
+        options.threads = 3;
+        options.reportPath = tree.path("../report.txt");
+        options.scanFile = [](FileStats& stats, const std::string& path,
+                              std::vector<char>& buffer) {
+            return stats.name == "f7.cpp" ? 1 : ScanFile(stats, path, buffer);
+        };
+        ProjectStats stats(nullptr);
+        stats.reportEnabled = true;
+        ASSERT_EQ(EvaluateProject(stats, tree.root(), nullptr, options), 0);
+        std::stringstream text;
+        text << std::ifstream(options.reportPath).rdbuf();
+        reports[parallel] = text.str();
+    }
+    EXPECT_EQ(reports[0], reports[1]);
+    EXPECT_NE(reports[0].find("Parsing dir [" + tree.path("d3") + "]\r\n"), std::string::npos);
+    EXPECT_NE(reports[0].find(">>>> Error 1 on [" + tree.path("d3/f7.cpp") + "]\r\n"),
+              std::string::npos);
+}
+
 TEST(EvaluateProjectTest, ReportIsDeletedWhenEveryFileWasRead)
 {
     TempTree tree;
