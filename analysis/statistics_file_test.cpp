@@ -110,8 +110,9 @@ TEST(StatisticsFileTest, SaveAndLoadGiveTheSameProject)
         ASSERT_EQ(a.methods.size(), b.methods.size());
         for (size_t m = 0; m < b.methods.size(); ++m) {
             EXPECT_EQ(b.methods[m]->file, &b);
-            if (!b.methods[m]->className.empty())
+            if (!b.methods[m]->className.empty()) {
                 EXPECT_EQ(b.methods[m]->cls->name, b.methods[m]->className);
+            }
         }
         EXPECT_EQ(b.cityGrid.width, 10);  // block grids are not stored
     }
