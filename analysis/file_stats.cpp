@@ -1,6 +1,7 @@
 #include "analysis/file_stats.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "city/colour.h"
 #include "platform/ms_random.h"
@@ -16,6 +17,14 @@ uint32_t DrawFileColour(MsRandom& rng)
     const double saturation = 0.5 + (rng.next() % 50) * 0.01;
     const double value = 0.7 + (rng.next() % 50) * 0.01;
     return SwapRedBlue(HsvToColor(hue, saturation, value));
+}
+
+// Sums of counters saturate: a corrupt statistics file may hold any values and
+// must never make the arithmetic undefined.
+void AddSaturated(int32_t& sum, int32_t value)
+{
+    const int64_t result = int64_t(sum) + value;
+    sum = static_cast<int32_t>(std::clamp<int64_t>(result, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace
@@ -76,13 +85,12 @@ void FileStats::FinishMethod(int32_t eloc, int32_t comments, int32_t assertCount
     m.commentLines = comments;
     m.asserts = assertCount;
     m.emptyLines = empty;
-    methodElocSum += eloc;
+    AddSaturated(methodElocSum, eloc);
     maxMethodEloc = std::max(maxMethodEloc, eloc);
-    // 64-bit sum: a pathological file must not overflow the comparison.
     if (int64_t(assertCount) + eloc > methodLengthLimit)
-        elocOverLimit += eloc;
+        AddSaturated(elocOverLimit, eloc);
     else
-        elocWithinLimit += eloc;
+        AddSaturated(elocWithinLimit, eloc);
 }
 
 void FileStats::RecomputeLimitSums(int32_t limit)
@@ -92,9 +100,9 @@ void FileStats::RecomputeLimitSums(int32_t limit)
     elocOverLimit = 0;
     for (const auto& m : methods) {
         if (m->eloc > limit)
-            elocOverLimit += m->eloc;
+            AddSaturated(elocOverLimit, m->eloc);
         else
-            elocWithinLimit += m->eloc;
+            AddSaturated(elocWithinLimit, m->eloc);
     }
 }
 

@@ -34,6 +34,18 @@ TEST(FileStatsTest, LimitSumsCountAssertsAfterBuildButNotAfterLoad)
     EXPECT_EQ(file.elocWithinLimit, 20);
 }
 
+TEST(FileStatsTest, HugeStoredFiguresSaturateInsteadOfOverflowing)
+{
+    FileStats file("a.cpp", 25, 0u);
+    for (int i = 0; i < 3; ++i) {
+        file.AddMethod("", "f", 0);
+        file.FinishMethod(INT32_MAX, 0, INT32_MAX, 0);
+    }
+    EXPECT_EQ(file.methodElocSum, INT32_MAX);
+    file.RecomputeLimitSums(25);
+    EXPECT_EQ(file.elocOverLimit, INT32_MAX);
+}
+
 TEST(FileStatsTest, DerivedFiguresWithoutMethodsOrEloc)
 {
     MsRandom rng(1);

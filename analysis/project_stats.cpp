@@ -15,9 +15,19 @@ int32_t Saturate(int64_t value)
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+// The quotient is taken in double and rounded once to float, so sums past
+// 2^24 do not lose digits before the division.
 float Ratio(int64_t numerator, int64_t denominator)
 {
-    return denominator == 0 ? 0.0f : static_cast<float>(numerator) / static_cast<float>(denominator);
+    if (denominator == 0) return 0.0f;
+    return static_cast<float>(static_cast<double>(numerator) / static_cast<double>(denominator));
+}
+
+// The topic scale of a count: min(count, 100) x 0.01, with the float constant
+// that the topic references use, so a count on a band edge scores full marks.
+float CountScale(int32_t count)
+{
+    return static_cast<float>(std::min(count, 100)) * 0.01f;
 }
 
 }  // namespace
@@ -63,10 +73,12 @@ void ProjectStats::ComputeMeasures(bool reload)
     measures.assertRatio = Ratio(asserts, eloc);
     measures.commentRatio = Ratio(comments, eloc);
     measures.spacingRatio = Ratio(empty + comments, eloc);
+    // A loaded file may carry any sums; saturate instead of overflowing the cast.
     measures.elocPerMethod =
         methodCount == 0 ? 0
-                         : static_cast<int32_t>(static_cast<float>(methodEloc) /
-                                                static_cast<float>(methodCount));
+                         : static_cast<int32_t>(std::clamp(
+                               static_cast<double>(methodEloc) / static_cast<double>(methodCount),
+                               double(INT32_MIN), double(INT32_MAX)));
     measures.totalMethods = Saturate(methodCount);
     measures.maxMethodEloc = maxEloc;
     measures.distribution = Ratio(over, within);
@@ -76,18 +88,14 @@ void ProjectStats::ComputeMeasures(bool reload)
     if (settings) topics = settings->topics;
     if (topics.size() < 7) topics = DefaultTopics(limit);  // never index past the table
     const ProjectMeasures& m = measures;
-    const double perFile = MethodsPerFile();
+    const int32_t perFile = MethodsPerFile();
     SetValue(topics[0], m.commentRatio, m.commentRatio * 100.0f);
     SetValue(topics[1], m.spacingRatio, m.spacingRatio * 100.0f);
     SetValue(topics[2], m.assertRatio, m.assertRatio * 100.0f);
-    SetValue(topics[3], static_cast<float>(std::min(m.elocPerMethod, 100) * 0.01),
-             static_cast<float>(m.elocPerMethod));
-    SetValue(topics[4], static_cast<float>(std::min(m.maxMethodEloc, 100) * 0.01),
-             static_cast<float>(m.maxMethodEloc));
-    SetValue(topics[5], static_cast<float>(std::min(m.distribution, 10.0f) * 0.1),
-             m.distribution);
-    SetValue(topics[6], static_cast<float>(std::min(perFile, 100.0) * 0.01),
-             static_cast<float>(perFile));
+    SetValue(topics[3], CountScale(m.elocPerMethod), static_cast<float>(m.elocPerMethod));
+    SetValue(topics[4], CountScale(m.maxMethodEloc), static_cast<float>(m.maxMethodEloc));
+    SetValue(topics[5], std::min(m.distribution, 10.0f) * 0.1f, m.distribution);
+    SetValue(topics[6], CountScale(perFile), static_cast<float>(perFile));
     measures.overallScore = m.totalEloc != 0 ? OverallScore(topics) : 0.0f;
 }
 

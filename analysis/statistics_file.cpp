@@ -8,7 +8,6 @@
 #include "analysis/project_stats.h"
 #include "analysis/stats_buffer.h"
 #include "city/city_grid.h"
-#include "platform/safe_file.h"
 
 namespace codeburg {
 
@@ -207,7 +206,7 @@ int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
     StatsBuffer buffer;
     SerialiseStatistics(stats, buffer);
     if (stats.progressSink) stats.progressSink->Status(stats.name, "Saving");
-    return WriteFileAtomically(path, buffer.data().data(), buffer.size()) == 0 ? 0 : -1;
+    return buffer.Save(path) == 0 ? 0 : -1;
 }
 
 int ReadStatisticsFile(ProjectStats& stats, const std::string& path)

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/safe_file.h"
+
 namespace codeburg {
 
 namespace {
@@ -116,11 +118,8 @@ void StatsBuffer::Assign(const void* data, size_t length)
 
 int StatsBuffer::Save(const std::string& path) const
 {
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f) return -1;
-    if (!m_data.empty() && std::fwrite(m_data.data(), 1, m_data.size(), f.get()) != m_data.size())
-        return -1;
-    return std::fclose(f.release()) == 0 ? 0 : -1;
+    // A build interrupted while saving must not leave half a statistics file.
+    return WriteFileAtomically(path, m_data.data(), m_data.size());
 }
 
 int StatsBuffer::Load(const std::string& path)

@@ -35,8 +35,7 @@ public:
     // The value, at most "maxLength" characters; the default (without its
     // trailing blanks, shortened alike) when the section or key is absent.
     std::string GetString(std::string_view section, std::string_view key,
-                          std::string_view defaultValue,
-                          size_t maxLength = kMaxValueLength) const;
+                          std::string_view defaultValue, size_t maxLength = kMaxValueLength) const;
 
     // The decimal integer the value starts with (blanks and a sign allowed),
     // 0 when it starts with no digit, saturated at the 32-bit range; the

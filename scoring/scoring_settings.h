@@ -33,8 +33,12 @@ void Copy(const ScoringSettings& from, ScoringSettings& to);
 // Line count 25 and the default table; the snapshot quality stays.
 void ResetToDefaults(ScoringSettings& settings);
 
-// "SNAPSHOT"/"QUALITY", "SCORING"/"LINECOUNT" and "coeff01".."coeff07".
+// "SNAPSHOT"/"QUALITY", "SCORING"/"LINECOUNT" and "coeff01".."coeff07"
+// ("weight,reference,tolerance,ratio-,ratio+"). Load gives whatever the file
+// does not hold its default, as at start-up: the integers, the topics from the
+// first missing or empty coeff entry on, and numbers missing from an entry.
+// Save writes all nine entries; false when any could not be written.
 void Load(ScoringSettings& settings, const IniFile& ini);
-void Save(const ScoringSettings& settings, IniFile& ini);
+bool Save(const ScoringSettings& settings, IniFile& ini);
 
 }  // namespace codeburg

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,5 +33,10 @@ float OverallScore(const std::vector<ScoringTopic>& topics);
 
 // Integer percent as every view shows a score: score x 100, truncated.
 int ScorePercent(float score);
+
+// What the topic editor previews for a sample given as an integer percent:
+// the score percents of the sample, of half of it (integer division) and of
+// twice it, each sample clamped to 0..100 first. The topic is not changed.
+std::array<int, 3> PreviewScores(const ScoringTopic& topic, int samplePercent);
 
 }  // namespace codeburg

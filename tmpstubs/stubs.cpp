@@ -104,48 +104,6 @@ bool CityGrid::Deserialise(StatsBuffer& b)
     return true;
 }
 
-int ReportLine(const std::string& path, const char* format, ...)
-{
-    if (path.empty()) return -1;
-    char text[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text - 3, format, args);
-    va_end(args);
-    if (FILE* f = std::fopen(path.c_str(), "ab")) {
-        std::fprintf(f, "%s\r\n", text);
-        std::fclose(f);
-    }
-    return 0;
-}
-
-int WriteFullReport(const ProjectStats& stats, const std::string& path)
-{
-    return ReportLine(path, "Project : %s", stats.name.c_str());
-}
-
-int DeleteReport(const std::string& path)
-{
-    if (!path.empty()) std::remove(path.c_str());
-    return 0;
-}
-
-IniFile::IniFile(std::string path) : m_path(std::move(path)) {}
-std::string SharedSettingsFilePath(std::string_view dir) { return std::string(dir) + "/codeburg.ini"; }
-
-int WriteFileAtomically(const std::string& path, const void* data, size_t size)
-{
-    const std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return -1;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    if (std::fclose(f) != 0 || !ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        return -1;
-    }
-    return 0;
-}
-
 Project::Project(const ScoringSettings* settings, Folder* parentFolder, std::string projectName)
     : parent(parentFolder), name(std::move(projectName)),
       stats(std::make_unique<ProjectStats>(settings))
@@ -154,6 +112,5 @@ Project::Project(const ScoringSettings* settings, Folder* parentFolder, std::str
 
 std::string Project::StatisticsPath() const { return PathJoin(directory, name + ".cbb"); }
 
-void Load(ScoringSettings&, const IniFile&) {}
 
 }  // namespace codeburg
