@@ -8,6 +8,7 @@
 #include "analysis/build_pipeline.h"
 #include "analysis/project_stats.h"
 #include "analysis/statistics_file.h"
+#include "analysis/text_report.h"
 #include "cli/commands.h"
 #include "cli/project_output.h"
 #include "platform/path_util.h"
@@ -157,6 +158,8 @@ int RunBuild(int argc, char** argv)
     TerminalUser user;
     BuildOptions options;
     options.parallel = !args.sequential;
+    if (const std::string exe = ExecutablePath(); !exe.empty())
+        options.reportPath = ReportPathForExecutable(exe);
     stats.progressSink = nullptr;
     const int result =
         BuildIfNeeded(project, &progress, force, progress.enabled(), &user, options);

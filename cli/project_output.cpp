@@ -118,12 +118,17 @@ std::string FileTimeStamp(const std::string& path)
     return std::string(text, std::strftime(text, sizeof text, "%m/%d/%y at %H:%M:%S", &local));
 }
 
-void LoadInstalledSettings(ScoringSettings& settings)
+std::string ExecutablePath()
 {
     char exe[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return;
-    std::string dir(exe, static_cast<size_t>(n));
+    return n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
+}
+
+void LoadInstalledSettings(ScoringSettings& settings)
+{
+    std::string dir = ExecutablePath();
+    if (dir.empty()) return;
     dir.erase(dir.rfind('/') == std::string::npos ? 0 : dir.rfind('/'));
     const IniFile ini(SharedSettingsFilePath(dir.empty() ? "/" : dir));
     Load(settings, ini);

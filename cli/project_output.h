@@ -37,6 +37,9 @@ void PrintJson(FILE* out, const nlohmann::ordered_json& json);
 // The modification time of a file as "%m/%d/%y at %H:%M:%S", or "".
 std::string FileTimeStamp(const std::string& path);
 
+// The full path of this executable, or "" when it cannot be found.
+std::string ExecutablePath();
+
 // Loads the settings file shared with the GUI, beside this executable.
 void LoadInstalledSettings(ScoringSettings& settings);
 
