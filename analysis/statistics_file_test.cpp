@@ -100,6 +100,8 @@ TEST(StatisticsFileTest, SaveAndLoadGiveTheSameProject)
 
     ProjectStats loaded(&built.settings);
     ASSERT_EQ(ReadStatisticsFile(loaded, path), 0);
+    // A load splits the eloc at the limit without the asserts; so does a rescore.
+    built.stats.ComputeMeasures(true);
     EXPECT_EQ(Serialised(loaded), Serialised(built.stats));
     ASSERT_EQ(loaded.files.size(), built.stats.files.size());
     for (size_t i = 0; i < loaded.files.size(); ++i) {
