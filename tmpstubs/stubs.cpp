@@ -6,7 +6,6 @@
 
 #include "analysis/file_stats.h"
 #include "analysis/project_stats.h"
-#include "analysis/source_scanner.h"
 #include "analysis/stats_buffer.h"
 #include "analysis/text_report.h"
 #include "platform/ini_file.h"
@@ -19,32 +18,6 @@
 #include "workspace/project.h"
 
 namespace codeburg {
-
-int ScanFile(FileStats& stats, const std::string& path, std::vector<char>&)
-{
-    return ScanFile(stats, path);
-}
-
-int ScanFile(FileStats& stats, const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return 1;
-    std::string line;
-    int n = 0;
-    while (std::getline(in, line)) {
-        ++stats.lines;
-        if (line.empty()) ++stats.emptyLines;
-        if (line.rfind("#include", 0) == 0) ++stats.includes;
-        if (line.rfind("//", 0) == 0) ++stats.commentLines;
-        if (line.find('(') != std::string::npos && !line.empty() && line.back() == '{') {
-            stats.AddMethod(n % 2 ? "Cls" : "", "m" + std::to_string(n), n % 3);
-            stats.FinishMethod(3 + n, 1, n % 2, 1);
-            ++n;
-        }
-    }
-    stats.SortMethods();
-    return 0;
-}
 
 bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink*)
 {

@@ -1,0 +1,569 @@
+#include "analysis/source_scanner.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/file_stats.h"
+
+namespace codeburg {
+
+namespace {
+
+// Scans an exact heap copy of "text", so that AddressSanitizer catches any
+// read past its last byte.
+std::unique_ptr<FileStats> Scan(std::string_view text, ScanLanguage language = ScanLanguage::C,
+                                const char* name = "a.cpp")
+{
+    auto stats = std::make_unique<FileStats>(name, 25, uint32_t{0});
+    const std::vector<char> bytes(text.begin(), text.end());
+    EXPECT_EQ(ScanBuffer(*stats, bytes.data(), bytes.size(), language), 0);
+    return stats;
+}
+
+struct Figures {
+    std::string className, methodName;
+    int32_t paramCount, eloc, commentLines, asserts, emptyLines;
+    bool operator==(const Figures&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Figures& f)
+{
+    return os << "{" << f.className << "::" << f.methodName << " params " << f.paramCount
+              << " eloc " << f.eloc << " comments " << f.commentLines << " asserts " << f.asserts
+              << " empty " << f.emptyLines << "}";
+}
+
+std::vector<Figures> Methods(const FileStats& stats)
+{
+    std::vector<Figures> out;
+    for (const auto& m : stats.methods)
+        out.push_back({m->className, m->methodName, m->paramCount, m->eloc, m->commentLines,
+                       m->asserts, m->emptyLines});
+    return out;
+}
+
+struct Lines {
+    int32_t lines, emptyLines, commentLines, asserts;
+    bool operator==(const Lines&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Lines& l)
+{
+    return os << "{lines " << l.lines << " empty " << l.emptyLines << " comments " << l.commentLines
+              << " asserts " << l.asserts << "}";
+}
+
+Lines LinesOf(const FileStats& s)
+{
+    return {s.lines, s.emptyLines, s.commentLines, s.asserts};
+}
+
+}  // namespace
+
+// --- method recognition -------------------------------------------------------------
+
+TEST(SourceScannerTest, MemberFunctionWithBraceOnItsOwnLine)
+{
+    const auto s = Scan(
+        "void Foo::Bar(int a, int b)\n"
+        "{\n"
+        "    int x = a;\n"
+        "    assert(x > 0);\n"
+        "\n"
+        "    // note\n"
+        "    x += b;\n"
+        "}\n");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"Foo", "Bar", 2, 2, 1, 1, 2}}));
+    EXPECT_EQ(LinesOf(*s), (Lines{8, 3, 1, 1}));
+    EXPECT_EQ(s->Eloc(), 3);
+    ASSERT_EQ(s->classes.size(), 1u);
+    EXPECT_EQ(s->methods[0]->cls, s->classes[0].get());
+    EXPECT_EQ(s->methodElocSum, 2);
+    EXPECT_EQ(s->maxMethodEloc, 2);
+    EXPECT_EQ(s->elocWithinLimit, 2);
+}
+
+TEST(SourceScannerTest, BraceEndingTheSignatureLineGivesTheSameEloc)
+{
+    const auto s = Scan(
+        "void Foo::Bar(int a, int b) {\n"
+        "    int x = a;\n"
+        "    assert(x > 0);\n"
+        "\n"
+        "    // note\n"
+        "    x += b;\n"
+        "}\n");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"Foo", "Bar", 2, 2, 1, 1, 1}}));
+}
+
+TEST(SourceScannerTest, OneLineFunctionsPrototypesAndParameterLists)
+{
+    const auto s = Scan(
+        "int one() { return 1; }\n"
+        "void declared(int a, int b);\n"
+        "int none(void) {\n  return 0;\n}\n"
+        "void cb(void (*f)(int, int)) {\n}\n"
+        "int two(int a, int b) {\n}\n");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "none", 0, 1, 0, 0, 0},
+                                                 {"", "one", 0, 0, 0, 0, 0},
+                                                 {"", "cb", 2, 0, 0, 0, 0},
+                                                 {"", "two", 2, 0, 0, 0, 0}}));
+    EXPECT_TRUE(s->classes.empty());
+}
+
+TEST(SourceScannerTest, ConstructorsDestructorsOperatorsAndTemplates)
+{
+    const auto s = Scan(
+        "Foo::Foo(int a, int b) : m_a(a), m_b(b)\n{\n    init();\n}\n"
+        "Foo::~Foo()\n{\n}\n"
+        "bool Foo::operator==(const Foo& o) const { return true; }\n"
+        "Foo& Foo::operator()(int x) { return *this; }\n"
+        "template <typename T>\n"
+        "void Stack<T>::push(T value) { items.push_back(value); }\n"
+        "void a::b::Inner::run() {}\n");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"Foo", "Foo", 2, 1, 0, 0, 1},
+                                                 {"Foo", "~Foo", 0, 0, 0, 0, 1},
+                                                 {"Foo", "operator", 1, 0, 0, 0, 0},
+                                                 {"Foo", "operator", 1, 0, 0, 0, 0},
+                                                 {"T", "push", 1, 0, 0, 0, 0},
+                                                 {"Inner", "run", 0, 0, 0, 0, 0}}));
+    EXPECT_EQ(s->constructors, 1);
+    ASSERT_EQ(s->classes.size(), 3u);  // order of first appearance
+    EXPECT_EQ(s->classes[0]->name, "Foo");
+    EXPECT_EQ(s->classes[1]->name, "T");
+    EXPECT_EQ(s->classes[2]->name, "Inner");
+}
+
+TEST(SourceScannerTest, BodiesInsideNamespacesAndClassesAreNotMethods)
+{
+    const auto s = Scan(
+        "namespace n {\nvoid f() {\n    assert(1);\n}\n}\n"
+        "class C {\n    void g() { h(); }\n};\n");
+    EXPECT_TRUE(s->methods.empty());
+    EXPECT_EQ(s->asserts, 0);
+}
+
+TEST(SourceScannerTest, ExcludedSignaturesStartNoMethod)
+{
+    const auto s = Scan(
+        "BEGIN_MESSAGE_MAP(CView, CWnd)\n{\n  ASSERT(1);\n}\n"
+        "IMPLEMENT_DYNCREATE(CView, CWnd) {}\n"
+        "IMPLEMENT_DYNAMIC(CView, CWnd) {}\n"
+        "void CView::DoDataExchange(CDataExchange* pDX)\n{\n    ASSERT(pDX);\n}\n"
+        "void CView::Draw() {}\n");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"CView", "Draw", 0, 0, 0, 0, 0}}));
+    EXPECT_EQ(s->asserts, 0);
+}
+
+TEST(SourceScannerTest, UnbalancedParenthesisStopsLaterCaptures)
+{
+    const auto s = Scan("void f() {\n    g((1);\n}\nvoid h() {\n}\n");
+    ASSERT_EQ(s->methods.size(), 1u);
+    EXPECT_EQ(s->methods[0]->methodName, "f");
+}
+
+TEST(SourceScannerTest, JavaMethodsSitOneBraceDeep)
+{
+    const auto s = Scan(
+        "import java.util.List;\n"
+        "import java.util.Map;\n"
+        "#include <not_counted_in_java.h>\n"
+        "public class A {\n"
+        "    public A(int x) {\n"
+        "        this.x = x;\n"
+        "    }\n"
+        "    void b() {}\n"
+        "    int c(int p, int q) {\n"
+        "        class Inner { void d() { } }\n"
+        "        return p + q; // import\n"
+        "    }\n"
+        "    int importance;\n"
+        "}\n",
+        ScanLanguage::Java, "A.java");
+    EXPECT_EQ(Methods(*s),
+              (std::vector<Figures>{
+                  {"", "c", 2, 2, 1, 0, 0}, {"", "A", 1, 1, 0, 0, 0}, {"", "b", 0, 0, 0, 0, 0}}));
+    EXPECT_TRUE(s->classes.empty());
+    EXPECT_EQ(s->constructors, 0);
+    EXPECT_EQ(s->includes, 2);
+}
+
+TEST(SourceScannerTest, AssemblerLabelsOpenProcedures)
+{
+    const auto s = Scan(
+        "; header\n"
+        "start:\n"
+        "    mov ax, 1 ; set\n"
+        "    ; comment only\n"
+        "\n"
+        "next:\n"
+        "    ret\n",
+        ScanLanguage::Assembler, "boot.asm");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"boot.asm", "start", 0, 3, 2, 0, 1},
+                                                 {"boot.asm", "next", 0, 2, 0, 0, 0}}));
+    ASSERT_EQ(s->classes.size(), 1u);
+    EXPECT_EQ(s->classes[0]->name, "boot.asm");
+    EXPECT_EQ(LinesOf(*s), (Lines{7, 1, 3, 0}));
+}
+
+TEST(SourceScannerTest, AssemblerCommentOnlyLinesAndHeaders)
+{
+    // "//" lines are comment-only for the procedure but never raise the
+    // file's comment count; a separator outside a procedure still takes one back.
+    const auto s = Scan(
+        "// about main\n"
+        "////\n"
+        "#include \"x.inc\"\n"
+        "// about it\n"
+        "main:\n"
+        "    // inside\n"
+        "    nop\n",
+        ScanLanguage::Assembler, "m.asm");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"m.asm", "main", 0, 2, 2, 0, 0}}));
+    EXPECT_EQ(LinesOf(*s), (Lines{7, 1, -1, 0}));
+    EXPECT_EQ(s->includes, 1);
+}
+
+// --- line accounting ----------------------------------------------------------------
+
+TEST(SourceScannerTest, FinalLineBreakAndEmptyFile)
+{
+    EXPECT_EQ(LinesOf(*Scan("")), (Lines{0, 0, 0, 0}));
+    EXPECT_EQ(LinesOf(*Scan("a;")), (Lines{1, 0, 0, 0}));
+    EXPECT_EQ(LinesOf(*Scan("a;\nb;")), (Lines{2, 0, 0, 0}));
+    EXPECT_EQ(LinesOf(*Scan("a;\nb;\n")), (Lines{2, 0, 0, 0}));
+    EXPECT_EQ(LinesOf(*Scan("\n")), (Lines{1, 1, 0, 0}));
+    EXPECT_TRUE(Scan("")->methods.empty());
+}
+
+TEST(SourceScannerTest, CommentEmptyAndBraceLinesOutsideMethods)
+{
+    // A separator comment is an empty line; braces alone leave a line blank;
+    // a trailing comment takes its code line out of the file's eloc.
+    const auto s = Scan(
+        "//////\n"
+        "//\n"
+        "// text\n"
+        "{\n"
+        "}\n"
+        "int x; // trailing\n");
+    EXPECT_EQ(LinesOf(*s), (Lines{6, 4, 2, 0}));
+    EXPECT_EQ(s->Eloc(), 0);
+}
+
+TEST(SourceScannerTest, CommentsInsideMethodsAndAboveThem)
+{
+    const auto s = Scan(
+        "// first header\n"
+        "int unrelated;\n"  // a semicolon forgets the comments above it
+        "// header one\n"
+        "// header two\n"
+        "#pragma once\n"  // so does a directive
+        "// header three\n"
+        "void f()\n"
+        "{\n"
+        "    x(); // trailing\n"
+        "    //----------\n"
+        "    // plain\n"
+        "}\n");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 1, 3, 0, 2}}));
+    EXPECT_EQ(LinesOf(*s), (Lines{12, 3, 7, 0}));
+}
+
+TEST(SourceScannerTest, BlockCommentsCountOnlyTheLineTheyEndOn)
+{
+    const auto spread = Scan("/* 1\n 2\n 3\n 4\n 5 */\n");
+    EXPECT_EQ(spread->blockCommentLines, 4);
+    EXPECT_EQ(LinesOf(*spread), (Lines{1, 1, 0, 0}));
+    EXPECT_EQ(Scan("int a; /* one line */\n")->blockCommentLines, 1);
+    // An open block comment ends the scan: nothing after it is seen.
+    const auto open = Scan("int a;\n/* open\nvoid f() {}\n");
+    EXPECT_EQ(open->lines, 1);
+    EXPECT_EQ(open->blockCommentLines, 0);
+    EXPECT_TRUE(open->methods.empty());
+}
+
+TEST(SourceScannerTest, IncludesAndDirectives)
+{
+    const auto s = Scan(
+        "#include <a.h>\n"
+        "#includes\n"
+        "# include <b.h>\n"
+        "#define BODY { \\\n"
+        "    x(); \\\n"
+        "}\n"
+        "void f() {\n"
+        "#if 1\n"
+        "    g();\n"
+        "#endif\n"
+        "}\n");
+    EXPECT_EQ(s->includes, 2);
+    EXPECT_EQ(s->lines, 11);  // the three-line #define counts 3 lines
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 3, 0, 0, 0}}));
+}
+
+TEST(SourceScannerTest, AssertionsCountOnlyInsideMethods)
+{
+    const auto s = Scan(
+        "ASSERT(outside);\n"
+        "void f()\n"
+        "{\n"
+        "    ASSERT (a);\n"
+        "    Verify\n"
+        "        (b);\n"
+        "    checkNull(p); assert_valid(q);\n"
+        "    myassert(c);\n"
+        "}\n");
+    EXPECT_EQ(s->asserts, 4);
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 1, 0, 4, 1}}));
+    for (const char* word : {"assert", "_ASSERTE", "xAssertC", "nvassertc", "CheckCPtr",
+                             "AssertValid", "checkptr", "_assert", "xassert", "nvassert"})
+        EXPECT_TRUE(IsAssertKeyword(word)) << word;
+    for (const char* word : {"asser", "asserts", "verified", "", "assert_valid_"})
+        EXPECT_FALSE(IsAssertKeyword(word)) << word;
+}
+
+TEST(SourceScannerTest, SignatureLinesInsideParenthesesAreNotCounted)
+{
+    const auto s = Scan(
+        "void f(int a, // first\n"
+        "       int b)\n"
+        "{\n"
+        "}\n");
+    EXPECT_EQ(LinesOf(*s), (Lines{3, 2, 0, 0}));
+    EXPECT_EQ(s->methods[0]->paramCount, 2);
+}
+
+TEST(SourceScannerTest, StringsHideBracesAndEndAfterDoubleBackslash)
+{
+    const auto s = Scan(
+        "const char* a = \"\\\\\";\n"
+        "const char* b = \"\\\" { ( \";\n"
+        "char c = '{';\n"
+        "void f() {\n"
+        "    puts(\"}\");\n"
+        "}\n");
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 1, 0, 0, 0}}));
+}
+
+TEST(SourceScannerTest, MethodsSortedLargestFirst)
+{
+    const auto s = Scan("void a() {\n}\nvoid b() {\nx;\ny;\n}\nvoid c() {\nx;\n}\n");
+    ASSERT_EQ(s->methods.size(), 3u);
+    EXPECT_EQ(s->methods[0]->methodName, "b");
+    EXPECT_EQ(s->methods[1]->methodName, "c");
+    EXPECT_EQ(s->methods[2]->methodName, "a");
+}
+
+// --- bad input ------------------------------------------------------------------------
+
+TEST(SourceScannerTest, NulBytes)
+{
+    // A leading NUL means the file starts with no line; elsewhere NUL is an
+    // ordinary byte.
+    EXPECT_EQ(LinesOf(*Scan(std::string(3, '\0'))), (Lines{0, 0, 0, 0}));
+    const auto s = Scan(std::string("int a;\0\0\nvoid f() {\n\0x();\n}\n", 28));
+    EXPECT_EQ(s->lines, 4);
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 1, 0, 0, 0}}));
+    EXPECT_EQ(Scan(std::string("\0a;\nb;\n", 7))->lines, 1);
+}
+
+TEST(SourceScannerTest, LoneCrAndMixedLineEnds)
+{
+    const auto s = Scan("void f()\r{\r\n    x();\r\r\n    y();\n}\r");
+    EXPECT_EQ(LinesOf(*s), (Lines{6, 3, 0, 0}));
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 2, 0, 0, 2}}));
+}
+
+TEST(SourceScannerTest, UnterminatedLiteralsAtEndOfFile)
+{
+    // The file ends inside the method: it keeps the figures it was added with.
+    for (const char* tail : {"\"abc", "'a", "\"abc\\", "/* open", "// open"}) {
+        const auto s = Scan(std::string("void f(int a) {\n    x();\n    ") + tail, ScanLanguage::C);
+        EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 1, 0, 0, 0, 0}})) << tail;
+        EXPECT_EQ(s->methodElocSum, 0) << tail;
+    }
+}
+
+TEST(SourceScannerTest, ContinuationBackslashAsLastByte)
+{
+    EXPECT_EQ(LinesOf(*Scan("#define X \\")), (Lines{1, 0, 0, 0}));
+    EXPECT_EQ(LinesOf(*Scan("int a;\n#define X \\\r\n  1 \\")), (Lines{3, 0, 0, 0}));
+}
+
+TEST(SourceScannerTest, LinesOfSeveralMegabytes)
+{
+    const size_t n = 4 << 20;
+    const std::string word(n, 'a');
+    const std::string comment = "//" + std::string(n, '-');
+    const std::string literal = "s = \"" + std::string(n, 'x') + "\";";
+    const auto s = Scan("void f() {\n" + word + ";\n" + comment + "\n" + literal + "\n}\n");
+    EXPECT_EQ(LinesOf(*s), (Lines{5, 2, 1, 0}));
+    EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 2, 0, 0, 1}}));
+    // Lone-CR line ends with many comments: the line-end search stays linear.
+    std::string crOnly;
+    for (int i = 0; i < 200000; ++i) crOnly += "// c\r";
+    EXPECT_EQ(Scan(crOnly)->commentLines, 200000);
+}
+
+TEST(SourceScannerTest, DeepNestingNeedsNoRecursion)
+{
+    const int depth = 100000;
+    const std::string braces = std::string(depth, '{') + std::string(depth, '}');
+    const std::string parens = "x" + std::string(depth, '(') + std::string(depth, ')') + ";";
+    const auto s = Scan(braces + "\n" + parens + "\nvoid f() {\n" + parens + "\n" + braces +
+                        "\n}\nvoid g() {}\n");
+    EXPECT_EQ(Methods(*s),
+              (std::vector<Figures>{{"", "f", 0, 1, 0, 0, 1}, {"", "g", 0, 0, 0, 0, 0}}));
+    const auto open = Scan(std::string(depth, '(') + std::string(depth, '{'));
+    EXPECT_TRUE(open->methods.empty());
+}
+
+TEST(SourceScannerTest, BinaryFileScansWithinItsBytes)
+{
+    // Every byte value, in a pseudo-random order, many times over.
+    std::string bytes;
+    uint32_t state = 12345;
+    for (int i = 0; i < 1 << 20; ++i) {
+        state = state * 214013u + 2531011u;
+        bytes.push_back(static_cast<char>(state >> 16));
+    }
+    for (ScanLanguage language : {ScanLanguage::C, ScanLanguage::Java, ScanLanguage::Assembler}) {
+        const auto s = Scan(bytes, language);
+        EXPECT_GE(s->lines, 0);
+        for (const auto& m : s->methods) EXPECT_GE(m->eloc, 0);
+    }
+}
+
+TEST(SourceScannerTest, RefusesBuffersOverTheLimit)
+{
+    FileStats stats("big.cpp", 25, uint32_t{0});
+    // The size is refused before any byte is read.
+    EXPECT_EQ(ScanBuffer(stats, "", kMaxScanBytes + 1, ScanLanguage::C), 1);
+    EXPECT_EQ(stats.lines, 0);
+}
+
+TEST(SourceScannerTest, LanguageFollowsExtension)
+{
+    EXPECT_EQ(LanguageForPath("dir/BOOT.ASM"), ScanLanguage::Assembler);
+    EXPECT_EQ(LanguageForPath("A.Java"), ScanLanguage::Java);
+    EXPECT_EQ(LanguageForPath("a.cpp"), ScanLanguage::C);
+    EXPECT_EQ(LanguageForPath("asm"), ScanLanguage::C);
+}
+
+// --- files --------------------------------------------------------------------------
+
+class ScanFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("codeburg_scan_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        std::filesystem::permissions(m_dir / "locked.cpp", std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(m_dir, ec);
+    }
+    std::string Write(const std::string& name, std::string_view text)
+    {
+        const auto path = m_dir / name;
+        std::ofstream(path, std::ios::binary).write(text.data(), std::streamsize(text.size()));
+        return path.string();
+    }
+
+    std::filesystem::path m_dir;
+};
+
+TEST_F(ScanFileTest, ScansByExtension)
+{
+    FileStats java("A.JAVA", 25, uint32_t{0});
+    EXPECT_EQ(ScanFile(java, Write("A.JAVA", "class A {\n  void f() {\n  }\n}\n")), 0);
+    EXPECT_EQ(java.methods.size(), 1u);
+    FileStats asmFile("b.asm", 25, uint32_t{0});
+    EXPECT_EQ(ScanFile(asmFile, Write("b.asm", "a:\nb:\n")), 0);
+    EXPECT_EQ(asmFile.methods.size(), 2u);
+    FileStats empty("e.cpp", 25, uint32_t{0});
+    EXPECT_EQ(ScanFile(empty, Write("e.cpp", "")), 0);
+    EXPECT_EQ(empty.lines, 0);
+}
+
+TEST_F(ScanFileTest, ReusedBufferDoesNotLeakBetweenFiles)
+{
+    std::vector<char> buffer;
+    FileStats big("big.cpp", 25, uint32_t{0});
+    EXPECT_EQ(ScanFile(big, Write("big.cpp", "void f() {\n x();\n}\n"), buffer), 0);
+    FileStats small("small.cpp", 25, uint32_t{0});
+    EXPECT_EQ(ScanFile(small, Write("small.cpp", "a;"), buffer), 0);
+    EXPECT_EQ(small.lines, 1);
+    EXPECT_TRUE(small.methods.empty());
+}
+
+TEST_F(ScanFileTest, UnreadablePathsGiveOne)
+{
+    FileStats stats("x.cpp", 25, uint32_t{0});
+    EXPECT_EQ(ScanFile(stats, m_dir.string()), 1);                    // a directory
+    EXPECT_EQ(ScanFile(stats, (m_dir / "missing.cpp").string()), 1);  // missing
+    const std::string fifo = (m_dir / "pipe.cpp").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ScanFile(stats, fifo), 1);  // not a regular file; must not hang either
+    EXPECT_EQ(stats.lines, 0);
+}
+
+// Root reads any file, so as root the scan runs in a child that drops to "nobody".
+int ScanAsUnprivileged(const std::string& path)
+{
+    if (::geteuid() != 0) {
+        FileStats stats("x.cpp", 25, uint32_t{0});
+        return ScanFile(stats, path);
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+        FileStats stats("x.cpp", 25, uint32_t{0});
+        ::_exit(ScanFile(stats, path));
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST_F(ScanFileTest, FileWithoutReadPermissionGivesOne)
+{
+    std::filesystem::permissions(m_dir, std::filesystem::perms::all);
+    const std::string readable = Write("open.cpp", "int a;\n");
+    std::filesystem::permissions(readable, std::filesystem::perms::all);
+    const std::string locked = Write("locked.cpp", "int a;\n");
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    ASSERT_EQ(ScanAsUnprivileged(readable), 0);  // the set-up itself works
+    EXPECT_EQ(ScanAsUnprivileged(locked), 1);
+}
+
+TEST_F(ScanFileTest, ObjectFileRenamedAsSource)
+{
+    // The test program itself is a real binary with NULs, CRs and stray quotes.
+    std::ifstream self("/proc/self/exe", std::ios::binary);
+    std::string bytes(2 << 20, '\0');  // enough to meet every kind of section
+    bytes.resize(
+        static_cast<size_t>(self.read(bytes.data(), std::streamsize(bytes.size())).gcount()));
+    ASSERT_FALSE(bytes.empty());
+    FileStats stats("bin.cpp", 25, uint32_t{0});
+    EXPECT_EQ(ScanFile(stats, Write("bin.cpp", bytes)), 0);
+    FileStats copy("bin.cpp", 25, uint32_t{0});
+    ASSERT_EQ(ScanBuffer(copy, bytes.data(), bytes.size(), ScanLanguage::C), 0);
+    EXPECT_EQ(stats.lines, copy.lines);
+    EXPECT_EQ(stats.methods.size(), copy.methods.size());
+}
+
+}  // namespace codeburg

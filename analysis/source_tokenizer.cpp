@@ -1,0 +1,326 @@
+#include "analysis/source_tokenizer.h"
+
+#include <array>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace codeburg {
+
+namespace {
+
+// What the first byte of a token decides. Single-byte tokens map straight to
+// their kind; the rest need a look at the following bytes.
+enum class Lead : uint8_t {
+    Single,  // the token kind is in ByteTable::single
+    Blank,
+    WordByte,
+    LineFeed,
+    CarriageReturn,
+    Quote,
+    Slash,
+    ColonByte,
+};
+
+struct ByteTable {
+    std::array<Lead, 256> lead{};
+    std::array<Token, 256> single{};
+    std::array<bool, 256> word{};
+};
+
+constexpr ByteTable MakeByteTable()
+{
+    ByteTable t;
+    for (int c = 0; c < 256; ++c) {
+        t.lead[c] = Lead::Single;
+        t.single[c] = Token::Other;
+        // Only ASCII letters and digits: bytes above 127 are never word bytes.
+        t.word[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    c == '_' || c == '~';
+        if (t.word[c]) t.lead[c] = Lead::WordByte;
+    }
+    t.lead[' '] = t.lead['\t'] = Lead::Blank;
+    t.lead['\n'] = Lead::LineFeed;
+    t.lead['\r'] = Lead::CarriageReturn;
+    t.lead['"'] = t.lead['\''] = Lead::Quote;
+    t.lead['/'] = Lead::Slash;
+    t.lead[':'] = Lead::ColonByte;
+    t.single['#'] = Token::Hash;
+    t.single['('] = Token::OpenParen;
+    t.single[')'] = Token::CloseParen;
+    t.single[','] = Token::Comma;
+    t.single[';'] = Token::Semicolon;
+    t.single['{'] = Token::OpenBrace;
+    t.single['}'] = Token::CloseBrace;
+    return t;
+}
+
+constexpr ByteTable kBytes = MakeByteTable();
+
+inline unsigned char Byte(const char* p)
+{
+    return static_cast<unsigned char>(*p);
+}
+
+// The scans below look at 16 bytes at once where SSE2 is available: runs of
+// blanks, word bytes and comment text are mostly shorter or longer than a
+// byte loop's branch predictor would like. The byte loops finish the last
+// bytes of the buffer (and do all the work elsewhere), so nothing is read past
+// "end".
+#if defined(__SSE2__)
+inline __m128i Load16(const char* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+inline __m128i Equal(__m128i v, char c)
+{
+    return _mm_cmpeq_epi8(v, _mm_set1_epi8(c));
+}
+
+inline __m128i InRange(__m128i v, char low, char high)  // signed: bytes above 127 never match
+{
+    return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(low - 1))),
+                         _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(high + 1))));
+}
+
+inline unsigned Mask(__m128i v)
+{
+    return static_cast<unsigned>(_mm_movemask_epi8(v));
+}
+#endif
+
+const char* SkipBlanks(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i v = Load16(p);
+        const unsigned blank = Mask(_mm_or_si128(Equal(v, ' '), Equal(v, '\t')));
+        if (blank != 0xFFFF) return p + __builtin_ctz(~blank);
+        p += 16;
+    }
+#endif
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    return p;
+}
+
+const char* SkipWordBytes(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i v = Load16(p);
+        // Setting bit 5 folds upper-case letters onto lower-case ones only.
+        const __m128i letter = InRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
+        const __m128i digit = InRange(v, '0', '9');
+        const __m128i other = _mm_or_si128(Equal(v, '_'), Equal(v, '~'));
+        const unsigned word = Mask(_mm_or_si128(_mm_or_si128(letter, digit), other));
+        if (word != 0xFFFF) return p + __builtin_ctz(~word);
+        p += 16;
+    }
+#endif
+    while (p < end && kBytes.word[Byte(p)]) ++p;
+    return p;
+}
+
+// The first CR or LF at or after "p", or "end".
+const char* FindLineBreak(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i v = Load16(p);
+        const unsigned hit = Mask(_mm_or_si128(Equal(v, '\n'), Equal(v, '\r')));
+        if (hit) return p + __builtin_ctz(hit);
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\n' && *p != '\r') ++p;
+    return p;
+}
+
+// The first byte that matters inside a block comment ("*", CR or LF), or "end".
+const char* FindCommentMark(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i v = Load16(p);
+        const unsigned hit =
+            Mask(_mm_or_si128(_mm_or_si128(Equal(v, '\n'), Equal(v, '\r')), Equal(v, '*')));
+        if (hit) return p + __builtin_ctz(hit);
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\n' && *p != '\r' && *p != '*') ++p;
+    return p;
+}
+
+}  // namespace
+
+SourceTokenizer::SourceTokenizer(const char* data, size_t size)
+    : m_begin(data), m_pos(data), m_end(data + size)
+{
+}
+
+Token SourceTokenizer::NextToken()
+{
+    const char* p = m_pos;
+    for (;;) {
+        p = SkipBlanks(p, m_end);
+        if (p == m_end) {
+            m_pos = p;
+            return Token::End;
+        }
+        const unsigned char c = Byte(p);
+        switch (kBytes.lead[c]) {
+            case Lead::Single:
+                m_pos = p + 1;
+                return kBytes.single[c];
+            case Lead::WordByte: {
+                const char* start = p;
+                p = SkipWordBytes(p + 1, m_end);
+                m_word = std::string_view(start, static_cast<size_t>(p - start));
+                m_pos = p;
+                return Token::Word;
+            }
+            case Lead::LineFeed:
+                m_pos = p + 1;
+                return Token::Newline;
+            case Lead::CarriageReturn:
+                m_pos = (p + 1 < m_end && p[1] == '\n') ? p + 2 : p + 1;
+                return Token::Newline;
+            case Lead::Quote:
+                m_pos = SkipLiteral(p);
+                return c == '"' ? Token::String : Token::Char;
+            case Lead::ColonByte:
+                if (p + 1 < m_end && p[1] == ':') {
+                    m_pos = p + 2;
+                    return Token::Scope;
+                }
+                m_pos = p + 1;
+                return Token::Colon;
+            case Lead::Slash:
+                if (p + 1 < m_end && p[1] == '/') {
+                    m_pos = p + 2;
+                    SkipCommentText();
+                    return Token::LineComment;
+                }
+                if (p + 1 < m_end && p[1] == '*') {
+                    if (!SkipBlockComment(p + 2)) {
+                        m_pos = m_end;  // an open comment swallows the rest of the file
+                        return Token::End;
+                    }
+                    p = m_pos;
+                    continue;
+                }
+                m_pos = p + 1;
+                return Token::Other;
+            case Lead::Blank:
+                break;  // cannot happen: blanks were skipped above
+        }
+    }
+}
+
+const char* SourceTokenizer::FindLineEnd(const char* from) const
+{
+    // Both bytes at once, not memchr for LF: with lone-CR line ends a search
+    // for LF alone would run to the end of the file on every line.
+    return FindLineBreak(from, m_end);
+}
+
+const char* SourceTokenizer::SkipLiteral(const char* open) const
+{
+    const char quote = *open;
+    const char* p = open + 1;
+    for (;;) {
+        const void* hit = std::memchr(p, quote, static_cast<size_t>(m_end - p));
+        if (!hit) return m_end;
+        const char* q = static_cast<const char*>(hit);
+        // q - 1 is at least the opening quote; when it is a backslash, q - 2
+        // is at least the opening quote as well.
+        if (q[-1] == '\\' && q[-2] != '\\') {
+            p = q + 1;
+            continue;
+        }
+        return q + 1;
+    }
+}
+
+bool SourceTokenizer::SkipBlockComment(const char* text)
+{
+    int32_t lineBreaks = 0;
+    for (const char* p = FindCommentMark(text, m_end); p < m_end;
+         p = FindCommentMark(p + 1, m_end)) {
+        if (*p == '*') {
+            if (p + 1 < m_end && p[1] == '/') {
+                m_blockCommentLines += lineBreaks > 1 ? lineBreaks : 1;
+                m_pos = p + 2;
+                return true;
+            }
+        } else if (*p == '\n' || !(p + 1 < m_end && p[1] == '\n')) {
+            ++lineBreaks;  // LF, or a CR that no LF follows
+        }
+    }
+    return false;
+}
+
+void SourceTokenizer::SkipCommentText()
+{
+    const char* end = FindLineEnd(m_pos);
+    m_separator = true;
+    for (const char* p = m_pos; p < end; ++p) {
+        if (*p != *m_pos) {
+            m_separator = false;
+            break;
+        }
+    }
+    m_pos = end;
+}
+
+bool SourceTokenizer::IncludeFollows() const
+{
+    return m_end - m_pos >= 7 && std::memcmp(m_pos, "include", 7) == 0;
+}
+
+int32_t SourceTokenizer::SkipDirective()
+{
+    int32_t continuations = 0;
+    // end[-1] is at least the "#" itself.
+    const char* end = FindLineEnd(m_pos);
+    // A backslash as the very last byte continues nothing: there is no line after it.
+    while (end < m_end && end[-1] == '\\') {
+        ++continuations;
+        end += (end[0] == '\r' && end + 1 < m_end && end[1] == '\n') ? 2 : 1;
+        end = FindLineEnd(end);
+    }
+    m_pos = end;
+    return continuations;
+}
+
+int32_t SourceTokenizer::CountParameters()
+{
+    int32_t count = 0;
+    int32_t depth = 1;  // cannot overflow: bounded by the scanned size
+    for (;;) {
+        switch (NextToken()) {
+            case Token::Word:
+                if (count == 0 && m_word != "void") count = 1;
+                break;
+            case Token::OpenParen:
+                ++depth;
+                break;
+            case Token::Comma:
+                ++count;
+                break;
+            case Token::CloseParen:
+                if (--depth == 0) return count;
+                break;
+            case Token::End:
+                return count;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace codeburg
