@@ -19,6 +19,8 @@ struct CityCell {
     bool isEmpty() const { return height == kEmpty; }
     bool isBuilding() const { return height != kEmpty && height != kPavement && height != kLake; }
     bool isAnchor() const { return isBuilding() && footprint != 0; }
+
+    bool operator==(const CityCell&) const = default;
 };
 static_assert(sizeof(CityCell) == 12, "cells are serialised as 12 raw bytes");
 

@@ -43,10 +43,17 @@ public:
     // outside the grid count as Empty.
     bool IsFree(int32_t x, int32_t y, int32_t w, int32_t h) const;
 
+    // Writes a side x side building square from (x, y), growing the grid as
+    // Set does: the anchor cell at the corner, interior cells as the anchor
+    // with footprint 0, a Pavement ring around them. False when growing failed.
+    bool FillSquare(int32_t x, int32_t y, int32_t side, const CityCell& anchor);
+
+    // Keeps the written rectangle plus "margin" Empty cells on every side.
     void Crop(int32_t margin);
 
-    // Copies "block" whole (Empty cells included) with its corner at (x, y).
-    // False when it does not fit inside this grid.
+    // Copies "block" whole (Empty cells included) with its corner at (x, y)
+    // and widens the bounds to the copied rectangle. False when it does not
+    // fit inside this grid.
     bool CopyFrom(const CityGrid& block, int32_t x, int32_t y);
 
     void Serialise(StatsBuffer& buffer) const;

@@ -1,0 +1,337 @@
+#include "city/city_layout.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "analysis/build_progress_sink.h"
+#include "analysis/file_stats.h"
+#include "analysis/project_stats.h"
+#include "city/block_planner.h"
+#include "city/city_grid.h"
+#include "city/layout_math.h"
+#include "platform/ms_random.h"
+
+namespace codeburg {
+
+namespace {
+
+// Wider footprints would not fit the cell's side byte (footprint + 2 x 5).
+constexpr int32_t kMaxParams = 244;
+// Heights above this would read as Lake or Pavement.
+constexpr int32_t kMaxHeight = CityCell::kLake - 1;
+// Beyond this a city could not be addressed in 32 bits; no real project gets near.
+constexpr int64_t kMaxCitySide = int64_t(1) << 29;
+
+enum class Layout { Placed, TooSmall, OutOfMemory };
+
+void ReportFile(BuildProgressSink* sink, const ProjectStats& stats, size_t index,
+                const char* caption)
+{
+    if (!sink) return;
+    char text[64];
+    std::snprintf(text, sizeof text, " (%zu/%zu)", index + 1, stats.files.size());
+    // The sink shows the verb first: "Creating city view for core (3/10)...".
+    sink->Status(stats.name + text, caption);
+}
+
+struct Building {
+    CityCell anchor;
+    int32_t side;
+};
+
+Building MethodBuilding(const MethodStats& method, uint32_t fileIndex, uint32_t methodIndex)
+{
+    // Empty and comment lines per line of code widen the border; a method
+    // without code counts as evenly spaced rather than infinitely.
+    float spacing = 1.0f;
+    if (method.eloc > 0)
+        spacing = static_cast<float>(int64_t(method.emptyLines) + method.commentLines) /
+                  static_cast<float>(method.eloc);
+    spacing = std::clamp(spacing, 0.0f, 2.0f);
+    const int32_t border = static_cast<int32_t>(2 * spacing + 1);
+    const int32_t footprint = std::clamp(method.paramCount, 0, kMaxParams) + 1;
+    Building b;
+    b.side = footprint + 2 * border;
+    b.anchor.height =
+        static_cast<uint16_t>(std::clamp<int64_t>(int64_t(method.eloc) + 1, 1, kMaxHeight));
+    b.anchor.footprint = static_cast<uint8_t>(footprint);
+    b.anchor.side = static_cast<uint8_t>(b.side);
+    b.anchor.fileIndex = fileIndex;
+    b.anchor.methodIndex = methodIndex;
+    return b;
+}
+
+// The spiral angles of one method's search, from its starting angle. Every
+// ring repeats the same angles, so each cosine and sine is worked out once,
+// a few at a time so that the processor can overlap them. One object serves
+// all methods of a file to keep its buffers.
+class RingAngles {
+public:
+    void Start(double angle)
+    {
+        m_limit = angle + 6.28;
+        m_complete = false;
+        m_angles.assign(1, angle);
+        m_cos.clear();
+        m_sin.clear();
+    }
+    double angle(size_t k) const { return m_angles[k]; }
+    // False when step k + 1 would pass the end of the ring.
+    bool Advance(size_t k)
+    {
+        if (k + 1 < m_angles.size()) return true;
+        return Extend(k + 2) > k + 1;
+    }
+    void Position(size_t k, int32_t r, const CityGrid& grid, int32_t& x, int32_t& y)
+    {
+        if (k >= m_cos.size()) {
+            const size_t done = m_cos.size(), known = Extend(k + 8);
+            m_cos.resize(known);
+            m_sin.resize(known);
+            LayoutSinCos(m_angles.data() + done, known - done, m_sin.data() + done,
+                         m_cos.data() + done);
+        }
+        x = static_cast<int32_t>(m_cos[k] * r + grid.centreX);
+        y = static_cast<int32_t>(m_sin[k] * r + grid.centreY);
+    }
+
+private:
+    // Adds angles until there are "count" or the ring ends; returns how many.
+    size_t Extend(size_t count)
+    {
+        while (!m_complete && m_angles.size() < count) {
+            const double next = m_angles.back() + 0.0348;
+            if (next > m_limit)
+                m_complete = true;
+            else
+                m_angles.push_back(next);
+        }
+        return m_angles.size();
+    }
+
+    double m_limit = 0.0;
+    bool m_complete = false;
+    std::vector<double> m_angles, m_cos, m_sin;
+};
+
+Layout PlaceAllBlocks(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink)
+{
+    struct Placed {
+        const CityGrid* block;
+        int32_t left, top;
+    };
+    std::vector<Placed> placed;
+    int32_t minW = INT32_MAX, minH = INT32_MAX;
+    int64_t area = 0;
+    for (const auto& file : stats.files) {
+        if (file->cityGrid.width > 0 && file->cityGrid.height > 0) {
+            minW = std::min(minW, file->cityGrid.width);
+            minH = std::min(minH, file->cityGrid.height);
+            area += int64_t(file->cityGrid.width) * file->cityGrid.height;
+        }
+    }
+    // The city's bounds start at its centre and take in every block.
+    int32_t minX = width / 2, maxX = width / 2, minY = height / 2, maxY = height / 2;
+    {
+        // Scoped so that the occupancy map is gone before the city is allocated.
+        BlockPlanner planner(width, height, minW, minH, area);
+        for (size_t i = 0; i < stats.files.size(); ++i) {
+            ReportFile(sink, stats, i, "Adding to main map");
+            const CityGrid& block = stats.files[i]->cityGrid;
+            if (block.width == 0 && block.height == 0) continue;
+            if (block.width == 0 || block.height == 0) {
+                // Nothing to place; such a block takes the first step unless
+                // that step already touches the edge.
+                if (width / 2 + int64_t(block.width) >= width ||
+                    height / 2 + int64_t(block.height) >= height)
+                    return Layout::TooSmall;
+                continue;
+            }
+            int32_t left = 0, top = 0;
+            if (!planner.PlaceBlock(block.width, block.height, static_cast<int>(i % 4), left, top))
+                return Layout::TooSmall;
+            placed.push_back({&block, left, top});
+            minX = std::min(minX, left), maxX = std::max(maxX, left + block.width - 1);
+            minY = std::min(minY, top), maxY = std::max(maxY, top + block.height - 1);
+        }
+    }
+
+    // What cropping a width x height city with margin 4 would leave, built
+    // directly: the nominal city can be far too large to hold in memory.
+    constexpr int32_t kMargin = 4;
+    CityGrid& city = stats.cityGrid;
+    if (!city.Allocate(maxX - minX + 1 + 2 * kMargin, maxY - minY + 1 + 2 * kMargin))
+        return Layout::OutOfMemory;
+    for (const Placed& p : placed)
+        city.CopyFrom(*p.block, p.left - minX + kMargin, p.top - minY + kMargin);
+    city.centreX = width / 2 - minX + kMargin;
+    city.centreY = height / 2 - minY + kMargin;
+    city.minX = city.minY = kMargin;
+    city.maxX = city.width - kMargin - 1;
+    city.maxY = city.height - kMargin - 1;
+    return Layout::Placed;
+}
+
+Layout TryLayoutChecked(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink)
+{
+    stats.cityGrid.Clear();
+    try {
+        return PlaceAllBlocks(stats, width, height, sink);
+    } catch (const std::bad_alloc&) {
+        stats.cityGrid.Clear();
+        return Layout::OutOfMemory;
+    }
+}
+
+// Places the methods in order until one cannot be written (memory ran out).
+void PlaceAllMethods(FileStats& file, uint32_t fileIndex)
+{
+    CityGrid& grid = file.cityGrid;
+    // Radius and angle carry over from one method to the next, so the
+    // buildings of a file wind outwards on one spiral.
+    int32_t r = 0;
+    double a = 0.0;
+    RingAngles ring;
+    for (size_t m = 0; m < file.methods.size(); ++m) {
+        const Building b = MethodBuilding(*file.methods[m], fileIndex, static_cast<uint32_t>(m));
+        ring.Start(a);
+        size_t k = 0;
+        int32_t x = 0, y = 0;
+        bool tested = false;
+        int32_t lastX = 0, lastY = 0;
+        for (;;) {
+            ring.Position(k, r, grid, x, y);
+            // Nothing is written during the search, so a cell already found
+            // taken for this square stays taken.
+            if (!tested || x != lastX || y != lastY) {
+                // Most steps fall inside the buildings already placed.
+                if (grid.Get(x, y).isEmpty() && grid.IsFree(x, y, b.side, b.side)) break;
+                tested = true, lastX = x, lastY = y;
+            }
+            if (ring.Advance(k)) {
+                ++k;
+            } else {
+                k = 0;
+                ++r;
+            }
+        }
+        a = ring.angle(k);
+        if (!grid.FillSquare(x, y, b.side, b.anchor)) return;
+    }
+}
+
+}  // namespace
+
+void PlaceMethods(FileStats& file, uint32_t fileIndex)
+{
+    try {
+        PlaceAllMethods(file, fileIndex);
+    } catch (const std::bad_alloc&) {
+        // Keep the buildings placed so far.
+    }
+    file.cityGrid.Crop(1);
+}
+
+bool TryLayout(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink)
+{
+    return TryLayoutChecked(stats, width, height, sink) == Layout::Placed;
+}
+
+void PaintStreets(CityGrid& city)
+{
+    CityCell pavement;
+    pavement.height = CityCell::kPavement;
+    const int32_t spacingX = std::max(24, city.width / 10);
+    const int32_t spacingY = std::max(24, city.height / 10);
+    // The size is read at every step: a street just past the edge grows the
+    // grid, and the streets go on over the grown part.
+    for (int64_t c = spacingX / 2; c < city.width; c += spacingX) {
+        for (int64_t col = c; col <= c + 1; ++col) {
+            for (int32_t row = 0; row < city.height; ++row) {
+                if (city.Get(int32_t(col), row).isEmpty() && !city.Set(int32_t(col), row, pavement))
+                    return;
+            }
+        }
+    }
+    for (int64_t r = spacingY / 2; r < city.height; r += spacingY) {
+        for (int64_t row = r; row <= r + 1; ++row) {
+            for (int32_t col = 0; col < city.width; ++col) {
+                if (city.Get(col, int32_t(row)).isEmpty() && !city.Set(col, int32_t(row), pavement))
+                    return;
+            }
+        }
+    }
+}
+
+void AddLakes(CityGrid& city, MsRandom& rng)
+{
+    const int64_t w80 = int64_t(city.width) * 80 / 100, h80 = int64_t(city.height) * 80 / 100;
+    if (w80 == 0 || h80 == 0) return;
+    const int64_t area = int64_t(city.width) * city.height;
+    int64_t count = 1;
+    if (area >= 300) {
+        const int64_t n = area / 300;
+        if (rng.next() % n >= 1) count = rng.next() % n;
+    }
+    CityCell lake;
+    lake.height = CityCell::kLake;
+    for (int64_t l = 0; l < count; ++l) {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            int32_t x0 = static_cast<int32_t>(rng.next() % w80 + city.width / 2 - w80 / 2);
+            int32_t y0 = static_cast<int32_t>(rng.next() % h80 + city.height / 2 - h80 / 2);
+            int32_t a = rng.next() % 15 + 5;
+            const int q = rng.next();
+            int32_t b = q % 15 + 5, c = q % 15 + 9;
+            // A lake keeps two Empty cells to everything else; a smaller one
+            // is tried once before the attempt is given up.
+            if (!city.IsFree(x0 - 2, y0 - 2, a + 4, c)) {
+                --a, --b, --c;
+                if (!city.IsFree(x0 - 2, y0 - 2, a + 4, c)) continue;
+            }
+            for (int32_t j = 0; j < b; ++j) {
+                const int32_t d = (j == 0 || j == b - 1)                           ? 4
+                                  : (j == 1 || j == b - 2)                         ? 2
+                                  : (j == 2 || j == 3 || j == b - 3 || j == b - 4) ? 1
+                                                                                   : 0;
+                for (int32_t i = d; i < a - d; ++i) {
+                    int32_t sx = 0, sy = 0;
+                    if (!city.Set(x0 + i, y0 + j, lake, &sx, &sy)) return;
+                    x0 += sx, y0 += sy;
+                }
+            }
+            break;
+        }
+    }
+}
+
+bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink)
+{
+    int64_t width = 0, height = 0;
+    for (size_t i = 0; i < stats.files.size(); ++i) {
+        ReportFile(sink, stats, i, "Creating city view for");
+        FileStats& file = *stats.files[i];
+        PlaceMethods(file, static_cast<uint32_t>(i));
+        width += file.cityGrid.width;
+        height += file.cityGrid.height;
+    }
+    // A failed placement only means the city was too small.
+    for (;;) {
+        width += width / 8 + 1;
+        height += height / 8 + 1;
+        if (width > kMaxCitySide || height > kMaxCitySide) break;
+        const Layout result = TryLayoutChecked(stats, static_cast<int32_t>(width),
+                                               static_cast<int32_t>(height), sink);
+        if (result == Layout::OutOfMemory) break;
+        if (result == Layout::TooSmall) continue;
+        PaintStreets(stats.cityGrid);
+        if (stats.measures.overallScore >= 0.8f) AddLakes(stats.cityGrid, rng);
+        return true;
+    }
+    stats.cityGrid.Clear();
+    return false;
+}
+
+}  // namespace codeburg
