@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QFont>
+#include <QMainWindow>
+#include <QRect>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace codeburg {
+
+class CCodeburgApp;
+class CCodeburgDoc;
+class CPrjView;
+class PlaceholderView;
+class RecentFiles;
+
+// Where the three kinds of pane go for a frame client of width x height of
+// which the status bar takes statusHeight at the bottom.
+struct PaneLayout {
+    QRect tree;
+    QRect control;
+    QRect pane;
+};
+PaneLayout ComputePaneLayout(int width, int height, int statusHeight, int leftPercent);
+
+// The main window: six panes laid out by a fixed rule (no splitters), the
+// menus, accelerators and status bar, the shared fonts and the help.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // The document and the recent-file list are the application's.
+    CMainFrame(CCodeburgApp* app, CCodeburgDoc* doc, RecentFiles* recent,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // n = 1..4 picks the large pane; 0 keeps the current one.
+    void layoutPanes(int n = 0);
+    int currentLayout() const { return m_layout; }
+
+    CPrjView* treeView() const { return m_treeView; }
+    PlaceholderView* cityView() const { return m_cityView; }
+    PlaceholderView* controlView() const { return m_controlView; }
+    PlaceholderView* scoreView() const { return m_scoreView; }
+    PlaceholderView* detailsView() const { return m_detailsView; }
+    PlaceholderView* devView() const { return m_devView; }
+
+    const QFont& largeFont() const { return m_largeFont; }
+    const QFont& textFont() const { return m_textFont; }
+    const QFont& smallFont() const { return m_smallFont; }
+
+    void setMessageText(const QString& text);
+    QString messageText() const;
+
+    // Runs a command as a menu or accelerator would; false when nothing
+    // handled it.
+    bool onCommand(int id);
+    // nullopt when no handler exists (the item is then greyed).
+    std::optional<bool> commandEnabled(int id) const;
+    QAction* menuAction(int id) const;
+    QAction* accelerator(int id) const;
+
+    // Opens the help file at a topic, or warns when it cannot be found.
+    void openHelp(const QString& topic);
+    void openHelp(const QString& topic, const QString& executableDir);
+    static QString HelpDirectory(const QString& executableDir);
+
+    // Puts "&Quote of the Day..." at the top of the Help menu.
+    void ensureQuoteItem();
+    // Restores "X", "Y", "CX", "CY" field by field (before showing).
+    void applyStoredPlacement();
+    // Writes the placement and the layout values; done once on close.
+    void storeProfile();
+
+    bool isBusy() const { return m_busy; }
+    void setBusy(bool busy) { m_busy = busy; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createMenus();
+    void createAccelerators();
+    void createStatusBar();
+    void createPanes();
+    QAction* addItem(QMenu* menu, const QString& text, int id);
+    void updateMenu(QMenu* menu);
+    void rebuildRecentItems(QMenu* fileMenu);
+    void updateTitle();
+
+    CCodeburgApp* m_app;
+    CCodeburgDoc* m_doc;
+    RecentFiles* m_recent;
+    QFont m_largeFont;
+    QFont m_textFont;
+    QFont m_smallFont;
+    PlaceholderView* m_controlView = nullptr;
+    CPrjView* m_treeView = nullptr;
+    PlaceholderView* m_cityView = nullptr;
+    PlaceholderView* m_scoreView = nullptr;
+    PlaceholderView* m_detailsView = nullptr;
+    PlaceholderView* m_devView = nullptr;
+    QWidget* m_client = nullptr;
+    QLabel* m_message = nullptr;
+    int m_layout = 1;
+    int m_leftWidth = 25;
+    int m_topValue = 80;
+    int m_leftValue2 = 50;
+    int m_topValue2 = 50;
+    bool m_preview = false;
+    bool m_busy = false;
+    bool m_profileStored = false;
+    QList<QAction*> m_menuActions;
+    QList<QAction*> m_accelerators;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentAnchor = nullptr;
+    QList<QAction*> m_recentItems;
+};
+
+}  // namespace codeburg
