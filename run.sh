@@ -17,20 +17,10 @@ if [ -x "$gui" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; };
     exec "$gui"
 fi
 
-# Scan the repository's own sources and show a short table.
-mapfile -t files < <(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -not -path './build*')
-"$cli" scan "${files[@]}" > build/self-scan.json
-python3 - build/self-scan.json <<'PY'
-import json, sys
-doc = json.load(open(sys.argv[1]))
-print(f"{'file':40} {'lines':>7} {'eloc':>7} {'methods':>8}")
-for f in doc["files"]:
-    if "error" in f:
-        print(f"{f['path']:40} error"); continue
-    eloc = f["lines"] - f["asserts"] - f["commentLines"] - f["emptyLines"]
-    print(f"{f['path'][-40:]:40} {f['lines']:7} {eloc:7} {len(f['methods']):8}")
-PY
 if [ -x "$gui" ]; then
-    echo
     echo "No display: to start the desktop program, run: xvfb-run -a $gui"
+    echo
 fi
+# Build the repository's own sources as a project and print its score sheet.
+exec "$cli" build . --name codeburg --ext cpp,h \
+    --exclude-dirs 'build*,fuzz,testdata' --force
