@@ -10,7 +10,7 @@ gui=build/app/codeburg
 if [ $# -gt 0 ]; then exec "$cli" "$@"; fi
 
 # With a display, the desktop program starts (on the demo workspace when
-# there is one); without, the text summary below stands in for it.
+# there is one); without, the score sheet below stands in for it.
 if [ -x "$gui" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
     demo=$(ls demo/*.cbw build/demo/*.cbw 2>/dev/null | head -n1 || true)
     if [ -n "$demo" ]; then exec "$gui" "$demo"; fi
