@@ -1,26 +1,41 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds codeburg and runs its main job. With
-# arguments, passes them to codeburg-cli.
+# Installs what is missing, builds codeburg and runs its main job: a demo
+# workspace with this repository and the googletest sources, built and shown.
+# With arguments, passes them to codeburg-cli instead.
 set -euo pipefail
 cd "$(dirname "$0")"
+repo=$(pwd)
 scripts/deps.sh
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cli=build/cli/codeburg-cli
-gui=build/app/codeburg
+cli=$repo/build/cli/codeburg-cli
+gui=$repo/build/app/codeburg
 if [ $# -gt 0 ]; then exec "$cli" "$@"; fi
 
-# With a display, the desktop program starts (on the demo workspace when
-# there is one); without, the score sheet below stands in for it.
-if [ -x "$gui" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
-    demo=$(ls demo/*.cbw build/demo/*.cbw 2>/dev/null | head -n1 || true)
-    if [ -n "$demo" ]; then exec "$gui" "$demo"; fi
-    exec "$gui"
+# The demo workspace lives in the user's data folder and is created once.
+data=${XDG_DATA_HOME:-$HOME/.local/share}/codeburg/demo
+workspace=$data/demo.cbw
+if [ ! -f "$workspace" ]; then
+    mkdir -p "$data"
+    # A private copy, so the statistics file can be written beside the sources.
+    rm -rf "$data/googletest"
+    cp -r /usr/src/googletest "$data/googletest"
+    "$cli" workspace "$workspace" init
+    "$cli" workspace "$workspace" add "$repo" --name codeburg --ext cpp,h \
+        --exclude-dirs 'build*,fuzz,testdata' --exclude-files '' --dev codeburg
+    "$cli" workspace "$workspace" add "$data/googletest" --name googletest --ext cc,h,cpp \
+        --exclude-files ''
 fi
+"$cli" workspace "$workspace" build
+"$cli" workspace "$workspace" show
 
-if [ -x "$gui" ]; then
-    echo "No display: to start the desktop program, run: xvfb-run -a $gui"
-    echo
+if [ -x "$gui" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+    exec "$gui" "$workspace"
 fi
-# Build the repository's own sources as a project and print its score sheet.
-exec "$cli" build . --name codeburg --ext cpp,h \
-    --exclude-dirs 'build*,fuzz,testdata' --force
+picture=$data/codeburg-city.jpg
+if "$cli" snapshot "$workspace" --project codeburg "$picture" >/dev/null; then
+    echo
+    echo "City of the codeburg project: $picture"
+fi
+if [ -x "$gui" ]; then
+    echo "No display: to start the desktop program, run: xvfb-run -a $gui $workspace"
+fi
