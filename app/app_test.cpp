@@ -15,8 +15,11 @@
 #include "app/help_window.h"
 #include "app/main_frame.h"
 #include "app/profile.h"
+#include "views/control_view.h"
+#include "views/detail_view.h"
 #include "views/placeholder_view.h"
 #include "views/prj_view.h"
+#include "views/stats_view.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"
 

@@ -20,8 +20,15 @@
 #include "app/interaction.h"
 #include "app/profile.h"
 #include "app/recent_files.h"
+#include "views/control_view.h"
+#include "views/detail_view.h"
+#include "views/dev_view.h"
 #include "views/placeholder_view.h"
+#include "views/preferences_dialog.h"
+#include "views/print_job.h"
 #include "views/prj_view.h"
+#include "views/stats_view.h"
+#include "workspace/folder.h"
 
 namespace codeburg {
 
@@ -253,11 +260,11 @@ void CMainFrame::createPanes()
 
     // Creation order is the order in which the views hear of updates.
     m_cityView = new PlaceholderView(QStringLiteral("CCodeburgView"), m_client);
-    m_controlView = new PlaceholderView(QStringLiteral("CControlView"), m_client);
-    m_scoreView = new PlaceholderView(QStringLiteral("CStatsView"), m_client);
-    m_detailsView = new PlaceholderView(QStringLiteral("CDetailView"), m_client);
+    m_controlView = new CControlView(m_doc, this, m_app, m_client);
+    m_scoreView = new CStatsView(m_doc, this, m_client);
+    m_detailsView = new CDetailView(m_doc, this, m_client);
     m_treeView = new CPrjView(m_app, m_doc, this, m_client);
-    m_devView = new PlaceholderView(QStringLiteral("CDevView"), m_client);
+    m_devView = new CDevView(m_doc, this, m_client);
     m_doc->addView(m_cityView);
     m_doc->addView(m_controlView);
     m_doc->addView(m_scoreView);
@@ -334,8 +341,18 @@ std::optional<bool> CMainFrame::commandEnabled(int id) const
         case kHelpFinder:
         case kViewStatusBar:
             return true;
+        case kFilePrint:
+        case kFilePrintPreview:
+        case kPreferences:
+            return !m_busy;
+        case kRecordViewpoint:
+        case kViewpointMap:
+            return true;
         default:
             break;
+    }
+    if (id >= kViewpoint1 && id < kViewpoint1 + 9) {
+        return m_controlView->viewpointButton(id - kViewpoint1 + 1)->isEnabled();
     }
     if (id >= kFileMru1 && id < kFileMru1 + m_recent->size()) {
         return !m_busy && id - kFileMru1 < m_recent->entries().size();
@@ -349,12 +366,43 @@ bool CMainFrame::onCommand(int id)
     // Nothing may reach the workspace while a build walks it.
     if (m_busy) return false;
     if (m_treeView->handleCommand(id)) return true;
+    if (id >= kViewpoint1 && id < kViewpoint1 + 9) {
+        m_controlView->recallViewpoint(id - kViewpoint1 + 1);
+        return true;
+    }
     switch (id) {
         case kFileSave:
             m_doc->save(this);
             return true;
         case kFileSaveAs:
             m_doc->saveAs(this);
+            return true;
+        case kPreferences: {
+            if (!m_app) return false;
+            CPreferencesDialog dialog(m_app->settings(), CCodeburgApp::SettingsFilePath(), this);
+            if (Ui().execDialog(&dialog) == QDialog::Accepted) {
+                m_doc->root().RescoreAll();
+                m_doc->updateAllViews(nullptr, 3);
+            }
+            return true;
+        }
+        case kRecordViewpoint:
+            m_controlView->recordViewpoint();
+            return true;
+        case kViewpointMap:
+            m_controlView->showMap();
+            return true;
+        case kFilePrint:
+            PrintWithDialog(this, m_scoreView, m_detailsView);
+            return true;
+        case kFilePrintPreview:
+            // The panes hide while the preview shows and come back laid out.
+            m_preview = true;
+            for (QWidget* pane : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                pane->hide();
+            PrintPreview(this, m_scoreView, m_detailsView);
+            m_preview = false;
+            layoutPanes(0);
             return true;
         case kAppExit:
             close();

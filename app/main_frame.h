@@ -13,7 +13,11 @@ namespace codeburg {
 
 class CCodeburgApp;
 class CCodeburgDoc;
+class CControlView;
+class CDetailView;
+class CDevView;
 class CPrjView;
+class CStatsView;
 class PlaceholderView;
 class RecentFiles;
 
@@ -42,10 +46,10 @@ public:
 
     CPrjView* treeView() const { return m_treeView; }
     PlaceholderView* cityView() const { return m_cityView; }
-    PlaceholderView* controlView() const { return m_controlView; }
-    PlaceholderView* scoreView() const { return m_scoreView; }
-    PlaceholderView* detailsView() const { return m_detailsView; }
-    PlaceholderView* devView() const { return m_devView; }
+    CControlView* controlView() const { return m_controlView; }
+    CStatsView* scoreView() const { return m_scoreView; }
+    CDetailView* detailsView() const { return m_detailsView; }
+    CDevView* devView() const { return m_devView; }
 
     const QFont& largeFont() const { return m_largeFont; }
     const QFont& textFont() const { return m_textFont; }
@@ -99,12 +103,12 @@ private:
     QFont m_largeFont;
     QFont m_textFont;
     QFont m_smallFont;
-    PlaceholderView* m_controlView = nullptr;
+    CControlView* m_controlView = nullptr;
     CPrjView* m_treeView = nullptr;
     PlaceholderView* m_cityView = nullptr;
-    PlaceholderView* m_scoreView = nullptr;
-    PlaceholderView* m_detailsView = nullptr;
-    PlaceholderView* m_devView = nullptr;
+    CStatsView* m_scoreView = nullptr;
+    CDetailView* m_detailsView = nullptr;
+    CDevView* m_devView = nullptr;
     QWidget* m_client = nullptr;
     QLabel* m_message = nullptr;
     int m_layout = 1;

@@ -1,0 +1,180 @@
+#include "views/stats_view.h"
+
+#include <QDateTime>
+#include <QLinearGradient>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "app/codeburg_doc.h"
+#include "scoring/scoring_topic.h"
+#include "views/view_support.h"
+#include "workspace/folder.h"
+#include "workspace/project.h"
+
+namespace codeburg {
+
+int CStatsView::rowHeightPercent = 6;
+
+namespace {
+
+// The colour with its HSV value scaled (capped at 1).
+QColor ScaledValue(const QColor& colour, double factor)
+{
+    float h, s, v;
+    colour.getHsvF(&h, &s, &v);
+    return QColor::fromHsvF(h, s, std::min(1.0, v * factor));
+}
+
+// Light top and left, dark bottom and right, one pixel wide.
+void Draw3dRect(QPainter& painter, const QRect& r, const QColor& topLeft, const QColor& bottomRight)
+{
+    painter.setPen(topLeft);
+    painter.drawLine(r.left(), r.top(), r.right(), r.top());
+    painter.drawLine(r.left(), r.top(), r.left(), r.bottom());
+    painter.setPen(bottomRight);
+    painter.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+    painter.drawLine(r.right(), r.top(), r.right(), r.bottom());
+}
+
+QString ProjectTitle(const Project& project)
+{
+    QString text = QString::fromStdString(project.name).toUpper();
+    if (!project.developer.empty()) text += " by " + QString::fromStdString(project.developer);
+    const int files = project.stats ? static_cast<int>(project.stats->files.size()) : 0;
+    const int eloc = project.stats ? project.stats->measures.totalEloc : 0;
+    return text + QStringLiteral(" (%1 files, %2 eloc)").arg(files).arg(eloc);
+}
+
+}  // namespace
+
+CStatsView::CStatsView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_frame(frame)
+{
+    setObjectName(QStringLiteral("CStatsView"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CStatsView::onUpdate(View*, int hint, void*)
+{
+    m_lastHint = hint;
+    update();
+}
+
+int CStatsView::RowHeight(int areaHeight)
+{
+    return std::max(30, areaHeight * rowHeightPercent / 100);
+}
+
+bool CStatsView::DrawHeaderBand(QPainter& painter, const QRect& rect, bool workspaceMode,
+                                bool printing, const CCodeburgDoc* doc, const Project* project,
+                                const CMainFrame* frame)
+{
+    const QPalette palette;
+    if (!printing) {
+        painter.fillRect(rect, palette.color(QPalette::Button));
+        Draw3dRect(painter, rect, palette.color(QPalette::Dark), palette.color(QPalette::Light));
+    } else {
+        painter.setFont(TextFont(frame));
+        painter.setPen(QColor(40, 40, 40));
+        const QString now =
+            QDateTime::currentDateTime().toString(QStringLiteral("MM/dd/yy 'at' HH:mm:ss"));
+        painter.drawText(rect.translated(0, 35), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                         now);
+    }
+    QString text;
+    if (workspaceMode) {
+        if (!doc) return false;
+        auto* root = &const_cast<CCodeburgDoc*>(doc)->root();
+        text = doc->titleWithoutStar() +
+               QStringLiteral(" (%1 projects)").arg(root->CountProjects(true));
+    } else {
+        if (!project) return false;
+        text = ProjectTitle(*project);
+    }
+    QRect textRect = rect;
+    if (!printing) {
+        textRect.setLeft(8);
+        textRect.setTop(8);
+    }
+    painter.setFont(LargeFont(frame));
+    painter.setPen(Qt::black);
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    return true;
+}
+
+void CStatsView::DrawTopicRow(QPainter& painter, const QRect& row, const ScoringTopic* topic,
+                              int overallPercent, const CMainFrame* frame)
+{
+    const int inset = row.height() * 15 / 100;
+    const QRect text = row.adjusted(16, inset, -16, -inset);
+    const int vcenter = Qt::AlignVCenter | Qt::TextSingleLine;
+
+    painter.setFont(LargeFont(frame));
+    painter.setPen(topic ? QColor(40, 40, 40) : QColor(Qt::black));
+    const QString label = topic ? QString::fromStdString(topic->name.substr(0, 127)) + " :"
+                                : QStringLiteral("OVERALL :");
+    painter.drawText(text, Qt::AlignLeft | vcenter, label);
+
+    const int x0 = text.left() + 175;
+    const int width = row.width() * 32 / 100;
+    const int x1 = x0 + width;
+    const QRect bar(QPoint(x0, text.top()), QPoint(x1, text.bottom()));
+
+    const float score = topic ? TopicScore(*topic) : overallPercent * 0.01f;
+    const int filled = static_cast<int>(score * width);
+    const QColor base(static_cast<int>((1.0f - score) * 255), static_cast<int>(score * 255), 0);
+    if (filled > 0) {
+        const QRect part(x0, bar.top(), filled, bar.height());
+        QLinearGradient gradient(part.topLeft(), part.topRight());
+        gradient.setColorAt(0, base);
+        gradient.setColorAt(1, ScaledValue(base, 0.65));
+        painter.fillRect(part, gradient);
+        Draw3dRect(painter, part, ScaledValue(base, 1.1), ScaledValue(base, 0.75));
+    }
+    Draw3dRect(painter, bar.adjusted(-1, -1, 1, 1), QColor(30, 30, 30), QColor(230, 230, 230));
+
+    const int percent = overallPercent >= 0 && !topic ? overallPercent : ScorePercent(score);
+    painter.setPen(QColor(90, 90, 90));
+    painter.drawText(QRect(x0 + filled + 4, text.top(), 200, text.height()),
+                     Qt::AlignLeft | vcenter, QStringLiteral("%1%").arg(percent));
+    if (!topic) return;
+    painter.setPen(QColor(30, 30, 30));
+    painter.drawText(QRect(x1 + 90, text.top(), 85, text.height()), Qt::AlignLeft | vcenter,
+                     QStringLiteral("%1 %2")
+                         .arg(topic->shownValue, 0, 'f', std::clamp(topic->decimals, 0, 9))
+                         .arg(QString::fromStdString(topic->unit)));
+    painter.setPen(QColor(60, 60, 60));
+    painter.drawText(QRect(x1 + 175, text.top(), 120, text.height()), Qt::AlignLeft | vcenter,
+                     QString::number(topic->weight, 'f', 2));
+}
+
+void CStatsView::drawSheet(QPainter& painter, const QRect& area, bool printing) const
+{
+    const Project* project = CurrentProject(m_frame);
+    DrawHeaderBand(painter, area, false, printing, m_doc, project, m_frame);
+    if (!project || !project->stats) return;
+    const int height = RowHeight(area.height());
+    QRect row(area.left(), area.top() + 80, area.width(), height);
+    for (const ScoringTopic& topic : project->stats->topics) {
+        DrawTopicRow(painter, row, &topic, -1, m_frame);
+        row.translate(0, height + 6);
+    }
+    row.translate(0, 20);
+    DrawTopicRow(painter, row, nullptr, ScorePercent(project->stats->measures.overallScore),
+                 m_frame);
+}
+
+void CStatsView::print(QPainter& painter) const
+{
+    --rowHeightPercent;
+    drawSheet(painter, QRect(0, 0, 700, 400), true);
+    ++rowHeightPercent;
+}
+
+void CStatsView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    drawSheet(painter, rect(), false);
+}
+
+}  // namespace codeburg

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+#include "app/document.h"
+
+class QPainter;
+
+namespace codeburg {
+
+class CCodeburgDoc;
+class CMainFrame;
+class Project;
+struct ScoringTopic;
+
+// The score sheet of the current project: a header band, one gauge per
+// scoring topic and the overall gauge. The same drawing prints page 1.
+class CStatsView : public QWidget, public View {
+    Q_OBJECT
+public:
+    // Row height in percent of the sheet's height: 6 on screen, one less
+    // while the sheet is printed.
+    static int rowHeightPercent;
+
+    CStatsView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
+
+    void onUpdate(View* sender, int hint, void* object) override;
+    int lastHint() const { return m_lastHint; }
+
+    // Draws the sheet into "area" (the client rectangle on screen; 700 x 400
+    // units of 1/90 inch when printing).
+    void drawSheet(QPainter& painter, const QRect& area, bool printing) const;
+    void print(QPainter& painter) const;
+
+    // The strip with the project's or the workspace's title, shared by the
+    // list panes. False when there was nothing to name.
+    static bool DrawHeaderBand(QPainter& painter, const QRect& rect, bool workspaceMode,
+                               bool printing, const CCodeburgDoc* doc, const Project* project,
+                               const CMainFrame* frame);
+    // One gauge; "topic" null draws the overall row with "overallPercent".
+    static void DrawTopicRow(QPainter& painter, const QRect& row, const ScoringTopic* topic,
+                             int overallPercent, const CMainFrame* frame);
+    // Rows are never lower than 30 units, however short the sheet.
+    static int RowHeight(int areaHeight);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    CCodeburgDoc* m_doc;
+    CMainFrame* m_frame;
+    int m_lastHint = -1;
+};
+
+}  // namespace codeburg

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <functional>
+#include <string>
+
+class QTreeWidget;
+class QWidget;
+
+namespace codeburg {
+
+class CMainFrame;
+class Project;
+
+// What the panes on the right share: the current project the tree names,
+// the frame's fonts (stand-ins of the same heights without a frame) and the
+// opening of a source file in the user's editor.
+Project* CurrentProject(const CMainFrame* frame);
+QFont LargeFont(const CMainFrame* frame);
+QFont TextFont(const CMainFrame* frame);
+QFont SmallFont(const CMainFrame* frame);
+
+// Looks the file up under the project's directory; warns when it is gone,
+// otherwise hands it to the desktop. Returns whether it was handed over.
+bool EditSourceFile(QWidget* owner, const Project& project, const std::string& fileName);
+// Replaces the desktop hand-over (tests record the paths instead); an empty
+// function restores it.
+void SetSourceOpener(std::function<bool(const QString& path)> opener);
+
+// A report list: full-row selection, one selected row, headers that can be
+// clicked and dragged, no sorting of its own.
+void SetUpReportList(QTreeWidget* list, const QStringList& headers, const QList<int>& widths);
+
+}  // namespace codeburg
