@@ -1,36 +1,41 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds codeburg and runs its main job. With
-# arguments, passes them to codeburg-cli.
+# Installs what is missing, builds codeburg and runs its main job: a demo
+# workspace with this repository and the googletest sources, built and shown.
+# With arguments, passes them to codeburg-cli instead.
 set -euo pipefail
 cd "$(dirname "$0")"
+repo=$(pwd)
 scripts/deps.sh
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cli=build/cli/codeburg-cli
-gui=build/app/codeburg
+cli=$repo/build/cli/codeburg-cli
+gui=$repo/build/app/codeburg
 if [ $# -gt 0 ]; then exec "$cli" "$@"; fi
 
-# With a display, the desktop program starts (on the demo workspace when
-# there is one); without, the text summary below stands in for it.
-if [ -x "$gui" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
-    demo=$(ls demo/*.cbw build/demo/*.cbw 2>/dev/null | head -n1 || true)
-    if [ -n "$demo" ]; then exec "$gui" "$demo"; fi
-    exec "$gui"
+# The demo workspace lives in the user's data folder and is created once.
+data=${XDG_DATA_HOME:-$HOME/.local/share}/codeburg/demo
+workspace=$data/demo.cbw
+if [ ! -f "$workspace" ]; then
+    mkdir -p "$data"
+    # A private copy, so the statistics file can be written beside the sources.
+    rm -rf "$data/googletest"
+    cp -r /usr/src/googletest "$data/googletest"
+    "$cli" workspace "$workspace" init
+    "$cli" workspace "$workspace" add "$repo" --name codeburg --ext cpp,h \
+        --exclude-dirs 'build*,fuzz,testdata' --exclude-files '' --dev codeburg
+    "$cli" workspace "$workspace" add "$data/googletest" --name googletest --ext cc,h,cpp \
+        --exclude-files ''
 fi
+"$cli" workspace "$workspace" build
+"$cli" workspace "$workspace" show
 
-# Scan the repository's own sources and show a short table.
-mapfile -t files < <(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -not -path './build*')
-"$cli" scan "${files[@]}" > build/self-scan.json
-python3 - build/self-scan.json <<'PY'
-import json, sys
-doc = json.load(open(sys.argv[1]))
-print(f"{'file':40} {'lines':>7} {'eloc':>7} {'methods':>8}")
-for f in doc["files"]:
-    if "error" in f:
-        print(f"{f['path']:40} error"); continue
-    eloc = f["lines"] - f["asserts"] - f["commentLines"] - f["emptyLines"]
-    print(f"{f['path'][-40:]:40} {f['lines']:7} {eloc:7} {len(f['methods']):8}")
-PY
-if [ -x "$gui" ]; then
+if [ -x "$gui" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+    exec "$gui" "$workspace"
+fi
+picture=$data/codeburg-city.jpg
+if "$cli" snapshot "$workspace" --project codeburg "$picture" >/dev/null; then
     echo
-    echo "No display: to start the desktop program, run: xvfb-run -a $gui"
+    echo "City of the codeburg project: $picture"
+fi
+if [ -x "$gui" ]; then
+    echo "No display: to start the desktop program, run: xvfb-run -a $gui $workspace"
 fi

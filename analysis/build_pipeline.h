@@ -1,12 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace codeburg {
 
 class BuildProgressSink;
+class FileStats;
+class MsRandom;
 class ProjectStats;
 
 // True when "name" matches an entry of the comma-separated list: "*suffix",
@@ -17,11 +21,27 @@ bool MatchesList(std::string_view name, std::string_view list);
 // Options of one evaluation that do not belong to the statistics themselves.
 struct BuildOptions {
     std::string reportPath;  // the text report; empty: no report at all
+    // Scan the files on all cores. The walk, the colour draws, the file order
+    // and the sink calls stay exactly those of the sequential path.
+    bool parallel = true;
+    int threads = 0;  // 0: one per core
+    // The scanner; null means ScanFile. Tests put failures in its place.
+    int (*scanFile)(FileStats& stats, const std::string& path, std::vector<char>& buffer) = nullptr;
 };
 
-// Walks "directory" with the filters held by "stats". With a counter, only
-// counts the matching files (and tracks stats.newestWriteTime when set);
-// without, scans them into stats.files. "rng" draws the file colours.
+// Walks "directory" with the filters held by "stats", entries in the order the
+// file system returns them, depth first, without recursion. Dot-names, links
+// to directories, FIFOs, sockets and devices are skipped unopened. With a
+// counter, only counts the matching files; without, scans them into
+// stats.files, drawing each new record's colour from "rng" in walk order.
+// Both modes raise *stats.newestWriteTime (nanoseconds) when it is set.
+void WalkDirectory(ProjectStats& stats, const std::string& directory, int* counter,
+                   MsRandom* rng = nullptr, const BuildOptions& options = {});
+
+// The colour seed: the sum of the name's bytes, each a signed 8-bit value
+// times its 1-based position.
+uint32_t NameSeed(std::string_view name);
+
 // Scans the project directory into "stats", lays out the city and runs the
 // measure pass. -1 when no file was scanned (the statistics keep no files and
 // the old city), else 0.
@@ -29,7 +49,8 @@ int EvaluateProject(ProjectStats& stats, const std::string& directory, BuildProg
                     const BuildOptions& options = {});
 
 // Counts the matching files and grows the sink's range by their number.
-void CountFiles(ProjectStats& stats, const std::string& directory, BuildProgressSink* sink);
+void CountFiles(ProjectStats& stats, const std::string& directory, BuildProgressSink* sink,
+                const BuildOptions& options = {});
 
 // Depth-first search of "directory" for a file named exactly "fileName"
 // (dot-names skipped, no filters).

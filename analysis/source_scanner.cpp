@@ -264,12 +264,10 @@ void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
                         ++procEmptyLines;
                     }
                 } else if (commentOnly) {
-                    if (!tokens.separator()) {
-                        ++headerComments;
-                    } else {
-                        ++file.emptyLines;
-                        --file.commentLines;
-                    }
+                    // Unlike the C rules, a "//" line never raised the file's
+                    // comment count here, so a separator has nothing to take back.
+                    if (!tokens.separator()) ++headerComments;
+                    else ++file.emptyLines;
                 }
                 lineBlank = true;
                 commentOnly = false;

@@ -318,8 +318,7 @@ def scan_asm(fs, t):
                 if not t.separator:
                     header += 1
                 else:
-                    f["emptyLines"] += 1
-                    f["commentLines"] -= 1
+                    f["emptyLines"] += 1  # the "//" line was never counted as a comment
             line_blank, comment_only = True, False
         elif tok == SEMICOLON:
             t.comment_text()

@@ -217,7 +217,7 @@ TEST(SourceScannerTest, AssemblerLabelsOpenProcedures)
 TEST(SourceScannerTest, AssemblerCommentOnlyLinesAndHeaders)
 {
     // "//" lines are comment-only for the procedure but never raise the
-    // file's comment count; a separator outside a procedure still takes one back.
+    // file's comment count, so a separator outside a procedure takes none back.
     const auto s = Scan(
         "// about main\n"
         "////\n"
@@ -228,8 +228,16 @@ TEST(SourceScannerTest, AssemblerCommentOnlyLinesAndHeaders)
         "    nop\n",
         ScanLanguage::Assembler, "m.asm");
     EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"m.asm", "main", 0, 2, 2, 0, 0}}));
-    EXPECT_EQ(LinesOf(*s), (Lines{7, 1, -1, 0}));
+    EXPECT_EQ(LinesOf(*s), (Lines{7, 1, 0, 0}));
     EXPECT_EQ(s->includes, 1);
+}
+
+// Found by fuzzing: the separator's take-back drove the count below zero.
+TEST(SourceScannerTest, AssemblerSeparatorsNeverMakeCommentsNegative)
+{
+    EXPECT_EQ(LinesOf(*Scan("//\n", ScanLanguage::Assembler)), (Lines{1, 1, 0, 0}));
+    EXPECT_EQ(LinesOf(*Scan("; one\n//----\n////\n", ScanLanguage::Assembler)),
+              (Lines{3, 2, 1, 0}));
 }
 
 // --- line accounting ----------------------------------------------------------------

@@ -100,6 +100,7 @@ bool StatsBuffer::ReadFloat(float& value)
 
 bool StatsBuffer::ReadString(std::string& text)
 {
+    if (remaining() == 0) return false;  // an empty buffer's data pointer may be null
     const uint8_t* begin = m_data.data() + m_pos;
     const void* nul = std::memchr(begin, 0, remaining());
     if (!nul) return false;

@@ -1,13 +1,192 @@
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
 
+#include "analysis/build_pipeline.h"
+#include "analysis/project_stats.h"
+#include "analysis/statistics_file.h"
+#include "analysis/text_report.h"
 #include "cli/commands.h"
+#include "cli/project_output.h"
+#include "platform/path_util.h"
+#include "scoring/scoring_settings.h"
+#include "workspace/project.h"
+#include "workspace/project_build.h"
+#include "workspace/user_interaction.h"
 
 namespace codeburg::cli {
 
-int RunBuild(int, char**)
+namespace {
+
+struct BuildArguments {
+    std::string directory;
+    std::optional<std::string> name;
+    std::string extensions = "cpp,cc,java,asm";
+    std::string excludedDirs;
+    std::string excludedFiles = "stdafx.cpp";
+    std::optional<int> lineCount;
+    bool force = false;
+    bool json = false;
+    bool sequential = false;
+    std::optional<double> minScore;
+};
+
+// Messages of the core go to standard error; questions get "no".
+class TerminalUser : public UserInteraction {
+public:
+    void ShowMessage(const std::string& text, const std::string& title) override
+    {
+        std::fprintf(stderr, "codeburg-cli: %s: %s\n", title.c_str(), text.c_str());
+    }
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    std::optional<std::string> BrowseForDirectory(const std::string&,
+                                                  const std::string&) override
+    {
+        return std::nullopt;
+    }
+};
+
+int UsageError(const char* what)
 {
-    std::fprintf(stderr, "codeburg-cli: 'build' is not available in this build\n");
+    std::fprintf(stderr, "codeburg-cli build: %s\n", what);
+    std::fprintf(stderr,
+                 "usage: codeburg-cli build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST]\n"
+                 "       [--exclude-files LIST] [--linecount N] [--force] [--json] "
+                 "[--min-score P]\n");
     return 2;
+}
+
+bool ParseNumber(const char* text, double& value)
+{
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0';
+}
+
+std::optional<int> ParseArguments(int argc, char** argv, BuildArguments& args)
+{
+    for (int i = 0; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        auto value = [&]() { return std::string(argv[++i]); };
+        double number;
+        if (a == "--force") args.force = true;
+        else if (a == "--json") args.json = true;
+        else if (a == "--sequential") args.sequential = true;
+        else if (a == "--name" && hasValue) args.name = value();
+        else if (a == "--ext" && hasValue) args.extensions = value();
+        else if (a == "--exclude-dirs" && hasValue) args.excludedDirs = value();
+        else if (a == "--exclude-files" && hasValue) args.excludedFiles = value();
+        else if (a == "--linecount" && hasValue) {
+            if (!ParseNumber(argv[++i], number) || number < 0 || number > 1e6 ||
+                number != static_cast<int>(number))
+                return UsageError("--linecount needs a whole number");
+            args.lineCount = static_cast<int>(number);
+        } else if (a == "--min-score" && hasValue) {
+            if (!ParseNumber(argv[++i], number)) return UsageError("--min-score needs a number");
+            args.minScore = number;
+        } else if (a.rfind("--", 0) == 0) {
+            return UsageError(("unknown or incomplete option " + a).c_str());
+        } else if (args.directory.empty()) {
+            args.directory = a;
+        } else {
+            return UsageError("only one directory can be built");
+        }
+    }
+    if (args.directory.empty()) return UsageError("no directory given");
+    return std::nullopt;
+}
+
+// An absolute path without "." or ".." parts or a trailing separator, so that
+// the project's default name is the directory's real last component.
+std::string NormaliseDirectory(const std::string& directory)
+{
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(directory, ec).lexically_normal().string();
+    if (ec) path = directory;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+int RunBuild(int argc, char** argv)
+{
+    BuildArguments args;
+    if (auto status = ParseArguments(argc, argv, args)) return *status;
+
+    const std::string directory = NormaliseDirectory(args.directory);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(directory, ec)) {
+        std::fprintf(stderr, "codeburg-cli: %s is not a directory\n", args.directory.c_str());
+        return 1;
+    }
+    ScoringSettings settings;
+    LoadInstalledSettings(settings);
+    if (args.lineCount) settings.lineCount = *args.lineCount;
+
+    Project project(&settings, nullptr, args.name.value_or(LastPathComponent(directory)));
+    project.directory = directory;
+    project.extensions = args.extensions;
+    project.excludedDirs = args.excludedDirs;
+    project.excludedFiles = args.excludedFiles;
+    if (!IsSafeProjectName(project.name)) {
+        std::fprintf(stderr, "codeburg-cli: %s\n", UnsafeProjectNameMessage(project.name).c_str());
+        return 1;
+    }
+
+    // The up-to-date check compares against the statistics already saved.
+    ProjectStats& stats = *project.stats;
+    const std::string statisticsPath = project.StatisticsPath();
+    bool force = args.force;
+    if (!force && std::filesystem::exists(statisticsPath, ec)) {
+        if (ReadStatisticsFile(stats, statisticsPath) != 0) {
+            std::fprintf(stderr, "codeburg-cli: %s is unreadable; rebuilding\n",
+                         statisticsPath.c_str());
+            force = true;
+        }
+        stats.directory = directory;
+        stats.extensions = project.extensions;
+        stats.excludedDirs = project.excludedDirs;
+        stats.excludedFiles = project.excludedFiles;
+    }
+
+    TerminalProgress progress;
+    TerminalUser user;
+    BuildOptions options;
+    options.parallel = !args.sequential;
+    if (const std::string exe = ExecutablePath(); !exe.empty())
+        options.reportPath = ReportPathForExecutable(exe);
+    stats.progressSink = nullptr;
+    const int result =
+        BuildIfNeeded(project, &progress, force, progress.enabled(), &user, options);
+    if (result != 0) return 1;
+    const bool evaluated = stats.progressSink == &progress;
+    const bool built = !project.lastBuild.empty();
+    if (evaluated && !built) {
+        std::fprintf(stderr, "codeburg-cli: no matching source file in %s\n", directory.c_str());
+        return 1;
+    }
+    if (!built) std::fprintf(stderr, "codeburg-cli: %s is up to date, not rebuilt\n",
+                             statisticsPath.c_str());
+
+    const ProjectHeader header{project.name, directory, statisticsPath,
+                               built ? project.lastBuild : FileTimeStamp(statisticsPath), built};
+    if (args.json)
+        PrintJson(stdout, ProjectJson(stats, header));
+    else
+        PrintScoreSheet(stdout, stats, header);
+    std::fflush(stdout);
+    const int percent = ScorePercent(stats.measures.overallScore);
+    if (args.minScore && percent < *args.minScore) {
+        std::fprintf(stderr, "codeburg-cli: score %d %% is below the minimum %g %%\n", percent,
+                     *args.minScore);
+        return 3;
+    }
+    return 0;
 }
 
 }  // namespace codeburg::cli

@@ -1,0 +1,289 @@
+#include "analysis/build_pipeline.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "analysis/build_progress_sink.h"
+#include "analysis/project_stats.h"
+#include "analysis/source_scanner.h"
+#include "analysis/statistics_file.h"
+#include "analysis/stats_buffer.h"
+#include "analysis/temp_tree_test_util.h"
+#include "scoring/scoring_settings.h"
+
+namespace codeburg {
+
+namespace {
+
+using testing::SampleSource;
+using testing::TempTree;
+
+std::vector<std::string> ScannedNames(const std::string& directory, const std::string& ext,
+                                      const std::string& excludedFiles = "",
+                                      const std::string& excludedDirs = "")
+{
+    ProjectStats stats(nullptr);
+    stats.extensions = ext;
+    stats.excludedFiles = excludedFiles;
+    stats.excludedDirs = excludedDirs;
+    EvaluateProject(stats, directory, nullptr, {});
+    std::vector<std::string> names;
+    for (const auto& f : stats.files) names.push_back(f->name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RecordingSink : public BuildProgressSink {
+public:
+    void Status(const std::string& name, const std::string& verb) override
+    {
+        calls.push_back(verb + " " + name);
+    }
+    void FileStep(const std::string& name) override
+    {
+        if (std::this_thread::get_id() != caller) offThread = true;
+        calls.push_back("step " + name);
+    }
+    void AddRange(int count) override { calls.push_back("range " + std::to_string(count)); }
+    int Position() override { return 0; }
+
+    std::thread::id caller = std::this_thread::get_id();
+    bool offThread = false;
+    std::vector<std::string> calls;
+};
+
+std::vector<uint8_t> Serialised(const ProjectStats& stats)
+{
+    StatsBuffer buffer;
+    SerialiseStatistics(stats, buffer);
+    return buffer.data();
+}
+
+}  // namespace
+
+TEST(MatchesListTest, EntriesKeepTheirBlanksAndIgnoreCase)
+{
+    EXPECT_TRUE(MatchesList("cc", "cpp,cc"));
+    EXPECT_TRUE(MatchesList("CPP", "cpp,cc"));
+    EXPECT_TRUE(MatchesList("cpp", "cpp, cc, java, asm"));
+    EXPECT_FALSE(MatchesList("cc", "cpp, cc, java, asm"));
+    EXPECT_TRUE(MatchesList(" cc", "cpp, cc, java, asm"));
+    EXPECT_TRUE(MatchesList("StdAfx.CPP", "stdafx.cpp"));
+    EXPECT_FALSE(MatchesList("stdafx.cpp", ""));
+    EXPECT_FALSE(MatchesList("", ""));
+}
+
+TEST(MatchesListTest, SuffixAndPrefixPatterns)
+{
+    const char* list = "*xx.cpp, xx*.cpp";
+    EXPECT_TRUE(MatchesList("fooxx.cpp", list));
+    EXPECT_TRUE(MatchesList("XX.CPP", list));
+    EXPECT_FALSE(MatchesList("xxfoo.cpp", list));   // the second entry begins with a blank
+    EXPECT_TRUE(MatchesList(" xx*.cpp", list));     // "*" is literal inside a prefix entry
+    EXPECT_TRUE(MatchesList("gen_a.h", "gen*"));
+    EXPECT_TRUE(MatchesList("a_test.cpp", "**_test.cpp"));  // one more leading "*" dropped
+    EXPECT_TRUE(MatchesList("anything", "*"));
+    EXPECT_FALSE(MatchesList("b.cpp", "a*"));
+}
+
+TEST(NameSeedTest, SignedBytesTimesPosition)
+{
+    EXPECT_EQ(NameSeed(""), 0u);
+    EXPECT_EQ(NameSeed("ab"), 97u + 98u * 2);
+    EXPECT_EQ(NameSeed("a\xE9"), static_cast<uint32_t>(97 - 23 * 2));
+}
+
+TEST(WalkDirectoryTest, FiltersNamesDirectoriesAndExtensions)
+{
+    TempTree tree;
+    tree.Write("a.cpp", "int x;\n");
+    tree.Write("b.CC", "int x;\n");
+    tree.Write("c.java", "int x;\n");
+    tree.Write("Makefile", "all:\n");
+    tree.Write("x.tar.cpp", "\n");
+    tree.Write(".hidden.cpp", "\n");
+    tree.Write(".git/d.cpp", "\n");
+    tree.Write("sub/e.cpp", "\n");
+    tree.Write("gen/f.cpp", "\n");
+    tree.Write("StdAfx.cpp", "\n");
+    EXPECT_EQ(ScannedNames(tree.root(), "cpp,cc", "stdafx.cpp", "GEN"),
+              (std::vector<std::string>{"a.cpp", "b.CC", "e.cpp", "x.tar.cpp"}));
+    EXPECT_EQ(ScannedNames(tree.root(), "cpp, cc, java"),
+              (std::vector<std::string>{"StdAfx.cpp", "a.cpp", "e.cpp", "f.cpp", "x.tar.cpp"}));
+}
+
+TEST(WalkDirectoryTest, SkipsSpecialFilesAndDirectoryLinkLoops)
+{
+    TempTree tree;
+    tree.Write("a.cpp", "int f() {\n}\n");
+    tree.Write("real/b.cpp", "\n");
+    ASSERT_EQ(mkfifo(tree.path("pipe.cpp").c_str(), 0600), 0);
+    std::filesystem::create_directory_symlink(tree.root(), tree.path("real/loop"));
+    std::filesystem::create_symlink(tree.path("a.cpp"), tree.path("link.cpp"));
+    // Would block for ever if the FIFO were opened, or never end on the loop.
+    EXPECT_EQ(ScannedNames(tree.root(), "cpp"),
+              (std::vector<std::string>{"a.cpp", "b.cpp", "link.cpp"}));
+}
+
+TEST(WalkDirectoryTest, DeepTreeNeedsNoRecursion)
+{
+    TempTree tree;
+    // Built by descending, since the full path soon exceeds what one call takes.
+    const int fd = open(".", O_RDONLY);
+    ASSERT_EQ(chdir(tree.root().c_str()), 0);
+    std::string reachable;
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_EQ(mkdir("d", 0700), 0);
+        ASSERT_EQ(chdir("d"), 0);
+        if (i == 999) std::ofstream("mid.cpp") << "int x;\n";
+    }
+    std::ofstream("deep.cpp") << "int x;\n";
+    ASSERT_EQ(fchdir(fd), 0);
+    close(fd);
+    for (int i = 0; i < 1000; ++i) reachable += "/d";
+
+    ProjectStats stats(nullptr);
+    int count = 0;
+    WalkDirectory(stats, tree.root(), &count);
+    EXPECT_EQ(count, 1);  // paths beyond the system's limit cannot be opened
+    EXPECT_EQ(FindSourceFile(tree.root(), "mid.cpp"), tree.root() + reachable + "/mid.cpp");
+}
+
+TEST(WalkDirectoryTest, CountingTracksNewestMatchingWriteTime)
+{
+    TempTree tree;
+    const std::string a = tree.Write("a.cpp", "\n");
+    const std::string skipped = tree.Write("b.txt", "\n");
+    const auto t = std::filesystem::last_write_time(a);
+    std::filesystem::last_write_time(skipped, t + std::chrono::hours(5));
+    ProjectStats stats(nullptr);
+    int64_t newest = 0;
+    int count = 0;
+    stats.newestWriteTime = &newest;
+    WalkDirectory(stats, tree.root(), &count);
+    struct stat st;
+    ASSERT_EQ(stat(a.c_str(), &st), 0);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(newest, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+}
+
+TEST(EvaluateProjectTest, NoMatchingFileKeepsNoFilesAndTheOldCity)
+{
+    TempTree tree;
+    tree.Write("readme.txt", "\n");
+    ProjectStats stats(nullptr);
+    stats.cityGrid.Allocate(3, 4);
+    EXPECT_EQ(EvaluateProject(stats, tree.root(), nullptr), -1);
+    EXPECT_TRUE(stats.files.empty());
+    EXPECT_EQ(stats.cityGrid.width, 3);
+    EXPECT_EQ(stats.name, "proj");
+}
+
+TEST(EvaluateProjectTest, ParallelScanEqualsSequentialScan)
+{
+    TempTree tree;
+    for (int i = 0; i < 300; ++i)
+        tree.Write("d" + std::to_string(i % 11) + "/f" + std::to_string(i) + ".cpp",
+                   SampleSource(i));
+    tree.Write("d3/broken.cpp.txt", "\n");
+
+    ProjectStats sequential(nullptr), parallel(nullptr);
+    RecordingSink sequentialSink, parallelSink;
+    BuildOptions options;
+    options.parallel = false;
+    ASSERT_EQ(EvaluateProject(sequential, tree.root(), &sequentialSink, options), 0);
+    options.parallel = true;
+    options.threads = 4;
+    ASSERT_EQ(EvaluateProject(parallel, tree.root(), &parallelSink, options), 0);
+
+    ASSERT_EQ(parallel.files.size(), 300u);
+    EXPECT_EQ(Serialised(sequential), Serialised(parallel));
+    EXPECT_EQ(sequentialSink.calls, parallelSink.calls);
+    EXPECT_FALSE(parallelSink.offThread);
+    EXPECT_EQ(sequential.measures.overallScore, parallel.measures.overallScore);
+    for (size_t i = 1; i < parallel.files.size(); ++i)
+        EXPECT_GE(parallel.files[i - 1]->Volume(), parallel.files[i]->Volume());
+}
+
+TEST(EvaluateProjectTest, ReportHoldsOnlyErrorLinesUnlessEnabled)
+{
+    TempTree tree;
+    tree.Write("a.cpp", "\n");
+    const std::string bad = tree.Write("b.cpp", "\n");
+    BuildOptions options;
+    // Stands for a file that vanished or became unreadable after the walk.
+    options.scanFile = [](FileStats& stats, const std::string& path, std::vector<char>& buffer) {
+        return stats.name == "b.cpp" ? 1 : ScanFile(stats, path, buffer);
+    };
+    options.reportPath = tree.path("../report.txt");
+    for (bool parallel : {false, true}) {
+        options.parallel = parallel;
+        ProjectStats stats(nullptr);
+        EXPECT_EQ(EvaluateProject(stats, tree.root(), nullptr, options), 0);
+        EXPECT_EQ(stats.files.size(), 1u);
+        std::stringstream text;
+        text << std::ifstream(options.reportPath).rdbuf();
+        EXPECT_EQ(text.str(), ">>>> Error 1 on [" + bad + "]\r\n");
+    }
+}
+
+TEST(EvaluateProjectTest, FullReportIsTheSameForParallelAndSequentialScans)
+{
+    TempTree tree;
+    for (int i = 0; i < 30; ++i)
+        tree.Write("d" + std::to_string(i % 4) + "/f" + std::to_string(i) + ".cpp",
+                   SampleSource(i));
+    std::string reports[2];
+    for (bool parallel : {false, true}) {
+        BuildOptions options;
+        options.parallel = parallel;
+        options.threads = 3;
+        options.reportPath = tree.path("../report.txt");
+        options.scanFile = [](FileStats& stats, const std::string& path,
+                              std::vector<char>& buffer) {
+            return stats.name == "f7.cpp" ? 1 : ScanFile(stats, path, buffer);
+        };
+        ProjectStats stats(nullptr);
+        stats.reportEnabled = true;
+        ASSERT_EQ(EvaluateProject(stats, tree.root(), nullptr, options), 0);
+        std::stringstream text;
+        text << std::ifstream(options.reportPath).rdbuf();
+        reports[parallel] = text.str();
+    }
+    EXPECT_EQ(reports[0], reports[1]);
+    EXPECT_NE(reports[0].find("Parsing dir [" + tree.path("d3") + "]\r\n"), std::string::npos);
+    EXPECT_NE(reports[0].find(">>>> Error 1 on [" + tree.path("d3/f7.cpp") + "]\r\n"),
+              std::string::npos);
+}
+
+TEST(EvaluateProjectTest, ReportIsDeletedWhenEveryFileWasRead)
+{
+    TempTree tree;
+    tree.Write("a.cpp", "\n");
+    BuildOptions options;
+    options.reportPath = tree.Write("../report.txt", "old\r\n");
+    ProjectStats stats(nullptr);
+    EXPECT_EQ(EvaluateProject(stats, tree.root(), nullptr, options), 0);
+    EXPECT_FALSE(std::filesystem::exists(options.reportPath));
+}
+
+TEST(FindSourceFileTest, ExactNameFirstFoundWithoutFilters)
+{
+    TempTree tree;
+    tree.Write(".hide/x.cpp", "\n");
+    const std::string b = tree.Write("sub/x.cpp", "\n");
+    tree.Write("sub/X.CPP", "\n");
+    EXPECT_EQ(FindSourceFile(tree.root(), "x.cpp"), b);
+    EXPECT_EQ(FindSourceFile(tree.root(), "missing.cpp"), std::nullopt);
+    EXPECT_EQ(FindSourceFile(tree.root(), "Makefile"), std::nullopt);
+}
+
+}  // namespace codeburg

@@ -1,0 +1,219 @@
+#include "analysis/statistics_file.h"
+
+#include <memory>
+#include <vector>
+
+#include "analysis/build_progress_sink.h"
+#include "analysis/file_stats.h"
+#include "analysis/project_stats.h"
+#include "analysis/stats_buffer.h"
+#include "city/city_grid.h"
+
+namespace codeburg {
+
+namespace {
+
+constexpr uint16_t kFileRecordVersion = 1;
+constexpr uint16_t kMethodRecordVersion = 0;
+
+// The smallest encodings, used to reject counts the remaining bytes could
+// never hold before anything is allocated for them.
+constexpr size_t kMinFileRecord = 2 + 1 + 12 * 4 + 4 + 4;  // version 0, empty name
+constexpr size_t kMinClassName = 1;
+constexpr size_t kMinMethodRecord = 2 + 1 + 1 + 5 * 4;
+// width .. centreY, the alternate-size byte, 4 reserved, the byte count.
+constexpr size_t kGridHeader = 8 * 4 + 1 + 4 * 4 + 4;
+
+void WriteFileRecord(const FileStats& file, StatsBuffer& b)
+{
+    b.WriteU16(kFileRecordVersion);
+    b.WriteString(file.name);
+    b.WriteI32(file.lines);
+    b.WriteI32(file.emptyLines);
+    b.WriteI32(file.methodElocSum);
+    b.WriteI32(file.commentLines);
+    b.WriteI32(file.blockCommentLines);
+    b.WriteI32(file.asserts);
+    b.WriteU32(file.colour);
+    b.WriteI32(file.maxMethodEloc);
+    b.WriteI32(file.elocWithinLimit);
+    b.WriteI32(file.elocOverLimit);
+    b.WriteI32(file.methodLengthLimit);
+    b.WriteI32(file.includes);
+    b.WriteI32(file.constructors);
+    b.WriteU32(static_cast<uint32_t>(file.classes.size()));
+    for (const auto& cls : file.classes) b.WriteString(cls->name);
+    b.WriteU32(static_cast<uint32_t>(file.methods.size()));
+    for (const auto& m : file.methods) {
+        b.WriteU16(kMethodRecordVersion);
+        b.WriteString(m->className);
+        b.WriteString(m->methodName);
+        b.WriteI32(m->paramCount);
+        b.WriteI32(m->eloc);
+        b.WriteI32(m->commentLines);
+        b.WriteI32(m->asserts);
+        b.WriteI32(m->emptyLines);
+    }
+}
+
+bool ReadCount(StatsBuffer& b, size_t minItemSize, uint32_t& count)
+{
+    return b.ReadU32(count) && count <= b.remaining() / minItemSize;
+}
+
+bool ReadMethod(StatsBuffer& b, FileStats& file)
+{
+    uint16_t version;
+    std::string className, methodName;
+    int32_t paramCount, eloc, comments, asserts, empty;
+    if (!b.ReadU16(version) || version != kMethodRecordVersion) return false;
+    if (!b.ReadString(className) || !b.ReadString(methodName)) return false;
+    if (!b.ReadI32(paramCount) || !b.ReadI32(eloc) || !b.ReadI32(comments) ||
+        !b.ReadI32(asserts) || !b.ReadI32(empty))
+        return false;
+    auto method = std::make_unique<MethodStats>();
+    method->className = std::move(className);
+    method->methodName = std::move(methodName);
+    method->paramCount = paramCount;
+    method->eloc = eloc;
+    method->commentLines = comments;
+    method->asserts = asserts;
+    method->emptyLines = empty;
+    method->file = &file;
+    method->cls = file.FindOrCreateClass(method->className);
+    file.methods.push_back(std::move(method));
+    return true;
+}
+
+std::unique_ptr<FileStats> ReadFileRecord(StatsBuffer& b, int32_t lineCount)
+{
+    uint16_t version;
+    std::string name;
+    if (!b.ReadU16(version) || version > kFileRecordVersion || !b.ReadString(name))
+        return nullptr;
+    int32_t lines, empty, methodEloc, comments, blockComments = 0, asserts, maxEloc, skipped,
+        includes, constructors;
+    uint32_t colour;
+    bool ok = b.ReadI32(lines) && b.ReadI32(empty) && b.ReadI32(methodEloc) &&
+              b.ReadI32(comments) && (version < 1 || b.ReadI32(blockComments)) &&
+              b.ReadI32(asserts) && b.ReadU32(colour) && b.ReadI32(maxEloc);
+    // The limit sums and the limit are recomputed from the current settings.
+    for (int i = 0; ok && i < 3; ++i) ok = b.ReadI32(skipped);
+    ok = ok && b.ReadI32(includes) && b.ReadI32(constructors);
+    if (!ok) return nullptr;
+
+    auto file = std::make_unique<FileStats>(std::move(name), lineCount, colour);
+    file->lines = lines;
+    file->emptyLines = empty;
+    file->methodElocSum = methodEloc;
+    file->commentLines = comments;
+    file->blockCommentLines = blockComments;
+    file->asserts = asserts;
+    file->maxMethodEloc = maxEloc;
+    file->includes = includes;
+    file->constructors = constructors;
+
+    uint32_t count;
+    if (!ReadCount(b, kMinClassName, count)) return nullptr;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string cls;
+        if (!b.ReadString(cls)) return nullptr;
+        auto record = std::make_unique<ClassStats>();
+        record->name = std::move(cls);
+        record->file = file.get();
+        file->classes.push_back(std::move(record));
+    }
+    if (!ReadCount(b, kMinMethodRecord, count)) return nullptr;
+    file->methods.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        if (!ReadMethod(b, *file)) return nullptr;
+    return file;
+}
+
+uint32_t PeekU32(const StatsBuffer& b, size_t offset)
+{
+    const auto& d = b.data();
+    const size_t p = b.position() + offset;
+    return uint32_t(d[p]) | (uint32_t(d[p + 1]) << 8) | (uint32_t(d[p + 2]) << 16) |
+           (uint32_t(d[p + 3]) << 24);
+}
+
+// Checks the grid's stated size against its byte count and the bytes present
+// before the grid allocates anything.
+bool GridHeaderIsSound(const StatsBuffer& b)
+{
+    if (b.remaining() < kGridHeader) return false;
+    const auto width = static_cast<int32_t>(PeekU32(b, 0));
+    const auto height = static_cast<int32_t>(PeekU32(b, 4));
+    const uint64_t bytes = PeekU32(b, kGridHeader - 4);
+    if (width < 0 || height < 0) return false;
+    if (uint64_t(width) * uint64_t(height) * 12 != bytes) return false;
+    return bytes <= b.remaining() - kGridHeader;
+}
+
+// Every building must name a file and a method that exist, since the views
+// index the lists with them.
+bool GridMatchesFiles(const CityGrid& grid, const std::vector<std::unique_ptr<FileStats>>& files)
+{
+    for (const CityCell& cell : grid.cells) {
+        if (!cell.isBuilding()) continue;
+        if (cell.fileIndex >= files.size()) return false;
+        if (cell.methodIndex >= files[cell.fileIndex]->methods.size()) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void SerialiseStatistics(const ProjectStats& stats, StatsBuffer& buffer)
+{
+    buffer.WriteString(stats.name);
+    buffer.WriteString(stats.directory);
+    buffer.WriteU32(static_cast<uint32_t>(stats.files.size()));
+    for (const auto& file : stats.files) WriteFileRecord(*file, buffer);
+    stats.cityGrid.Serialise(buffer);
+}
+
+int DeserialiseStatistics(ProjectStats& stats, StatsBuffer& buffer)
+{
+    std::string name, directory;
+    uint32_t count;
+    if (!buffer.ReadString(name) || !buffer.ReadString(directory)) return -1;
+    if (!ReadCount(buffer, kMinFileRecord, count)) return -1;
+    std::vector<std::unique_ptr<FileStats>> files;
+    files.reserve(count);
+    const int32_t lineCount = stats.LineCount();
+    for (uint32_t i = 0; i < count; ++i) {
+        auto file = ReadFileRecord(buffer, lineCount);
+        if (!file) return -1;
+        files.push_back(std::move(file));
+    }
+    CityGrid grid;
+    if (!GridHeaderIsSound(buffer) || !grid.Deserialise(buffer)) return -1;
+    if (!GridMatchesFiles(grid, files)) return -1;
+
+    stats.name = std::move(name);
+    stats.directory = std::move(directory);
+    stats.files = std::move(files);
+    stats.cityGrid = std::move(grid);
+    stats.ComputeMeasures(true);
+    return 0;
+}
+
+int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
+{
+    if (stats.progressSink) stats.progressSink->Status(stats.name, "Serializing");
+    StatsBuffer buffer;
+    SerialiseStatistics(stats, buffer);
+    if (stats.progressSink) stats.progressSink->Status(stats.name, "Saving");
+    return buffer.Save(path) == 0 ? 0 : -1;
+}
+
+int ReadStatisticsFile(ProjectStats& stats, const std::string& path)
+{
+    StatsBuffer buffer;
+    if (buffer.Load(path) != 0) return -1;
+    return DeserialiseStatistics(stats, buffer);
+}
+
+}  // namespace codeburg

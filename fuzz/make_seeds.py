@@ -1,0 +1,139 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz harnesses from the project's own test data.
+
+    make_seeds.py SOURCE_DIR OUT_DIR [CLI]
+
+OUT_DIR/<harness>/ receives one file per seed, named by its hash, so running it
+again adds nothing twice. The inputs are the string literals of the readers'
+unit tests, the sources of the repository itself (for the scanner), and, when
+the command-line tool is given, statistics files it builds from copies of a few
+source folders.
+"""
+import hashlib
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+MAX_SEED = 64 * 1024
+
+LITERAL = re.compile(r'R"([^(\s]*)\((.*?)\)\1"|"((?:[^"\\\n]|\\.)*)"', re.S)
+ESCAPES = {'n': '\n', 'r': '\r', 't': '\t', '0': '\0', '\\': '\\', '"': '"', "'": "'",
+           'a': '\a', 'b': '\b', 'f': '\f', 'v': '\v', '?': '?'}
+
+
+def unescape(body):
+    out, i = bytearray(), 0
+    while i < len(body):
+        c = body[i]
+        if c != '\\':
+            out += c.encode()
+            i += 1
+            continue
+        n = body[i + 1]
+        if n == 'x':
+            m = re.match(r'[0-9a-fA-F]+', body[i + 2:])
+            out.append(int(m.group(0), 16) & 0xFF)
+            i += 2 + len(m.group(0))
+        elif n in '01234567':
+            m = re.match(r'[0-7]{1,3}', body[i + 1:])
+            out.append(int(m.group(0), 8) & 0xFF)
+            i += 1 + len(m.group(0))
+        else:
+            out += ESCAPES.get(n, n).encode()
+            i += 2
+    return bytes(out)
+
+
+def literals(path):
+    """The string literals of a C++ file, adjacent ones joined as the compiler does."""
+    text = open(path, encoding='utf-8', errors='replace').read()
+    text = re.sub(r'//[^\n]*', lambda m: '' if '"' not in m.group(0) else m.group(0), text)
+    result, current, last_end = [], None, -1
+    for m in LITERAL.finditer(text):
+        value = m.group(2).encode() if m.group(2) is not None else unescape(m.group(3))
+        if current is not None and text[last_end:m.start()].strip() == '':
+            current += value
+        else:
+            if current is not None:
+                result.append(current)
+            current = value
+        last_end = m.end()
+    if current is not None:
+        result.append(current)
+    return result
+
+
+def put(out, harness, data):
+    if len(data) > MAX_SEED:
+        data = data[:MAX_SEED]
+    folder = os.path.join(out, harness)
+    os.makedirs(folder, exist_ok=True)
+    name = hashlib.sha1(data).hexdigest()
+    with open(os.path.join(folder, name), 'wb') as f:
+        f.write(data)
+
+
+def tests_of(src, *names):
+    for name in names:
+        path = os.path.join(src, name)
+        if os.path.exists(path):
+            yield path
+
+
+def main():
+    src, out = sys.argv[1], sys.argv[2]
+    cli = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
+
+    for path in tests_of(src, 'platform/ini_file_test.cpp', 'scoring/scoring_settings_test.cpp',
+                         'scoring/scoring_topic_test.cpp'):
+        for lit in literals(path):
+            if b'=' in lit or b'[' in lit:
+                put(out, 'ini_file_fuzzer', lit)
+                put(out, 'ini_file_fuzzer', b'SCORING\nLINECOUNT\n30\0' + lit)
+
+    # The scanner harness takes the language from the first byte (0 C, 1 Java, 2 assembler).
+    scanner_tests = list(tests_of(src, 'analysis/source_scanner_test.cpp',
+                                  'analysis/source_tokenizer_test.cpp'))
+    for path in scanner_tests:
+        for lit in literals(path):
+            if b'\n' in lit or b';' in lit or b'{' in lit:
+                for language in range(3):
+                    put(out, 'source_scanner_fuzzer', bytes([language]) + lit)
+    for folder in ('analysis', 'platform', 'scoring', 'city', 'workspace', 'cli'):
+        for root, _, files in os.walk(os.path.join(src, folder)):
+            for name in sorted(files):
+                if name.endswith(('.cpp', '.h')) and os.path.getsize(os.path.join(root, name)) < 8192:
+                    data = open(os.path.join(root, name), 'rb').read()
+                    put(out, 'source_scanner_fuzzer', b'\0' + data)
+                    put(out, 'source_scanner_fuzzer', b'\1' + data)
+
+    for path in tests_of(src, 'workspace/workspace_test.cpp', 'workspace/markup_parser_test.cpp',
+                         'workspace/workspace_repair_test.cpp', 'workspace/folder_test.cpp',
+                         'cli/cmd_workspace_test.cpp'):
+        for lit in literals(path):
+            if b'<' in lit:
+                put(out, 'workspace_fuzzer', lit)
+
+    for path in tests_of(src, 'city/viewpoint_test.cpp'):
+        for lit in literals(path):
+            if b',' in lit or lit[:1].isdigit():
+                put(out, 'viewpoint_fuzzer', lit)
+
+    if cli and os.path.exists(cli):
+        with tempfile.TemporaryDirectory() as tmp:
+            for folder in ('platform', 'scoring', 'city'):
+                copy = os.path.join(tmp, folder)
+                shutil.copytree(os.path.join(src, folder), copy,
+                                ignore=shutil.ignore_patterns('*_test.cpp', 'testdata'))
+                subprocess.run([cli, 'build', copy, '--name', folder], cwd=tmp,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                cbb = os.path.join(copy, folder + '.cbb')
+                if os.path.exists(cbb):
+                    put(out, 'statistics_file_fuzzer', open(cbb, 'rb').read())
+
+
+if __name__ == '__main__':
+    main()
