@@ -281,12 +281,12 @@ TEST(CityLayoutTest, BorderFollowsSpacing)
         {{1, 4, 1, 1}, 6},     // spacing 0.5: border 2
         {{0, 3, 1, 0}, 3},     // spacing 1/3: border 1.67 truncated to 1
     };
-    for (const auto& [spec, side] : cases) {
+    for (const auto& [fileSpec, side] : cases) {
         ProjectStats stats(nullptr);
-        AddFile(stats, {spec});
+        AddFile(stats, {fileSpec});
         PlaceMethods(*stats.files[0], 0);
         EXPECT_EQ(stats.files[0]->cityGrid.Get(1, 1).side, side)
-            << spec.eloc << " " << spec.comments;
+            << fileSpec.eloc << " " << fileSpec.comments;
         EXPECT_EQ(stats.files[0]->cityGrid.width, side + 2);
     }
 }

@@ -137,20 +137,20 @@ private:
         project->directory = m_sources.filePath(QString::fromStdString(name)).toStdString();
         project->lastBuild = "12/01/26 at 10:00:00";
         QDir().mkpath(QString::fromStdString(project->directory));
-        for (const FileSpec& spec : files) {
-            auto file = std::make_unique<FileStats>(spec.name, 25, 0u);
-            file->lines = spec.lines;
-            file->commentLines = spec.comments;
-            file->asserts = spec.asserts;
-            file->emptyLines = spec.empty;
-            file->includes = spec.includes;
-            for (const auto& [cls, method, params, eloc] : spec.methods) {
+        for (const FileSpec& fileSpec : files) {
+            auto file = std::make_unique<FileStats>(fileSpec.name, 25, 0u);
+            file->lines = fileSpec.lines;
+            file->commentLines = fileSpec.comments;
+            file->asserts = fileSpec.asserts;
+            file->emptyLines = fileSpec.empty;
+            file->includes = fileSpec.includes;
+            for (const auto& [cls, method, params, eloc] : fileSpec.methods) {
                 file->FindOrCreateClass(cls);
                 file->AddMethod(cls, method, params);
                 file->FinishMethod(eloc, 1, 0, 1);
             }
             project->stats->files.push_back(std::move(file));
-            QFile source(QString::fromStdString(project->directory + "/" + spec.name));
+            QFile source(QString::fromStdString(project->directory + "/" + fileSpec.name));
             source.open(QIODevice::WriteOnly);
         }
         project->stats->ComputeMeasures(false);

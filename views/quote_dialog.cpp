@@ -33,8 +33,7 @@ const char* const kQuotes[kQuoteCount] = {
     "There are two ways of constructing a software design: make it so simple that there are "
     "obviously no deficiencies, or so complicated that there are no obvious "
     "deficiencies.\n\nC. A. R. Hoare",
-    "Walking on water and developing software from a specification are easy if both are "
-    "frozen.\n\nEdward V. Berard",
+    "A program that has not been tested does not work.\n\nBjarne Stroustrup",
     "Measuring programming progress by lines of code is like measuring aircraft building "
     "progress by weight.\n\nBill Gates",
     "The most disastrous thing that you can ever learn is your first programming "
