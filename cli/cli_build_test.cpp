@@ -1,6 +1,4 @@
 // Runs the real codeburg-cli binary on scratch trees.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,34 +9,16 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/temp_tree_test_util.h"
+#include "cli/cli_run_test_util.h"
 
 namespace codeburg {
 
 namespace {
 
+using testing::CliRun;
+using testing::RunCli;
 using testing::SampleSource;
 using testing::TempTree;
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-};
-
-// Standard error goes to "errFile" so the two streams stay apart.
-RunResult RunCli(const std::string& arguments, const std::string& errFile = "/dev/null")
-{
-    RunResult result;
-    const std::string command =
-        std::string(CODEBURG_CLI) + " " + arguments + " 2>" + errFile + " </dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) result.out.append(chunk, n);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
 
 std::string ReadAll(const std::string& path)
 {
@@ -64,18 +44,18 @@ protected:
 
 TEST_F(CliBuildTest, BuildPrintsTheSheetAndWritesTheStatisticsFile)
 {
-    const RunResult r = RunCli("build " + tree.root() + "/ --force", tree.path("../err"));
+    const CliRun r = RunCli({"build", tree.root() + "/", "--force"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("PROJ  files 20  eloc ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\nOVERALL "), std::string::npos);
     EXPECT_NE(r.out.find("Lines per method"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(tree.path("proj.cbb")));
-    EXPECT_EQ(ReadAll(tree.path("../err")), "");  // no progress bar off a terminal
+    EXPECT_EQ(r.err, "");  // no progress bar off a terminal
 }
 
 TEST_F(CliBuildTest, JsonOfBuildAndShowAgree)
 {
-    const RunResult built = RunCli("build " + tree.root() + " --json --force");
+    const CliRun built = RunCli({"build", tree.root(), "--json", "--force"});
     ASSERT_EQ(built.status, 0);
     auto b = nlohmann::json::parse(built.out);
     EXPECT_TRUE(b["built"].get<bool>());
@@ -85,7 +65,7 @@ TEST_F(CliBuildTest, JsonOfBuildAndShowAgree)
     EXPECT_TRUE(b["files"][0].contains("colour"));
     EXPECT_EQ(b["topics"].size(), 7u);
 
-    const RunResult shown = RunCli("show " + tree.path("proj.cbb") + " --json");
+    const CliRun shown = RunCli({"show", tree.path("proj.cbb"), "--json"});
     ASSERT_EQ(shown.status, 0);
     auto s = nlohmann::json::parse(shown.out);
     EXPECT_FALSE(s["built"].get<bool>());
@@ -106,21 +86,21 @@ TEST_F(CliBuildTest, JsonOfBuildAndShowAgree)
 
 TEST_F(CliBuildTest, UnchangedTreeIsNotRebuiltUnlessForced)
 {
-    ASSERT_EQ(RunCli("build " + tree.root()).status, 0);
+    ASSERT_EQ(RunCli({"build", tree.root()}).status, 0);
     const std::string first = ReadAll(tree.path("proj.cbb"));
-    const RunResult again = RunCli("build " + tree.root() + " --json", tree.path("../err"));
+    const CliRun again = RunCli({"build", tree.root(), "--json"});
     ASSERT_EQ(again.status, 0);
     EXPECT_FALSE(nlohmann::json::parse(again.out)["built"].get<bool>());
-    EXPECT_NE(ReadAll(tree.path("../err")).find("up to date"), std::string::npos);
-    ASSERT_EQ(RunCli("build " + tree.root() + " --force --sequential").status, 0);
+    EXPECT_NE(again.err.find("up to date"), std::string::npos);
+    ASSERT_EQ(RunCli({"build", tree.root(), "--force", "--sequential"}).status, 0);
     EXPECT_EQ(ReadAll(tree.path("proj.cbb")), first);
 }
 
 TEST_F(CliBuildTest, FiltersAndNameOptions)
 {
-    const RunResult r =
-        RunCli("build " + tree.root() + " --json --name other --ext h,cpp --exclude-files '' "
-            "--exclude-dirs m1");
+    const CliRun r =
+        RunCli({"build", tree.root(), "--json", "--name", "other", "--ext", "h,cpp",
+                "--exclude-files", "", "--exclude-dirs", "m1"});
     ASSERT_EQ(r.status, 0);
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["files"].size(), 20u - 7u + 2u);  // m1 holds 7 files; stdafx.cpp and x.h join
@@ -129,31 +109,44 @@ TEST_F(CliBuildTest, FiltersAndNameOptions)
 
 TEST_F(CliBuildTest, QualityGateExitsWithThree)
 {
-    EXPECT_EQ(RunCli("build " + tree.root() + " --min-score 101").status, 3);
-    EXPECT_EQ(RunCli("build " + tree.root() + " --min-score 0").status, 0);
+    EXPECT_EQ(RunCli({"build", tree.root(), "--min-score", "101"}).status, 3);
+    EXPECT_EQ(RunCli({"build", tree.root(), "--min-score", "0"}).status, 0);
 }
 
 TEST_F(CliBuildTest, FailuresWriteNothing)
 {
-    EXPECT_EQ(RunCli("build " + tree.root() + " --ext none").status, 1);
+    EXPECT_EQ(RunCli({"build", tree.root(), "--ext", "none"}).status, 1);
     EXPECT_FALSE(std::filesystem::exists(tree.path("proj.cbb")));
-    EXPECT_EQ(RunCli("build " + tree.root() + " --name ../escape").status, 1);
+    EXPECT_EQ(RunCli({"build", tree.root(), "--name", "../escape"}).status, 1);
     EXPECT_FALSE(std::filesystem::exists(tree.path("../escape.cbb")));
-    EXPECT_EQ(RunCli("build " + tree.path("missing")).status, 1);
-    EXPECT_EQ(RunCli("build").status, 2);
-    EXPECT_EQ(RunCli("build " + tree.root() + " --linecount x").status, 2);
+    EXPECT_EQ(RunCli({"build", tree.path("missing")}).status, 1);
+    EXPECT_EQ(RunCli({"build"}).status, 2);
+    EXPECT_EQ(RunCli({"build", tree.root(), "--linecount", "x"}).status, 2);
+}
+
+// Not-a-number passes every comparison: as a line count it used to reach an
+// undefined conversion, as a gate it let every score through.
+TEST_F(CliBuildTest, NumbersThatAreNotNumbersAreUsageErrors)
+{
+    for (const char* option : {"--linecount", "--min-score"})
+        for (const char* value : {"nan", "-nan", "inf", "1e999"}) {
+            const CliRun r = RunCli({"build", tree.root(), option, value});
+            EXPECT_EQ(r.status, 2) << option << " " << value;
+            EXPECT_NE(r.err.find(option), std::string::npos) << r.err;
+        }
+    EXPECT_FALSE(std::filesystem::exists(tree.path("proj.cbb")));
 }
 
 TEST_F(CliBuildTest, ShowRejectsAMalformedFile)
 {
-    ASSERT_EQ(RunCli("build " + tree.root()).status, 0);
+    ASSERT_EQ(RunCli({"build", tree.root()}).status, 0);
     const std::string bytes = ReadAll(tree.path("proj.cbb"));
     std::ofstream(tree.path("cut.cbb"), std::ios::binary) << bytes.substr(0, bytes.size() / 2);
-    const RunResult r = RunCli("show " + tree.path("cut.cbb"), tree.path("../err"));
+    const CliRun r = RunCli({"show", tree.path("cut.cbb")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(ReadAll(tree.path("../err")).find("cut.cbb"), std::string::npos);
-    EXPECT_EQ(RunCli("show " + tree.path("none.cbb")).status, 1);
+    EXPECT_NE(r.err.find("cut.cbb"), std::string::npos);
+    EXPECT_EQ(RunCli({"show", tree.path("none.cbb")}).status, 1);
 }
 
 }  // namespace codeburg

@@ -1,6 +1,4 @@
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,6 +7,7 @@
 #include "analysis/project_stats.h"
 #include "analysis/statistics_file.h"
 #include "analysis/text_report.h"
+#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/project_output.h"
 #include "platform/path_util.h"
@@ -20,19 +19,6 @@
 namespace codeburg::cli {
 
 namespace {
-
-struct BuildArguments {
-    std::string directory;
-    std::optional<std::string> name;
-    std::string extensions = "cpp,cc,java,asm";
-    std::string excludedDirs;
-    std::string excludedFiles = "stdafx.cpp";
-    std::optional<int> lineCount;
-    bool force = false;
-    bool json = false;
-    bool sequential = false;
-    std::optional<double> minScore;
-};
 
 // Messages of the core go to standard error; questions get "no".
 class TerminalUser : public UserInteraction {
@@ -49,55 +35,14 @@ public:
     }
 };
 
-int UsageError(const char* what)
+int UsageError(const std::string& what)
 {
-    std::fprintf(stderr, "codeburg-cli build: %s\n", what);
+    std::fprintf(stderr, "codeburg-cli build: %s\n", what.c_str());
     std::fprintf(stderr,
                  "usage: codeburg-cli build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST]\n"
                  "       [--exclude-files LIST] [--linecount N] [--force] [--json] "
                  "[--min-score P]\n");
     return 2;
-}
-
-bool ParseNumber(const char* text, double& value)
-{
-    char* end = nullptr;
-    value = std::strtod(text, &end);
-    return end != text && *end == '\0';
-}
-
-std::optional<int> ParseArguments(int argc, char** argv, BuildArguments& args)
-{
-    for (int i = 0; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool hasValue = i + 1 < argc;
-        auto value = [&]() { return std::string(argv[++i]); };
-        double number;
-        if (a == "--force") args.force = true;
-        else if (a == "--json") args.json = true;
-        else if (a == "--sequential") args.sequential = true;
-        else if (a == "--name" && hasValue) args.name = value();
-        else if (a == "--ext" && hasValue) args.extensions = value();
-        else if (a == "--exclude-dirs" && hasValue) args.excludedDirs = value();
-        else if (a == "--exclude-files" && hasValue) args.excludedFiles = value();
-        else if (a == "--linecount" && hasValue) {
-            if (!ParseNumber(argv[++i], number) || number < 0 || number > 1e6 ||
-                number != static_cast<int>(number))
-                return UsageError("--linecount needs a whole number");
-            args.lineCount = static_cast<int>(number);
-        } else if (a == "--min-score" && hasValue) {
-            if (!ParseNumber(argv[++i], number)) return UsageError("--min-score needs a number");
-            args.minScore = number;
-        } else if (a.rfind("--", 0) == 0) {
-            return UsageError(("unknown or incomplete option " + a).c_str());
-        } else if (args.directory.empty()) {
-            args.directory = a;
-        } else {
-            return UsageError("only one directory can be built");
-        }
-    }
-    if (args.directory.empty()) return UsageError("no directory given");
-    return std::nullopt;
 }
 
 // An absolute path without "." or ".." parts or a trailing separator, so that
@@ -115,8 +60,9 @@ std::string NormaliseDirectory(const std::string& directory)
 
 int RunBuild(int argc, char** argv)
 {
-    BuildArguments args;
-    if (auto status = ParseArguments(argc, argv, args)) return *status;
+    const Parsed<BuildArgs> parsed = ParseBuildArgs(ToArgList(argc, argv));
+    if (!parsed.ok()) return UsageError(parsed.error);
+    const BuildArgs& args = parsed.options;
 
     const std::string directory = NormaliseDirectory(args.directory);
     std::error_code ec;

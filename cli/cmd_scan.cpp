@@ -1,20 +1,17 @@
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <climits>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "analysis/file_stats.h"
 #include "analysis/source_scanner.h"
+#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "platform/path_util.h"
 
@@ -24,23 +21,11 @@ namespace {
 
 using Json = nlohmann::ordered_json;  // keys in the order the records list them
 
-constexpr int32_t kDefaultLineCount = 25;
-
-int UsageError(const char* message)
+int UsageError(const std::string& message)
 {
     std::fprintf(stderr, "codeburg-cli: %s\nusage: codeburg-cli scan [--linecount N] FILE...\n",
-                 message);
+                 message.c_str());
     return 2;
-}
-
-bool ParseLineCount(const char* text, int32_t& value)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long parsed = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || parsed < 0 || parsed > INT32_MAX) return false;
-    value = static_cast<int32_t>(parsed);
-    return true;
 }
 
 // Formats records as JSON. The two objects are built once and refilled for
@@ -168,28 +153,10 @@ private:
 
 int RunScan(int argc, char** argv)
 {
-    int32_t lineCount = kDefaultLineCount;
-    std::vector<std::string> paths;
-    bool optionsEnded = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            paths.emplace_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--linecount") {
-            if (i + 1 >= argc) return UsageError("--linecount needs a value");
-            if (!ParseLineCount(argv[++i], lineCount))
-                return UsageError("--linecount needs a whole number from 0");
-        } else if (arg.starts_with("--linecount=")) {
-            if (!ParseLineCount(argv[i] + 12, lineCount))
-                return UsageError("--linecount needs a whole number from 0");
-        } else {
-            std::fprintf(stderr, "codeburg-cli: unknown option '%s'\n", argv[i]);
-            return UsageError("scan takes only --linecount");
-        }
-    }
-    if (paths.empty()) return UsageError("scan needs at least one file");
+    const Parsed<ScanArgs> parsed = ParseScanArgs(ToArgList(argc, argv));
+    if (!parsed.ok()) return UsageError(parsed.error);
+    const std::vector<std::string>& paths = parsed.options.paths;
+    const int32_t lineCount = parsed.options.lineCount;
 
     int status = 0;
     std::string text = "{\"files\": [";

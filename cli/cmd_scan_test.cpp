@@ -1,41 +1,22 @@
 // Runs the real codeburg-cli binary on temporary files and checks its JSON
 // output, its messages and its exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "cli/cli_run_test_util.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using codeburg::testing::CliRun;
 using nlohmann::json;
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg)
-{
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class ScanCommandTest : public ::testing::Test {
 protected:
@@ -55,19 +36,10 @@ protected:
         return path.string();
     }
 
-    CliRun Scan(const std::vector<std::string>& args)
+    CliRun Scan(std::vector<std::string> args)
     {
-        std::string command =
-            "cd " + Quote(m_dir.string()) + " && " + Quote(CODEBURG_CLI) + " scan";
-        for (const auto& a : args) command += " " + Quote(a);
-        const fs::path out = m_dir / "stdout.txt", err = m_dir / "stderr.txt";
-        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-        CliRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadAll(out);
-        run.err = ReadAll(err);
-        return run;
+        args.insert(args.begin(), "scan");
+        return codeburg::testing::RunCli(args, m_dir.string());
     }
 
     fs::path m_dir;

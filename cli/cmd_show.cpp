@@ -3,6 +3,7 @@
 
 #include "analysis/project_stats.h"
 #include "analysis/statistics_file.h"
+#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/project_output.h"
 #include "scoring/scoring_settings.h"
@@ -11,23 +12,13 @@ namespace codeburg::cli {
 
 int RunShow(int argc, char** argv)
 {
-    std::string path;
-    bool json = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--json") {
-            json = true;
-        } else if (a.rfind("--", 0) == 0 || !path.empty()) {
-            std::fprintf(stderr, "usage: codeburg-cli show FILE.cbb [--json]\n");
-            return 2;
-        } else {
-            path = a;
-        }
-    }
-    if (path.empty()) {
-        std::fprintf(stderr, "usage: codeburg-cli show FILE.cbb [--json]\n");
+    const Parsed<ShowArgs> parsed = ParseShowArgs(ToArgList(argc, argv));
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "%s\n", parsed.error.c_str());
         return 2;
     }
+    const std::string& path = parsed.options.path;
+    const bool json = parsed.options.json;
 
     ScoringSettings settings;
     LoadInstalledSettings(settings);

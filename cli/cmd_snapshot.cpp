@@ -1,4 +1,3 @@
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -8,28 +7,21 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/build_pipeline.h"
 #include "analysis/project_stats.h"
+#include "analysis/statistics_file.h"
 #include "city/viewpoint.h"
+#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "platform/ini_file.h"
 #include "scoring/scoring_settings.h"
+#include "workspace/project.h"
+#include "workspace/workspace.h"
+#include "workspace/workspace_file.h"
 
 #if CODEBURG_HAVE_RENDER
 #include "city/render/city_snapshot.h"
 #include "city/render/offscreen_context.h"
-#endif
-#if CODEBURG_HAVE_PIPELINE
-#include "analysis/build_pipeline.h"
-#endif
-#if __has_include("analysis/statistics_file.h")
-#include "analysis/statistics_file.h"
-#define CODEBURG_HAVE_STATISTICS_FILE 1
-#endif
-#if __has_include("workspace/workspace_file.h") && __has_include("workspace/workspace.h")
-#include "workspace/project.h"
-#include "workspace/workspace.h"
-#include "workspace/workspace_file.h"
-#define CODEBURG_HAVE_WORKSPACE_FILE 1
 #endif
 
 namespace codeburg::cli {
@@ -41,18 +33,6 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: codeburg-cli snapshot (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.jpg\n"
     "           [--size WxH] [--mode 0..3] [--viewpoint X,Y,Z,PITCH,YAW | --map] [--quality Q]\n";
-
-struct Arguments {
-    std::string source;
-    std::string output;
-    std::string project;
-    int width = 1280;
-    int height = 720;
-    int mode = 0;
-    std::optional<int> quality;
-    std::optional<std::string> viewpoint;
-    bool map = false;
-};
 
 int UsageError(const std::string& message)
 {
@@ -66,71 +46,6 @@ int Failure(const std::string& message)
     return 1;
 }
 
-std::optional<int> ParseInt(std::string_view text, int low, int high)
-{
-    int value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
-    if (value < low || value > high) return std::nullopt;
-    return value;
-}
-
-// Returns 0 and fills "args", or the exit status of a usage error.
-int ParseArguments(int argc, char** argv, Arguments& args)
-{
-    std::vector<std::string> positional;
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return -1;
-        } else if (arg == "--project") {
-            const char* v = value();
-            if (!v) return UsageError("--project needs a project name");
-            args.project = v;
-        } else if (arg == "--size") {
-            const char* v = value();
-            const std::string_view text = v ? v : "";
-            const size_t x = text.find_first_of("xX");
-            const auto w = x == text.npos ? std::nullopt : ParseInt(text.substr(0, x), 1, 16384);
-            const auto h = x == text.npos ? std::nullopt : ParseInt(text.substr(x + 1), 1, 16384);
-            if (!w || !h)
-                return UsageError("--size needs WIDTHxHEIGHT, each 1 to 16384, e.g. 1280x720");
-            args.width = *w;
-            args.height = *h;
-        } else if (arg == "--mode") {
-            const char* v = value();
-            const auto mode = v ? ParseInt(v, 0, 3) : std::nullopt;
-            if (!mode) return UsageError("--mode needs a display mode from 0 to 3");
-            args.mode = *mode;
-        } else if (arg == "--quality") {
-            const char* v = value();
-            const auto quality = v ? ParseInt(v, 1, 100) : std::nullopt;
-            if (!quality) return UsageError("--quality needs a JPEG quality from 1 to 100");
-            args.quality = *quality;
-        } else if (arg == "--viewpoint") {
-            const char* v = value();
-            if (!v) return UsageError("--viewpoint needs a text X,Y,Z,PITCH,YAW");
-            args.viewpoint = v;
-        } else if (arg == "--map") {
-            args.map = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && !fs::exists(std::string(arg))) {
-            return UsageError("unknown option '" + std::string(arg) + "'");
-        } else {
-            positional.emplace_back(arg);
-        }
-    }
-    if (positional.size() != 2) return UsageError("snapshot needs a source and an output file");
-    args.source = positional[0];
-    args.output = positional[1];
-    if (args.map && args.viewpoint) return UsageError("--viewpoint and --map exclude each other");
-    if (args.viewpoint && !ParseViewpoint(*args.viewpoint))
-        return UsageError("invalid viewpoint '" + *args.viewpoint +
-                          "': expected five numbers X,Y,Z,PITCH,YAW");
-    return 0;
-}
-
 std::string Lower(std::string text)
 {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -138,47 +53,33 @@ std::string Lower(std::string text)
 }
 
 // The last component of a directory path, ignoring a trailing separator.
-[[maybe_unused]] std::string LastComponent(const fs::path& directory)
+std::string LastComponent(const fs::path& directory)
 {
     fs::path p = directory;
     if (!p.has_filename()) p = p.parent_path();
     return p.filename().string();
 }
 
-int LoadFromDirectory(const Arguments& args, ProjectStats& stats)
+int LoadFromDirectory(const SnapshotArgs& args, ProjectStats& stats)
 {
-#if CODEBURG_HAVE_PIPELINE
     stats.directory = args.source;
     stats.name = LastComponent(fs::absolute(args.source));
     if (EvaluateProject(stats, args.source, nullptr) != 0)
         return Failure("no source files found in " + args.source);
     return 0;
-#else
-    (void)stats;
-    return Failure("cannot build " + args.source +
-                   ": this build of codeburg-cli has no project scanner; "
-                   "snapshot a .cbb statistics file instead");
-#endif
 }
 
-int LoadFromStatisticsFile(const Arguments& args, ProjectStats& stats)
+int LoadFromStatisticsFile(const SnapshotArgs& args, ProjectStats& stats)
 {
-#if CODEBURG_HAVE_STATISTICS_FILE
     if (ReadStatisticsFile(stats, args.source) != 0)
         return Failure("cannot read statistics file " + args.source);
     // The file sits in the project directory, whose name seeds the ground's noise.
     if (stats.name.empty()) stats.name = LastComponent(fs::absolute(args.source).parent_path());
     return 0;
-#else
-    (void)stats;
-    return Failure("cannot read " + args.source +
-                   ": this build of codeburg-cli has no statistics file reader");
-#endif
 }
 
-#if CODEBURG_HAVE_WORKSPACE_FILE
-int SnapshotFromWorkspace(const Arguments& args, const ScoringSettings& settings,
-                          int (*render)(const Arguments&, const ProjectStats&))
+int SnapshotFromWorkspace(const SnapshotArgs& args, const ScoringSettings& settings,
+                          int (*render)(const SnapshotArgs&, const ProjectStats&))
 {
     if (args.project.empty())
         return UsageError("a workspace file needs --project NAME to choose the project");
@@ -200,9 +101,8 @@ int SnapshotFromWorkspace(const Arguments& args, const ScoringSettings& settings
     }
     return Failure("no project named '" + args.project + "' in " + args.source);
 }
-#endif
 
-int Render(const Arguments& args, const ProjectStats& stats)
+int Render(const SnapshotArgs& args, const ProjectStats& stats)
 {
 #if CODEBURG_HAVE_RENDER
     const auto start = std::chrono::steady_clock::now();
@@ -237,9 +137,18 @@ int Render(const Arguments& args, const ProjectStats& stats)
 
 int RunSnapshot(int argc, char** argv)
 {
-    Arguments args;
-    if (const int status = ParseArguments(argc, argv, args); status != 0)
-        return status < 0 ? 0 : status;
+    // An argument that starts with '-' may still name a file.
+    const Parsed<SnapshotArgs> parsed =
+        ParseSnapshotArgs(ToArgList(argc, argv), [](const std::string& name) {
+            std::error_code ec;
+            return fs::exists(name, ec);
+        });
+    if (!parsed.ok()) return UsageError(parsed.error);
+    const SnapshotArgs& args = parsed.options;
+    if (args.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     // The same settings file as the main program beside it: the snapshot
     // quality and the line count of the Line/Method colours come from there.
     ScoringSettings settings;
@@ -259,12 +168,7 @@ int RunSnapshot(int argc, char** argv)
         return Render(args, stats);
     }
     if (extension == ".cbw") {
-#if CODEBURG_HAVE_WORKSPACE_FILE
         return SnapshotFromWorkspace(args, settings, Render);
-#else
-        return Failure("cannot read " + args.source +
-                       ": this build of codeburg-cli has no workspace reader");
-#endif
     }
     return UsageError("the source must be a directory, a .cbb or a .cbw file: " + args.source);
 }

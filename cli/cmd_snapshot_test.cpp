@@ -1,31 +1,20 @@
 // Runs the real codeburg-cli binary's snapshot command and checks its exit
 // status, its messages and the picture it writes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "cli/cli_run_test_util.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg)
-{
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using codeburg::testing::CliRun;
 
 std::string ReadAll(const fs::path& path)
 {
@@ -46,18 +35,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    CliRun Snapshot(const std::vector<std::string>& args)
+    CliRun Snapshot(std::vector<std::string> args, const fs::path& workingDirectory = {})
     {
-        std::string command = Quote(CODEBURG_CLI) + " snapshot";
-        for (const auto& a : args) command += " " + Quote(a);
-        const fs::path out = m_dir / "stdout.txt", err = m_dir / "stderr.txt";
-        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-        CliRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadAll(out);
-        run.err = ReadAll(err);
-        return run;
+        args.insert(args.begin(), "snapshot");
+        return codeburg::testing::RunCli(args, workingDirectory.string());
     }
 
     // False when this build or machine cannot make a picture of a directory at all.
@@ -84,6 +65,21 @@ TEST_F(SnapshotCommandTest, UsageErrorsExitWithTwo)
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("invalid viewpoint '1,2,three,4,5'"), std::string::npos) << bad.err;
     EXPECT_FALSE(fs::exists(out));
+}
+
+// Whether an argument with a leading dash is an option depends on the files
+// there are; a name too long to look up is an option, not a crash.
+TEST_F(SnapshotCommandTest, DashedArgumentsAreFilesOnlyWhenTheyExist)
+{
+    const CliRun unknown = Snapshot({Demo(), "-" + std::string(5000, 'a')});
+    EXPECT_EQ(unknown.status, 2) << unknown.err;
+    EXPECT_NE(unknown.err.find("unknown option '-aaa"), std::string::npos);
+    EXPECT_EQ(Snapshot({Demo(), "-out.jpg"}).status, 2);
+    std::ofstream(m_dir / "-in.cbb") << "not statistics";
+    const CliRun dashed = Snapshot({"-in.cbb", "out.jpg"}, m_dir);
+    EXPECT_EQ(dashed.status, 1) << dashed.err;  // read, and found unreadable
+    EXPECT_NE(dashed.err.find("cannot read statistics file -in.cbb"), std::string::npos)
+        << dashed.err;
 }
 
 TEST_F(SnapshotCommandTest, MissingSourceFails)

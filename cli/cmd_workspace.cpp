@@ -12,6 +12,7 @@
 
 #include "analysis/build_pipeline.h"
 #include "analysis/build_progress_sink.h"
+#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/workspace_print.h"
 #include "platform/ini_file.h"
@@ -136,38 +137,6 @@ private:
     int m_files = 0;
 };
 
-struct Options {
-    std::map<std::string, std::string> values;
-    std::vector<std::string> positional;
-    bool json = false;
-};
-
-// Splits the arguments after the command into --name VALUE pairs, flags and
-// positionals; an unknown or incomplete option is a usage error.
-bool ParseOptions(const std::vector<std::string>& args, const std::vector<std::string>& valued,
-                  bool allowJson, Options& out, std::string& error)
-{
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (allowJson && a == "--json") {
-            out.json = true;
-        } else if (a.rfind("--", 0) == 0) {
-            if (std::find(valued.begin(), valued.end(), a) == valued.end()) {
-                error = "unknown option '" + a + "'";
-                return false;
-            }
-            if (i + 1 >= args.size()) {
-                error = "option '" + a + "' needs a value";
-                return false;
-            }
-            out.values[a] = args[++i];
-        } else {
-            out.positional.push_back(a);
-        }
-    }
-    return true;
-}
-
 // The settings file shared with the main program beside this executable, so
 // that a workspace scores here as it does there.
 void LoadSharedSettings(ScoringSettings& settings)
@@ -213,9 +182,8 @@ int Save(const Workspace& ws, const std::string& path)
     return 0;
 }
 
-int RunInit(Workspace& ws, const std::string& path, const std::vector<std::string>& args)
+int RunInit(Workspace& ws, const std::string& path)
 {
-    if (!args.empty()) return UsageError("'init' takes no arguments");
     std::error_code ec;
     if (fs::exists(path, ec))
         return Fail("workspace file " + path + " already exists; nothing was changed");
@@ -223,23 +191,15 @@ int RunInit(Workspace& ws, const std::string& path, const std::vector<std::strin
     return Save(ws, path);
 }
 
-int RunAdd(Workspace& ws, const std::string& path, const std::vector<std::string>& args)
+int RunAdd(Workspace& ws, const std::string& path, const WorkspaceCommandArgs& o)
 {
-    Options o;
-    std::string error;
-    if (!ParseOptions(args,
-                      {"--folder", "--name", "--ext", "--exclude-dirs", "--exclude-files", "--dev"},
-                      false, o, error))
-        return UsageError(error);
-    if (o.positional.size() != 1) return UsageError("'add' needs exactly one directory");
     std::error_code ec;
-    if (!fs::is_directory(o.positional[0], ec))
-        return Fail("project directory " + o.positional[0] + " does not exist");
-    std::string directory = fs::absolute(o.positional[0], ec).lexically_normal().string();
+    if (!fs::is_directory(o.directory, ec))
+        return Fail("project directory " + o.directory + " does not exist");
+    std::string directory = fs::absolute(o.directory, ec).lexically_normal().string();
     while (directory.size() > 1 && directory.back() == kPathSeparator) directory.pop_back();
 
-    const std::string name =
-        o.values.count("--name") ? o.values["--name"] : LastPathComponent(directory);
+    const std::string name = o.name.value_or(LastPathComponent(directory));
     // The name is also the statistics file's name inside the project directory.
     if (name.empty() || name.find('/') != std::string::npos ||
         name.find('\\') != std::string::npos || name.find("..") != std::string::npos)
@@ -247,7 +207,7 @@ int RunAdd(Workspace& ws, const std::string& path, const std::vector<std::string
                     "': it must not be empty nor contain \"/\", \"\\\" or \"..\"");
 
     if (int rc = LoadForSaving(ws, path)) return rc;
-    const std::string folderName = o.values.count("--folder") ? o.values["--folder"] : "Projects";
+    const std::string folderName = o.folder.value_or("Projects");
     Folder* folder = nullptr;
     for (const auto& sub : ws.subfolders)
         if (!folder && EqualsNoCase(sub->name, folderName)) folder = sub.get();
@@ -255,19 +215,16 @@ int RunAdd(Workspace& ws, const std::string& path, const std::vector<std::string
 
     auto project = std::make_unique<Project>(ws.settings(), folder, name);
     project->directory = directory;
-    if (o.values.count("--ext")) project->extensions = o.values["--ext"];
-    if (o.values.count("--exclude-dirs")) project->excludedDirs = o.values["--exclude-dirs"];
-    if (o.values.count("--exclude-files")) project->excludedFiles = o.values["--exclude-files"];
-    if (o.values.count("--dev")) project->developer = o.values["--dev"];
+    if (o.extensions) project->extensions = *o.extensions;
+    if (o.excludedDirs) project->excludedDirs = *o.excludedDirs;
+    if (o.excludedFiles) project->excludedFiles = *o.excludedFiles;
+    if (o.developer) project->developer = *o.developer;
     folder->AddProject(std::move(project));
     return Save(ws, path);
 }
 
-int RunBuild(Workspace& ws, const std::string& path, const std::vector<std::string>& args,
-             bool force, UserInteraction& ui)
+int RunBuild(Workspace& ws, const std::string& path, bool force, UserInteraction& ui)
 {
-    if (!args.empty())
-        return UsageError(force ? "'rebuild' takes no arguments" : "'build' takes no arguments");
     if (int rc = LoadForSaving(ws, path)) return rc;
     TerminalProgress progress;
     BuildProgressSink* sink = ::isatty(STDERR_FILENO) ? &progress : nullptr;
@@ -280,16 +237,12 @@ int RunBuild(Workspace& ws, const std::string& path, const std::vector<std::stri
     return 0;
 }
 
-int RunShow(Workspace& ws, const std::string& path, const std::vector<std::string>& args)
+int RunShow(Workspace& ws, const std::string& path, bool json)
 {
-    Options o;
-    std::string error;
-    if (!ParseOptions(args, {}, true, o, error)) return UsageError(error);
-    if (!o.positional.empty()) return UsageError("'show' takes no arguments");
     std::string message;
     const Loaded loaded = Load(ws, path, message);
     if (loaded == Loaded::Failed) return Fail(message);
-    if (o.json)
+    if (json)
         PrintWorkspaceJson(ws, WorkspaceTitle(path));
     else
         PrintWorkspaceText(ws, WorkspaceTitle(path));
@@ -301,21 +254,10 @@ int RunShow(Workspace& ws, const std::string& path, const std::vector<std::strin
 
 int RunWorkspace(int argc, char** argv)
 {
-    std::vector<std::string> args(argv, argv + argc);
-    std::string missing = "keep";
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != "--missing") continue;
-        if (i + 1 >= args.size()) return UsageError("option '--missing' needs a value");
-        missing = args[i + 1];
-        args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
-        break;
-    }
-    if (missing != "keep" && missing != "drop" && missing != "ask")
-        return UsageError("--missing takes keep, drop or ask");
-    if (args.size() < 2) return UsageError("missing workspace file or command");
-    const std::string path = args[0];
-    const std::string command = args[1];
-    const std::vector<std::string> rest(args.begin() + 2, args.end());
+    const Parsed<WorkspaceArgs> parsed = ParseWorkspaceArgs(ToArgList(argc, argv));
+    if (!parsed.ok()) return UsageError(parsed.error);
+    const std::string& path = parsed.options.path;
+    std::string missing = parsed.options.missing;
 
     // Without a terminal nobody can answer, and a script never loses projects
     // by accident: missing projects are kept.
@@ -331,12 +273,17 @@ int RunWorkspace(int argc, char** argv)
     ScoringSettings settings;
     LoadSharedSettings(settings);
     Workspace ws(&settings, &ui);
-    if (command == "init") return RunInit(ws, path, rest);
-    if (command == "add") return RunAdd(ws, path, rest);
-    if (command == "build") return RunBuild(ws, path, rest, false, ui);
-    if (command == "rebuild") return RunBuild(ws, path, rest, true, ui);
-    if (command == "show") return RunShow(ws, path, rest);
-    return UsageError("unknown workspace command '" + command + "'");
+    const Parsed<WorkspaceCommandArgs> command =
+        ParseWorkspaceCommandArgs(parsed.options.command, parsed.options.rest);
+    if (!command.ok()) return UsageError(command.error);
+    switch (command.options.command) {
+    case WorkspaceCommand::Init: return RunInit(ws, path);
+    case WorkspaceCommand::Add: return RunAdd(ws, path, command.options);
+    case WorkspaceCommand::Build: return RunBuild(ws, path, false, ui);
+    case WorkspaceCommand::Rebuild: return RunBuild(ws, path, true, ui);
+    case WorkspaceCommand::Show: return RunShow(ws, path, command.options.json);
+    }
+    return 2;
 }
 
 }  // namespace codeburg::cli

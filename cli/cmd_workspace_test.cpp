@@ -11,15 +11,13 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/cli_run_test_util.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = codeburg::testing::CliRun;
 
 std::string Slurp(const fs::path& path)
 {
@@ -27,13 +25,6 @@ std::string Slurp(const fs::path& path)
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-std::string Quote(const std::string& arg)
-{
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
 }
 
 // Every file below "dir" with its content, to prove a command changed nothing.
@@ -59,21 +50,10 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     // Standard input is /dev/null: never a terminal.
-    Result Run(const std::vector<std::string>& args)
+    Result Run(std::vector<std::string> args)
     {
-        std::string command = Quote(CODEBURG_CLI) + " workspace";
-        for (const std::string& a : args) command += " " + Quote(a);
-        const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-        command +=
-            " <" + Quote("/dev/null") + " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-        Result r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        fs::remove(out);
-        fs::remove(err);
-        return r;
+        args.insert(args.begin(), "workspace");
+        return codeburg::testing::RunCli(args);
     }
 
     // Runs with a pseudo terminal as standard input and output, typing "input".

@@ -83,6 +83,91 @@ def tests_of(src, *names):
             yield path
 
 
+# Stand-ins for what the tests compute at run time (paths of scratch files).
+RUNNERS = {'RunCli': [], 'Scan': ['scan'], 'Snapshot': ['snapshot'], 'Run': ['workspace']}
+CALL = re.compile(r'\b(RunCli|Scan|Snapshot|Run)\(\{(.*?)\}\s*[,)]', re.S)
+# The option lists the scan tests loop over.
+SCAN_LIST = re.compile(r'\{("--[^{}]*)\}')
+
+
+def split_arguments(text):
+    """The elements of a braced list, commas inside literals and calls left alone."""
+    parts, depth, current, i = [], 0, '', 0
+    while i < len(text):
+        m = LITERAL.match(text, i)
+        if m:
+            current += m.group(0)
+            i = m.end()
+            continue
+        c = text[i]
+        depth += c in '([{'
+        depth -= c in ')]}'
+        if c == ',' and depth == 0:
+            parts.append(current)
+            current = ''
+        else:
+            current += c
+        i += 1
+    return parts + [current] if current.strip() else parts
+
+
+def argument(element):
+    found = [m.group(2).encode() if m.group(2) is not None else unescape(m.group(3))
+             for m in LITERAL.finditer(element)]
+    return b''.join(found) if found else b'src/a.cpp'
+
+
+def test_command_lines(path):
+    """The argument vectors the command-line tests pass to the tool."""
+    text = open(path, encoding='utf-8', errors='replace').read()
+    for m in CALL.finditer(text):
+        yield [a.encode() for a in RUNNERS[m.group(1)]] + \
+            [argument(e) for e in split_arguments(m.group(2))]
+    if path.endswith('cmd_scan_test.cpp'):
+        for m in SCAN_LIST.finditer(text):
+            yield [b'scan'] + [argument(e) for e in split_arguments(m.group(1))]
+
+
+# The usage synopsis of the README, every option with a value of its kind.
+EXAMPLES = {'FILE': 'a.cpp', 'FILE...': 'a.cpp', 'DIR': 'src', 'NAME': 'core', 'LIST': 'cpp,h',
+            'N': '25', 'P': '60', 'FILE.cbb': 'src/src.cbb', 'FILE.cbw': 'w.cbw',
+            'OUT.jpg': 'city.jpg', 'WxH': '640x480', '0..3': '2', 'TEXT': '10,20,30,-15,45',
+            'Q': '90', 'keep|drop|ask': 'drop'}
+
+
+def readme_command_lines(path):
+    if not os.path.exists(path):
+        return
+    text = open(path, encoding='utf-8').read()
+    lines = re.findall(r'^codeburg-cli (.*(?:\n {10,}.*)*)', text, re.M)
+    for line in lines:
+        words = re.sub(r'[\[\]()]', ' ', line).split()
+        command, options = words[0], []
+        for previous, word in zip(words, words[1:]):
+            if word in ('|', '...', '--project') or previous == '--project' or \
+                    not word.startswith('--') and word not in EXAMPLES:
+                continue
+            options.append(EXAMPLES.get(word, word))
+        if command == 'workspace':
+            for sub in (['init'], ['add', 'src', '--name', 'core', '--folder', 'Libs'], ['build'],
+                        ['rebuild'], ['show', '--json']):
+                yield ['workspace', 'w.cbw', '--missing', 'drop'] + sub
+        elif command == 'snapshot':
+            yield ['snapshot', 'src', 'city.jpg'] + [o for o in options if o not in
+                                                     ('src', 'src/src.cbb', 'w.cbw', 'city.jpg')]
+            yield ['snapshot', 'w.cbw', '--project', 'core', 'city.jpg', '--map']
+        else:
+            yield [command] + options
+
+
+def command_lines(src):
+    for path in tests_of(src, 'cli/cli_build_test.cpp', 'cli/cmd_scan_test.cpp',
+                         'cli/cmd_workspace_test.cpp', 'cli/cmd_snapshot_test.cpp'):
+        yield from test_command_lines(path)
+    for args in readme_command_lines(os.path.join(src, 'README.md')):
+        yield [a.encode() for a in args]
+
+
 def main():
     src, out = sys.argv[1], sys.argv[2]
     cli = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
@@ -121,6 +206,9 @@ def main():
         for lit in literals(path):
             if b',' in lit or lit[:1].isdigit():
                 put(out, 'viewpoint_fuzzer', lit)
+
+    for args in command_lines(src):
+        put(out, 'cli_args_fuzzer', b'\0'.join(args))
 
     if cli and os.path.exists(cli):
         with tempfile.TemporaryDirectory() as tmp:

@@ -1,0 +1,277 @@
+#include "cli/cli_args.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "city/viewpoint.h"
+
+namespace codeburg::cli {
+
+namespace {
+
+template <typename Options>
+Parsed<Options> Error(std::string text)
+{
+    Parsed<Options> result;
+    result.error = std::move(text);
+    return result;
+}
+
+// strtol and strtod need a terminated string; an argument view may not be one.
+bool ParseLineCount(std::string_view text, int32_t& value)
+{
+    const std::string copy(text);
+    char* end = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(copy.c_str(), &end, 10);
+    if (end == copy.c_str() || *end != '\0' || errno != 0 || parsed < 0 || parsed > INT32_MAX)
+        return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
+bool ParseNumber(std::string_view text, double& value)
+{
+    const std::string copy(text);
+    char* end = nullptr;
+    value = std::strtod(copy.c_str(), &end);
+    return end != copy.c_str() && *end == '\0';
+}
+
+std::optional<int> ParseInt(std::string_view text, int low, int high)
+{
+    int value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+ArgList ToArgList(int argc, char** argv)
+{
+    return ArgList(argv, argv + std::max(argc, 0));
+}
+
+Parsed<ScanArgs> ParseScanArgs(const ArgList& args)
+{
+    Parsed<ScanArgs> result;
+    ScanArgs& o = result.options;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            o.paths.emplace_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--linecount") {
+            if (i + 1 >= args.size()) return Error<ScanArgs>("--linecount needs a value");
+            if (!ParseLineCount(args[++i], o.lineCount))
+                return Error<ScanArgs>("--linecount needs a whole number from 0");
+        } else if (arg.starts_with("--linecount=")) {
+            if (!ParseLineCount(arg.substr(12), o.lineCount))
+                return Error<ScanArgs>("--linecount needs a whole number from 0");
+        } else {
+            // Printed as two messages of the tool, the second with the usage.
+            return Error<ScanArgs>("unknown option '" + std::string(arg) +
+                                   "'\ncodeburg-cli: scan takes only --linecount");
+        }
+    }
+    if (o.paths.empty()) return Error<ScanArgs>("scan needs at least one file");
+    return result;
+}
+
+Parsed<BuildArgs> ParseBuildArgs(const ArgList& args)
+{
+    Parsed<BuildArgs> result;
+    BuildArgs& o = result.options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        auto value = [&]() { return std::string(args[++i]); };
+        double number;
+        if (a == "--force") o.force = true;
+        else if (a == "--json") o.json = true;
+        else if (a == "--sequential") o.sequential = true;
+        else if (a == "--name" && hasValue) o.name = value();
+        else if (a == "--ext" && hasValue) o.extensions = value();
+        else if (a == "--exclude-dirs" && hasValue) o.excludedDirs = value();
+        else if (a == "--exclude-files" && hasValue) o.excludedFiles = value();
+        else if (a == "--linecount" && hasValue) {
+            // Written so that "nan" fails the range test before it is converted.
+            if (!ParseNumber(args[++i], number) || !(number >= 0 && number <= 1e6) ||
+                number != static_cast<int>(number))
+                return Error<BuildArgs>("--linecount needs a whole number");
+            o.lineCount = static_cast<int>(number);
+        } else if (a == "--min-score" && hasValue) {
+            // A gate of "nan" would pass every score.
+            if (!ParseNumber(args[++i], number) || !std::isfinite(number))
+                return Error<BuildArgs>("--min-score needs a number");
+            o.minScore = number;
+        } else if (a.starts_with("--")) {
+            return Error<BuildArgs>("unknown or incomplete option " + std::string(a));
+        } else if (o.directory.empty()) {
+            o.directory = a;
+        } else {
+            return Error<BuildArgs>("only one directory can be built");
+        }
+    }
+    if (o.directory.empty()) return Error<BuildArgs>("no directory given");
+    return result;
+}
+
+Parsed<ShowArgs> ParseShowArgs(const ArgList& args)
+{
+    constexpr const char* kUsage = "usage: codeburg-cli show FILE.cbb [--json]";
+    Parsed<ShowArgs> result;
+    ShowArgs& o = result.options;
+    for (const std::string_view a : args) {
+        if (a == "--json") o.json = true;
+        else if (a.starts_with("--") || !o.path.empty()) return Error<ShowArgs>(kUsage);
+        else o.path = a;
+    }
+    if (o.path.empty()) return Error<ShowArgs>(kUsage);
+    return result;
+}
+
+Parsed<SnapshotArgs> ParseSnapshotArgs(const ArgList& args,
+                                       const std::function<bool(const std::string&)>& isFile)
+{
+    using E = SnapshotArgs;
+    Parsed<SnapshotArgs> result;
+    SnapshotArgs& o = result.options;
+    std::vector<std::string_view> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        auto value = [&]() -> std::optional<std::string_view> {
+            if (i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            return result;
+        } else if (arg == "--project") {
+            const auto v = value();
+            if (!v) return Error<E>("--project needs a project name");
+            o.project = *v;
+        } else if (arg == "--size") {
+            const std::string_view text = value().value_or("");
+            const size_t x = text.find_first_of("xX");
+            const auto w = x == text.npos ? std::nullopt : ParseInt(text.substr(0, x), 1, 16384);
+            const auto h = x == text.npos ? std::nullopt : ParseInt(text.substr(x + 1), 1, 16384);
+            if (!w || !h)
+                return Error<E>("--size needs WIDTHxHEIGHT, each 1 to 16384, e.g. 1280x720");
+            o.width = *w;
+            o.height = *h;
+        } else if (arg == "--mode") {
+            const auto v = value();
+            const auto mode = v ? ParseInt(*v, 0, 3) : std::nullopt;
+            if (!mode) return Error<E>("--mode needs a display mode from 0 to 3");
+            o.mode = *mode;
+        } else if (arg == "--quality") {
+            const auto v = value();
+            const auto quality = v ? ParseInt(*v, 1, 100) : std::nullopt;
+            if (!quality) return Error<E>("--quality needs a JPEG quality from 1 to 100");
+            o.quality = *quality;
+        } else if (arg == "--viewpoint") {
+            const auto v = value();
+            if (!v) return Error<E>("--viewpoint needs a text X,Y,Z,PITCH,YAW");
+            o.viewpoint = std::string(*v);
+        } else if (arg == "--map") {
+            o.map = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && !isFile(std::string(arg))) {
+            return Error<E>("unknown option '" + std::string(arg) + "'");
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2) return Error<E>("snapshot needs a source and an output file");
+    o.source = positional[0];
+    o.output = positional[1];
+    if (o.map && o.viewpoint) return Error<E>("--viewpoint and --map exclude each other");
+    if (o.viewpoint && !ParseViewpoint(*o.viewpoint))
+        return Error<E>("invalid viewpoint '" + *o.viewpoint +
+                        "': expected five numbers X,Y,Z,PITCH,YAW");
+    return result;
+}
+
+Parsed<WorkspaceArgs> ParseWorkspaceArgs(const ArgList& args)
+{
+    using E = WorkspaceArgs;
+    Parsed<WorkspaceArgs> result;
+    WorkspaceArgs& o = result.options;
+    ArgList rest = args;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != "--missing") continue;
+        if (i + 1 >= rest.size()) return Error<E>("option '--missing' needs a value");
+        o.missing = rest[i + 1];
+        rest.erase(rest.begin() + static_cast<long>(i), rest.begin() + static_cast<long>(i) + 2);
+        break;
+    }
+    if (o.missing != "keep" && o.missing != "drop" && o.missing != "ask")
+        return Error<E>("--missing takes keep, drop or ask");
+    if (rest.size() < 2) return Error<E>("missing workspace file or command");
+    o.path = rest[0];
+    o.command = rest[1];
+    o.rest.assign(rest.begin() + 2, rest.end());
+    return result;
+}
+
+Parsed<WorkspaceCommandArgs> ParseWorkspaceCommandArgs(std::string_view command,
+                                                       const ArgList& args)
+{
+    using E = WorkspaceCommandArgs;
+    Parsed<WorkspaceCommandArgs> result;
+    WorkspaceCommandArgs& o = result.options;
+    if (command == "init" || command == "build" || command == "rebuild") {
+        o.command = command == "init"    ? WorkspaceCommand::Init
+                    : command == "build" ? WorkspaceCommand::Build
+                                         : WorkspaceCommand::Rebuild;
+        if (!args.empty()) return Error<E>("'" + std::string(command) + "' takes no arguments");
+        return result;
+    }
+    if (command != "add" && command != "show")
+        return Error<E>("unknown workspace command '" + std::string(command) + "'");
+
+    // --name VALUE pairs, flags and positionals; an unknown or incomplete
+    // option is a usage error. The last of a repeated option counts.
+    const bool add = command == "add";
+    o.command = add ? WorkspaceCommand::Add : WorkspaceCommand::Show;
+    const std::pair<std::string_view, std::optional<std::string>*> valued[] = {
+        {"--folder", &o.folder},
+        {"--name", &o.name},
+        {"--ext", &o.extensions},
+        {"--exclude-dirs", &o.excludedDirs},
+        {"--exclude-files", &o.excludedFiles},
+        {"--dev", &o.developer}};
+    std::vector<std::string_view> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        if (!add && a == "--json") {
+            o.json = true;
+        } else if (a.starts_with("--")) {
+            auto known = std::find_if(std::begin(valued), std::end(valued),
+                                      [&](const auto& v) { return v.first == a; });
+            if (!add || known == std::end(valued))
+                return Error<E>("unknown option '" + std::string(a) + "'");
+            if (i + 1 >= args.size()) return Error<E>("option '" + std::string(a) + "' needs a value");
+            *known->second = std::string(args[++i]);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (!add) {
+        if (!positional.empty()) return Error<E>("'show' takes no arguments");
+        return result;
+    }
+    if (positional.size() != 1) return Error<E>("'add' needs exactly one directory");
+    o.directory = positional[0];
+    return result;
+}
+
+}  // namespace codeburg::cli

@@ -1,0 +1,97 @@
+#pragma once
+
+// The argument parsers of codeburg-cli's commands. They touch no file, print
+// nothing and never exit, so any argument vector can be fed to them; the
+// commands print the error text and decide the exit status.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace codeburg::cli {
+
+// The arguments after a command's own name.
+using ArgList = std::vector<std::string_view>;
+
+ArgList ToArgList(int argc, char** argv);
+
+// Options when "error" is empty, otherwise the text of a usage error.
+template <typename Options>
+struct Parsed {
+    Options options;
+    std::string error;
+    bool ok() const { return error.empty(); }
+};
+
+// scan [--linecount N] [--] FILE...
+struct ScanArgs {
+    int32_t lineCount = 25;
+    std::vector<std::string> paths;
+};
+Parsed<ScanArgs> ParseScanArgs(const ArgList& args);
+
+// build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST] [--exclude-files LIST]
+//       [--linecount N] [--force] [--json] [--sequential] [--min-score P]
+struct BuildArgs {
+    std::string directory;
+    std::optional<std::string> name;
+    std::string extensions = "cpp,cc,java,asm";
+    std::string excludedDirs;
+    std::string excludedFiles = "stdafx.cpp";
+    std::optional<int> lineCount;
+    bool force = false;
+    bool json = false;
+    bool sequential = false;
+    std::optional<double> minScore;
+};
+Parsed<BuildArgs> ParseBuildArgs(const ArgList& args);
+
+// show FILE.cbb [--json]. The error text is the command's usage line.
+struct ShowArgs {
+    std::string path;
+    bool json = false;
+};
+Parsed<ShowArgs> ParseShowArgs(const ArgList& args);
+
+// snapshot (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.jpg [options]
+struct SnapshotArgs {
+    std::string source;
+    std::string output;
+    std::string project;
+    int width = 1280;
+    int height = 720;
+    int mode = 0;
+    std::optional<int> quality;
+    std::optional<std::string> viewpoint;
+    bool map = false;
+    bool help = false;  // the rest of the arguments was not looked at
+};
+// An unknown argument starting with '-' is still a source or output when
+// "isFile" says a file of that name exists.
+Parsed<SnapshotArgs> ParseSnapshotArgs(const ArgList& args,
+                                       const std::function<bool(const std::string&)>& isFile);
+
+// workspace FILE.cbw [--missing keep|drop|ask] COMMAND ARGS...: the command's
+// own arguments are parsed by ParseWorkspaceCommandArgs.
+struct WorkspaceArgs {
+    std::string missing = "keep";
+    std::string path;
+    std::string command;
+    ArgList rest;  // views into the arguments given
+};
+Parsed<WorkspaceArgs> ParseWorkspaceArgs(const ArgList& args);
+
+enum class WorkspaceCommand { Init, Add, Build, Rebuild, Show };
+
+struct WorkspaceCommandArgs {
+    WorkspaceCommand command = WorkspaceCommand::Init;
+    std::string directory;  // add
+    std::optional<std::string> folder, name, extensions, excludedDirs, excludedFiles, developer;
+    bool json = false;  // show
+};
+Parsed<WorkspaceCommandArgs> ParseWorkspaceCommandArgs(std::string_view command,
+                                                       const ArgList& args);
+
+}  // namespace codeburg::cli
