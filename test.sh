@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: once plain,
-# once under AddressSanitizer and UndefinedBehaviorSanitizer (core and CLI).
+# once under AddressSanitizer and UndefinedBehaviorSanitizer (core and CLI),
+# then each fuzz harness briefly.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -12,3 +13,7 @@ scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DCODEBURG_SANITIZE=ON \
     -DCODEBURG_GUI=OFF -DCODEBURG_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+
+# Every fuzz harness for 30 seconds over its corpus (seeds from the test data):
+# a smoke test of the readers under both sanitizers, not a fuzzing campaign.
+fuzz/run.sh --smoke

@@ -21,7 +21,12 @@ if [ ! -f "$build/build.ninja" ]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCODEBURG_FUZZ=ON -DCODEBURG_GUI=OFF -DCODEBURG_TESTS=OFF -DCODEBURG_BENCH=OFF >/dev/null
 fi
-cmake --build "$build" --target fuzzers codeburg-cli -j"$(nproc)" >/dev/null
+mkdir -p "$build/logs"
+if ! cmake --build "$build" --target fuzzers codeburg-cli -j"$(nproc)" >"$build/logs/build.log" 2>&1; then
+    tail -40 "$build/logs/build.log" >&2
+    echo "fuzz/run.sh: building the harnesses failed, see $build/logs/build.log" >&2
+    exit 2
+fi
 
 mapfile -t harnesses < <(grep -v '^$' "$build/fuzzers.txt")
 [ $# -gt 0 ] && harnesses=("$@")
@@ -34,10 +39,12 @@ python3 "$root/fuzz/make_seeds.py" "$root" "$build/corpus" "$build/cli/codeburg-
 
 export ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
-# Runs one harness until "seconds" have passed. On this shared machine a
-# starved process can overrun -timeout=1 on an input that takes milliseconds;
-# a timeout that does not reproduce in three replays is logged, set aside as
-# "unconfirmed-*", and the run goes on for the rest of its time.
+# Runs one harness until "seconds" have passed. On a busy machine a starved
+# process can overrun -timeout=1 on an input that takes milliseconds, and so
+# can a single replay of it. A timeout counts only when the input times out in
+# each of three separate replays, as a real hang or a really slow input does;
+# otherwise it is logged, set aside as "unconfirmed-*", and the run goes on for
+# the rest of its time.
 fuzz_one() {
     local h=$1 corpus=$2 artifacts=$3 log=$4
     local end=$((SECONDS + seconds)) left segment=0 rc
@@ -49,12 +56,23 @@ fuzz_one() {
         "$build/fuzz/$h" -max_total_time="$left" -timeout=1 -rss_limit_mb=2048 -detect_leaks=1 \
             -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" >"$log.part" 2>&1 || rc=$?
         cat "$log.part" >>"$log"
-        runs=$((runs + $(sed -n 's/^stat::number_of_executed_units: *//p' "$log.part" | tail -1)))
+        # A run cut short may print no statistics.
+        local executed
+        executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log.part" | tail -1)
+        runs=$((runs + ${executed:-0}))
         rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log.part" | tail -1)
+        rate=${rate:-0}
         [ "$rc" -eq 0 ] && break
-        local unit
+        local unit replay reproduced=1
         unit=$(sed -n 's/.*Test unit written to \(.*timeout-.*\)$/\1/p' "$log.part" | tail -1)
-        if [ -n "$unit" ] && "$build/fuzz/$h" -timeout=1 -runs=3 "$unit" >>"$log" 2>&1; then
+        [ -n "$unit" ] || { result=FAILED; break; }
+        for replay in 1 2 3; do
+            if "$build/fuzz/$h" -timeout=1 -runs=1 "$unit" >>"$log" 2>&1; then
+                reproduced=0
+                break
+            fi
+        done
+        if [ "$reproduced" -eq 0 ]; then
             echo "fuzz/run.sh: timeout of $unit not reproduced; resuming" >>"$log"
             mv "$unit" "$artifacts/unconfirmed-$(basename "$unit")"
             continue
