@@ -79,7 +79,8 @@ bool SyncDirectory(const std::string& dir)
 
 }  // namespace
 
-int WriteFileAtomically(const std::string& path, std::span<const BytePiece> pieces)
+int WriteFileAtomically(const std::string& path, std::span<const BytePiece> pieces,
+                        const std::function<void()>& afterPiece)
 {
     if (path.empty()) return -1;
     for (const BytePiece& piece : pieces) {
@@ -99,8 +100,19 @@ int WriteFileAtomically(const std::string& path, std::span<const BytePiece> piec
         else
             fchmod(fd, old.st_mode & 07777);  // best effort: a foreign owner's file may refuse
     }
-    for (const BytePiece& piece : pieces)
+    off_t written = 0;
+    for (const BytePiece& piece : pieces) {
         ok = ok && WriteAll(fd, static_cast<const char*>(piece.data), piece.size);
+        if (!ok) break;
+#if defined(__linux__)
+        // Start the flush of this piece now, so that the final one finds
+        // little left to do and writing overlaps with the disk.
+        if (afterPiece && piece.size > 0)
+            sync_file_range(fd, written, off_t(piece.size), SYNC_FILE_RANGE_WRITE);
+#endif
+        written += off_t(piece.size);
+        if (afterPiece) afterPiece();
+    }
     ok = ok && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
     if (ok) ok = rename(tempPath.c_str(), target.c_str()) == 0;
