@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "city/city_cell.h"
@@ -27,8 +29,9 @@ public:
 
     // Discards the cells and allocates width x height Empty cells with centre
     // and bounds at (width / 2, height / 2). False when memory runs out (the
-    // grid then keeps its previous content).
-    bool Allocate(int32_t newWidth, int32_t newHeight);
+    // grid then keeps its previous content). Clearing a large grid takes a
+    // while; "tick", when set, is called between its steps.
+    bool Allocate(int32_t newWidth, int32_t newHeight, const std::function<void()>& tick = {});
     void Clear();  // 0 x 0, no cells
 
     const CityCell& Get(int32_t x, int32_t y) const;
@@ -57,6 +60,11 @@ public:
     bool CopyFrom(const CityGrid& block, int32_t x, int32_t y);
 
     void Serialise(StatsBuffer& buffer) const;
+    // The serialised form in two parts, so that a large city can go to a file
+    // straight from memory: everything before the cells, then the cells'
+    // bytes, which are empty where memory does not hold them as the file does.
+    void SerialiseHead(StatsBuffer& buffer) const;
+    std::span<const uint8_t> RawCellBytes() const;
     // False when the stored size is inconsistent or the data ends early; the
     // grid is then left empty (0 x 0).
     bool Deserialise(StatsBuffer& buffer);
