@@ -73,6 +73,7 @@ bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& option
         return false;
     }
     if (options.creditLine) {
+        start = Clock::now();
         // The window's snapshot texts, of which a picture taken without a
         // window keeps only the credit line: the others name keys to press.
         HudState state;
@@ -83,6 +84,7 @@ bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& option
         std::vector<HudText> lines = HudTexts(&stats, state, nullptr, CityFilter{});
         std::erase_if(lines, [](const HudText& line) { return line.text != kCreditLine; });
         DrawHudTexts(image, lines, kHudTextPixels, nullptr);
+        if (timings) timings->creditMs = Since(start);
     }
     return true;
 }

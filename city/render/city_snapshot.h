@@ -29,6 +29,7 @@ struct SnapshotTimings {
     double groundMs = 0;     // the ground texture
     double uploadMs = 0;     // batches and textures handed to the device
     double renderMs = 0;     // drawing and reading the pixels back
+    double creditMs = 0;     // finding the font and writing the credit line
     int32_t buildings = 0;
     int32_t groundWidth = 0, groundHeight = 0;  // texels
 };

@@ -210,6 +210,7 @@ int main(int argc, char** argv)
     SnapshotOptions options;
     options.width = o.width;
     options.height = o.height;
+    options.creditLine = true;
     RgbImage image;
     SnapshotTimings timings;
     if (!RenderCitySnapshot(stats, options, image, &error, &timings)) {
@@ -224,8 +225,8 @@ int main(int argc, char** argv)
     const auto end = Clock::now();
     std::printf(
         "snapshot (map view): %.0f ms; building list %.0f, ground %.0f, upload %.0f, "
-        "render+read %.0f, jpeg %.0f (load %s)\n",
+        "render+read %.0f, credit line %.0f, jpeg %.0f (load %s)\n",
         Ms(snapStart, end), timings.buildingsMs, timings.groundMs, timings.uploadMs,
-        timings.renderMs, Ms(jpegStart, end), Load().c_str());
+        timings.renderMs, timings.creditMs, Ms(jpegStart, end), Load().c_str());
     return 0;
 }
