@@ -48,6 +48,12 @@ uint32_t NameSeed(std::string_view name);
 int EvaluateProject(ProjectStats& stats, const std::string& directory, BuildProgressSink* sink,
                     const BuildOptions& options = {});
 
+// The layout step of a build, after the scan: drops the old city, sorts the
+// files by volume, largest first, and lays out the city from "rng" (which
+// must have drawn the file colours before).
+void LayOutCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink,
+                const BuildOptions& options = {});
+
 // Counts the matching files and grows the sink's range by their number.
 void CountFiles(ProjectStats& stats, const std::string& directory, BuildProgressSink* sink,
                 const BuildOptions& options = {});

@@ -1,6 +1,7 @@
 #include "analysis/statistics_file.h"
 
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "analysis/build_progress_sink.h"
@@ -8,6 +9,7 @@
 #include "analysis/project_stats.h"
 #include "analysis/stats_buffer.h"
 #include "city/city_grid.h"
+#include "platform/safe_file.h"
 
 namespace codeburg {
 
@@ -163,14 +165,19 @@ bool GridMatchesFiles(const CityGrid& grid, const std::vector<std::unique_ptr<Fi
     return true;
 }
 
-}  // namespace
-
-void SerialiseStatistics(const ProjectStats& stats, StatsBuffer& buffer)
+void SerialiseAllButGrid(const ProjectStats& stats, StatsBuffer& buffer)
 {
     buffer.WriteString(stats.name);
     buffer.WriteString(stats.directory);
     buffer.WriteU32(static_cast<uint32_t>(stats.files.size()));
     for (const auto& file : stats.files) WriteFileRecord(*file, buffer);
+}
+
+}  // namespace
+
+void SerialiseStatistics(const ProjectStats& stats, StatsBuffer& buffer)
+{
+    SerialiseAllButGrid(stats, buffer);
     stats.cityGrid.Serialise(buffer);
 }
 
@@ -203,10 +210,20 @@ int DeserialiseStatistics(ProjectStats& stats, StatsBuffer& buffer)
 int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
 {
     if (stats.progressSink) stats.progressSink->Status(stats.name, "Serializing");
-    StatsBuffer buffer;
-    SerialiseStatistics(stats, buffer);
+    StatsBuffer head;
+    const std::span<const uint8_t> cells = stats.cityGrid.RawCellBytes();
+    if (cells.size() != stats.cityGrid.cells.size() * sizeof(CityCell)) {
+        SerialiseStatistics(stats, head);
+        if (stats.progressSink) stats.progressSink->Status(stats.name, "Saving");
+        return head.Save(path) == 0 ? 0 : -1;
+    }
+    // The city is by far the largest part: it goes from memory to the file
+    // without a copy, which a large project could not afford twice over.
+    SerialiseAllButGrid(stats, head);
+    stats.cityGrid.SerialiseHead(head);
     if (stats.progressSink) stats.progressSink->Status(stats.name, "Saving");
-    return buffer.Save(path) == 0 ? 0 : -1;
+    const BytePiece pieces[] = {{head.data().data(), head.size()}, {cells.data(), cells.size()}};
+    return WriteFileAtomically(path, pieces) == 0 ? 0 : -1;
 }
 
 int ReadStatisticsFile(ProjectStats& stats, const std::string& path)

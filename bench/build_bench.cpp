@@ -54,11 +54,7 @@ StageTimes BuildOnce(ProjectStats& stats, const std::string& dir, const BuildOpt
     t.scan = Seconds(start) - t.walk;
 
     start = Clock::now();
-    const auto n = static_cast<int32_t>(stats.files.size());
-    stats.cityGrid.Allocate(n, n);
-    std::stable_sort(stats.files.begin(), stats.files.end(),
-                     [](const auto& a, const auto& b) { return a->Volume() > b->Volume(); });
-    BuildCity(stats, rng, nullptr);
+    LayOutCity(stats, rng, nullptr, options);
     t.city = Seconds(start);
 
     start = Clock::now();

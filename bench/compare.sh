@@ -43,22 +43,30 @@ echo "$count files, $mb MB ($exts) from $dir"
 (cd "$mirror" && xargs -0 cat <"$scratch/files0" >/dev/null)  # warm the cache
 
 median() { sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
-timeit() {  # timeit NAME COMMAND...: prints the median seconds of $runs runs
+timeit() {  # timeit NAME COMMAND...: prints the median seconds of $runs runs, or "failed"
     local name=$1; shift
-    local t
+    local times=()
     for _ in $(seq "$runs"); do
         local start end
         start=$(date +%s.%N)
-        (cd "$mirror" && "$@") >/dev/null 2>&1 || { echo "$name failed" >&2; }
+        if ! (cd "$mirror" && "$@") >/dev/null 2>&1; then
+            echo "$name failed" >&2
+            echo failed
+            return
+        fi
         end=$(date +%s.%N)
-        awk -v s="$start" -v e="$end" 'BEGIN { print e - s }'
-    done | median
+        times+=("$(awk -v s="$start" -v e="$end" 'BEGIN { print e - s }')")
+    done
+    printf '%s\n' "${times[@]}" | median
 }
 
 declare -A secs
 secs[wc]=$(timeit "wc -l" sh -c 'xargs -0 wc -l <"$0"' "$scratch/files0")
 secs[cloc]=$(timeit cloc cloc --quiet --list-file="$scratch/files")
-secs[sloccount]=$(timeit sloccount sloccount --datadir "$scratch/sloc" .)
+# sloccount keeps its per-folder counts in a data folder of its own, which
+# must exist beforehand; it is emptied between runs so each run counts afresh.
+mkdir -p "$scratch/sloc"
+secs[sloccount]=$(timeit sloccount sh -c 'rm -rf "$0"/* && sloccount --datadir "$0" .' "$scratch/sloc")
 secs[scan]=$(timeit "codeburg scan" sh -c 'xargs -0 "$1" scan <"$0"' "$scratch/files0" "$cli")
 secs[build]=$(timeit "codeburg build" "$cli" build "$mirror" --force --ext "$exts" --exclude-files "")
 
@@ -68,6 +76,7 @@ for k in wc cloc sloccount scan build; do
         wc) label="wc -l" ;; scan) label="codeburg-cli scan" ;;
         build) label="codeburg-cli build" ;; *) label=$k ;;
     esac
+    if [ "${secs[$k]}" = failed ]; then printf '%-24s %9s\n' "$label" failed; continue; fi
     awk -v l="$label" -v s="${secs[$k]}" -v b="$bytes" -v w="${secs[wc]}" -v c="${secs[cloc]}" \
         'BEGIN { r = b / 1e6 / s; printf "%-24s %9.3f %9.1f %9.2f %9.2f\n", l, s, r, w / s, c / s }'
 done

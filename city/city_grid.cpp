@@ -197,13 +197,24 @@ bool CityGrid::CopyFrom(const CityGrid& block, int32_t x, int32_t y)
     return true;
 }
 
-void CityGrid::Serialise(StatsBuffer& buffer) const
+void CityGrid::SerialiseHead(StatsBuffer& buffer) const
 {
     for (int32_t value : {width, height, minX, minY, maxX, maxY, centreX, centreY})
         buffer.WriteI32(value);
     buffer.WriteU8(0);
     for (int32_t value : reserved) buffer.WriteI32(value);
     buffer.WriteU32(static_cast<uint32_t>(cells.size() * sizeof(CityCell)));
+}
+
+std::span<const uint8_t> CityGrid::RawCellBytes() const
+{
+    if constexpr (!kRawCells) return {};
+    return {reinterpret_cast<const uint8_t*>(cells.data()), cells.size() * sizeof(CityCell)};
+}
+
+void CityGrid::Serialise(StatsBuffer& buffer) const
+{
+    SerialiseHead(buffer);
     if constexpr (kRawCells) {
         buffer.WriteRaw(cells.data(), cells.size() * sizeof(CityCell));
     } else {

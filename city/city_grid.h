@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "city/city_cell.h"
@@ -57,6 +58,11 @@ public:
     bool CopyFrom(const CityGrid& block, int32_t x, int32_t y);
 
     void Serialise(StatsBuffer& buffer) const;
+    // The serialised form in two parts, so that a large city can go to a file
+    // straight from memory: everything before the cells, then the cells'
+    // bytes, which are empty where memory does not hold them as the file does.
+    void SerialiseHead(StatsBuffer& buffer) const;
+    std::span<const uint8_t> RawCellBytes() const;
     // False when the stored size is inconsistent or the data ends early; the
     // grid is then left empty (0 x 0).
     bool Deserialise(StatsBuffer& buffer);

@@ -1,14 +1,18 @@
 #include "city/city_layout.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "analysis/build_progress_sink.h"
 #include "analysis/file_stats.h"
 #include "analysis/project_stats.h"
+#include "city/block_canvas.h"
 #include "city/block_planner.h"
 #include "city/city_grid.h"
 #include "city/layout_math.h"
@@ -85,7 +89,7 @@ public:
         if (k + 1 < m_angles.size()) return true;
         return Extend(k + 2) > k + 1;
     }
-    void Position(size_t k, int32_t r, const CityGrid& grid, int32_t& x, int32_t& y)
+    void Position(size_t k, int32_t r, int32_t centreX, int32_t centreY, int32_t& x, int32_t& y)
     {
         if (k >= m_cos.size()) {
             const size_t done = m_cos.size(), known = Extend(k + 8);
@@ -94,8 +98,8 @@ public:
             LayoutSinCos(m_angles.data() + done, known - done, m_sin.data() + done,
                          m_cos.data() + done);
         }
-        x = static_cast<int32_t>(m_cos[k] * r + grid.centreX);
-        y = static_cast<int32_t>(m_sin[k] * r + grid.centreY);
+        x = static_cast<int32_t>(m_cos[k] * r + centreX);
+        y = static_cast<int32_t>(m_sin[k] * r + centreY);
     }
 
 private:
@@ -117,20 +121,53 @@ private:
     std::vector<double> m_angles, m_cos, m_sin;
 };
 
-Layout PlaceAllBlocks(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink)
+// The blocks a placement works on: the files' block grids, or the plans of
+// the blocks that a build made instead.
+struct FileBlock {
+    BlockPlan plan;
+    bool inGrid = false;  // the file's grid holds this block; the plan is unused
+};
+
+class BlockSet {
+public:
+    BlockSet(ProjectStats& stats, const std::vector<FileBlock>* plans) : m_stats(stats), m_plans(plans) {}
+
+    int32_t width(size_t i) const { return Plan(i) ? Plan(i)->width : Grid(i).width; }
+    int32_t height(size_t i) const { return Plan(i) ? Plan(i)->height : Grid(i).height; }
+    void CopyInto(CityGrid& city, size_t i, int32_t left, int32_t top) const
+    {
+        if (Plan(i))
+            Plan(i)->Render(city, left, top);
+        else
+            city.CopyFrom(Grid(i), left, top);
+    }
+
+private:
+    const BlockPlan* Plan(size_t i) const
+    {
+        return m_plans && !(*m_plans)[i].inGrid ? &(*m_plans)[i].plan : nullptr;
+    }
+    const CityGrid& Grid(size_t i) const { return m_stats.files[i]->cityGrid; }
+
+    ProjectStats& m_stats;
+    const std::vector<FileBlock>* m_plans;
+};
+
+Layout PlaceAllBlocks(ProjectStats& stats, const BlockSet& blocks, int32_t width, int32_t height,
+                      BuildProgressSink* sink)
 {
     struct Placed {
-        const CityGrid* block;
+        size_t file;
         int32_t left, top;
     };
     std::vector<Placed> placed;
     int32_t minW = INT32_MAX, minH = INT32_MAX;
     int64_t area = 0;
-    for (const auto& file : stats.files) {
-        if (file->cityGrid.width > 0 && file->cityGrid.height > 0) {
-            minW = std::min(minW, file->cityGrid.width);
-            minH = std::min(minH, file->cityGrid.height);
-            area += int64_t(file->cityGrid.width) * file->cityGrid.height;
+    for (size_t i = 0; i < stats.files.size(); ++i) {
+        if (blocks.width(i) > 0 && blocks.height(i) > 0) {
+            minW = std::min(minW, blocks.width(i));
+            minH = std::min(minH, blocks.height(i));
+            area += int64_t(blocks.width(i)) * blocks.height(i);
         }
     }
     // The city's bounds start at its centre and take in every block.
@@ -140,22 +177,21 @@ Layout PlaceAllBlocks(ProjectStats& stats, int32_t width, int32_t height, BuildP
         BlockPlanner planner(width, height, minW, minH, area);
         for (size_t i = 0; i < stats.files.size(); ++i) {
             ReportFile(sink, stats, i, "Adding to main map");
-            const CityGrid& block = stats.files[i]->cityGrid;
-            if (block.width == 0 && block.height == 0) continue;
-            if (block.width == 0 || block.height == 0) {
+            const int32_t bw = blocks.width(i), bh = blocks.height(i);
+            if (bw == 0 && bh == 0) continue;
+            if (bw == 0 || bh == 0) {
                 // Nothing to place; such a block takes the first step unless
                 // that step already touches the edge.
-                if (width / 2 + int64_t(block.width) >= width ||
-                    height / 2 + int64_t(block.height) >= height)
+                if (width / 2 + int64_t(bw) >= width || height / 2 + int64_t(bh) >= height)
                     return Layout::TooSmall;
                 continue;
             }
             int32_t left = 0, top = 0;
-            if (!planner.PlaceBlock(block.width, block.height, static_cast<int>(i % 4), left, top))
+            if (!planner.PlaceBlock(bw, bh, static_cast<int>(i % 4), left, top))
                 return Layout::TooSmall;
-            placed.push_back({&block, left, top});
-            minX = std::min(minX, left), maxX = std::max(maxX, left + block.width - 1);
-            minY = std::min(minY, top), maxY = std::max(maxY, top + block.height - 1);
+            placed.push_back({i, left, top});
+            minX = std::min(minX, left), maxX = std::max(maxX, left + bw - 1);
+            minY = std::min(minY, top), maxY = std::max(maxY, top + bh - 1);
         }
     }
 
@@ -165,8 +201,9 @@ Layout PlaceAllBlocks(ProjectStats& stats, int32_t width, int32_t height, BuildP
     CityGrid& city = stats.cityGrid;
     if (!city.Allocate(maxX - minX + 1 + 2 * kMargin, maxY - minY + 1 + 2 * kMargin))
         return Layout::OutOfMemory;
+    // Blocks lie on distinct Empty rectangles, so only their buildings need writing.
     for (const Placed& p : placed)
-        city.CopyFrom(*p.block, p.left - minX + kMargin, p.top - minY + kMargin);
+        blocks.CopyInto(city, p.file, p.left - minX + kMargin, p.top - minY + kMargin);
     city.centreX = width / 2 - minX + kMargin;
     city.centreY = height / 2 - minY + kMargin;
     city.minX = city.minY = kMargin;
@@ -175,11 +212,12 @@ Layout PlaceAllBlocks(ProjectStats& stats, int32_t width, int32_t height, BuildP
     return Layout::Placed;
 }
 
-Layout TryLayoutChecked(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink)
+Layout TryLayoutChecked(ProjectStats& stats, const BlockSet& blocks, int32_t width, int32_t height,
+                        BuildProgressSink* sink)
 {
     stats.cityGrid.Clear();
     try {
-        return PlaceAllBlocks(stats, width, height, sink);
+        return PlaceAllBlocks(stats, blocks, width, height, sink);
     } catch (const std::bad_alloc&) {
         stats.cityGrid.Clear();
         return Layout::OutOfMemory;
@@ -187,9 +225,8 @@ Layout TryLayoutChecked(ProjectStats& stats, int32_t width, int32_t height, Buil
 }
 
 // Places the methods in order until one cannot be written (memory ran out).
-void PlaceAllMethods(FileStats& file, uint32_t fileIndex)
+void PlaceAllMethods(FileStats& file, uint32_t fileIndex, BlockCanvas& canvas)
 {
-    CityGrid& grid = file.cityGrid;
     // Radius and angle carry over from one method to the next, so the
     // buildings of a file wind outwards on one spiral.
     int32_t r = 0;
@@ -203,12 +240,12 @@ void PlaceAllMethods(FileStats& file, uint32_t fileIndex)
         bool tested = false;
         int32_t lastX = 0, lastY = 0;
         for (;;) {
-            ring.Position(k, r, grid, x, y);
+            ring.Position(k, r, canvas.centreX(), canvas.centreY(), x, y);
             // Nothing is written during the search, so a cell already found
             // taken for this square stays taken.
             if (!tested || x != lastX || y != lastY) {
                 // Most steps fall inside the buildings already placed.
-                if (grid.Get(x, y).isEmpty() && grid.IsFree(x, y, b.side, b.side)) break;
+                if (canvas.IsEmpty(x, y) && canvas.IsFree(x, y, b.side, b.side)) break;
                 tested = true, lastX = x, lastY = y;
             }
             if (ring.Advance(k)) {
@@ -219,25 +256,84 @@ void PlaceAllMethods(FileStats& file, uint32_t fileIndex)
             }
         }
         a = ring.angle(k);
-        if (!grid.FillSquare(x, y, b.side, b.anchor)) return;
+        if (!canvas.FillSquare(x, y, b.side, b.anchor)) return;
     }
+}
+
+// Lays out one file's block as a plan when it can, else in the file's grid.
+void PlanFileBlock(FileStats& file, uint32_t fileIndex, FileBlock& block)
+{
+    BlockCanvas canvas;
+    if (canvas.Start(file.cityGrid)) {
+        try {
+            PlaceAllMethods(file, fileIndex, canvas);
+        } catch (const std::bad_alloc&) {
+            // Keep the buildings placed so far.
+        }
+        if (canvas.CropPlan(block.plan, 1)) return;
+    }
+    block.inGrid = true;
+    PlaceMethods(file, fileIndex);
+}
+
+// Lays out the blocks of all files. With several threads the files are shared
+// out, while the calling thread reports them in order as they are done.
+void PlanFileBlocks(ProjectStats& stats, std::vector<FileBlock>& blocks, BuildProgressSink* sink,
+                    int threads)
+{
+    const size_t count = stats.files.size();
+    if (threads <= 1 || count < 2) {
+        for (size_t i = 0; i < count; ++i) {
+            ReportFile(sink, stats, i, "Creating city view for");
+            PlanFileBlock(*stats.files[i], static_cast<uint32_t>(i), blocks[i]);
+        }
+        return;
+    }
+    std::atomic<size_t> next{0};
+    std::vector<std::atomic<bool>> done(count);
+    auto work = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < count;) {
+            PlanFileBlock(*stats.files[i], static_cast<uint32_t>(i), blocks[i]);
+            done[i].store(true, std::memory_order_release);
+            done[i].notify_one();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // fewer threads only means a slower layout
+        }
+    }
+    if (workers.empty()) work();
+    for (size_t i = 0; i < count; ++i) {
+        ReportFile(sink, stats, i, "Creating city view for");
+        done[i].wait(false, std::memory_order_acquire);
+    }
+    for (std::thread& t : workers) t.join();
 }
 
 }  // namespace
 
 void PlaceMethods(FileStats& file, uint32_t fileIndex)
 {
+    BlockCanvas canvas;
+    if (!canvas.Start(file.cityGrid)) {
+        file.cityGrid.Crop(1);
+        return;
+    }
     try {
-        PlaceAllMethods(file, fileIndex);
+        PlaceAllMethods(file, fileIndex, canvas);
     } catch (const std::bad_alloc&) {
         // Keep the buildings placed so far.
     }
-    file.cityGrid.Crop(1);
+    canvas.CropInto(file.cityGrid, 1);
 }
 
 bool TryLayout(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink)
 {
-    return TryLayoutChecked(stats, width, height, sink) == Layout::Placed;
+    return TryLayoutChecked(stats, BlockSet(stats, nullptr), width, height, sink) == Layout::Placed;
 }
 
 void PaintStreets(CityGrid& city)
@@ -307,22 +403,22 @@ void AddLakes(CityGrid& city, MsRandom& rng)
     }
 }
 
-bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink)
+bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink, int threads)
 {
+    std::vector<FileBlock> plans(stats.files.size());
+    PlanFileBlocks(stats, plans, sink, threads);
+    const BlockSet blocks(stats, &plans);
     int64_t width = 0, height = 0;
     for (size_t i = 0; i < stats.files.size(); ++i) {
-        ReportFile(sink, stats, i, "Creating city view for");
-        FileStats& file = *stats.files[i];
-        PlaceMethods(file, static_cast<uint32_t>(i));
-        width += file.cityGrid.width;
-        height += file.cityGrid.height;
+        width += blocks.width(i);
+        height += blocks.height(i);
     }
     // A failed placement only means the city was too small.
     for (;;) {
         width += width / 8 + 1;
         height += height / 8 + 1;
         if (width > kMaxCitySide || height > kMaxCitySide) break;
-        const Layout result = TryLayoutChecked(stats, static_cast<int32_t>(width),
+        const Layout result = TryLayoutChecked(stats, blocks, static_cast<int32_t>(width),
                                                static_cast<int32_t>(height), sink);
         if (result == Layout::OutOfMemory) break;
         if (result == Layout::TooSmall) continue;

@@ -20,8 +20,13 @@ void PlaceMethods(FileStats& file, uint32_t fileIndex);
 // already sorted: the file blocks, the placement of the blocks (retried with
 // a larger city until it fits), the streets and, for a project whose previous
 // overall score reached 0.8, the lakes, drawn from "rng". Progress goes to
-// "sink" when given. False only when memory ran out; the city is then empty.
-bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink);
+// "sink" when given. The file blocks are laid out on up to "threads" threads;
+// the result is the same for any number. A block is kept only as long as the
+// layout needs it, as its buildings rather than its cells, so a fresh file's
+// grid stays empty (as in a loaded project); a file whose grid already holds
+// buildings has them built on in place. False only when memory ran out; the
+// city is then empty.
+bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink, int threads = 1);
 
 // Places every file block of "stats" in a city of width x height, files in
 // list order taking the four quarters in turn, and crops the city to them with

@@ -195,13 +195,53 @@ TEST(CityLayoutTest, MatchesTheStepByStepLayoutOnRandomProjects)
         auto slow = RandomProject(seed, 32);
         const float score = seed % 3 == 0 ? 0.9f : 0.5f;
         fast->measures.overallScore = slow->measures.overallScore = score;
+        if (seed % 4 == 0) {
+            // A block that already holds buildings is built on, not replaced.
+            PlaceMethods(*fast->files[0], 0);
+            RefPlaceMethods(*slow->files[0], 0);
+        }
         MsRandom fastRng(seed * 7), slowRng(seed * 7);
-        ASSERT_TRUE(BuildCity(*fast, fastRng, nullptr));
+        ASSERT_TRUE(BuildCity(*fast, fastRng, nullptr, 1 + seed % 3));
         RefBuildCity(*slow, slowRng);
-        for (size_t i = 0; i < fast->files.size(); ++i)
-            ASSERT_EQ(fast->files[i]->cityGrid, slow->files[i]->cityGrid) << seed << " file " << i;
         ASSERT_EQ(fast->cityGrid, slow->cityGrid) << "seed " << seed;
         EXPECT_EQ(fastRng.state(), slowRng.state());
+
+        auto blocks = RandomProject(seed, 32);
+        for (size_t i = 0; i < blocks->files.size(); ++i) {
+            PlaceMethods(*blocks->files[i], uint32_t(i));
+            if (seed % 4 == 0 && i == 0) continue;
+            ASSERT_EQ(blocks->files[i]->cityGrid, slow->files[i]->cityGrid) << seed << " file " << i;
+        }
+    }
+}
+
+TEST(CityLayoutTest, MatchesTheStepByStepLayoutOfFilesWithManyMethods)
+{
+    // Blocks that grow many times in every direction, on several threads.
+    for (uint32_t seed = 40; seed < 43; ++seed) {
+        auto fast = std::make_unique<ProjectStats>(nullptr);
+        auto slow = std::make_unique<ProjectStats>(nullptr);
+        for (ProjectStats* stats : {fast.get(), slow.get()}) {
+            MsRandom local(seed);
+            for (int f = 0; f < 4; ++f) {
+                std::vector<MethodSpec> methods;
+                const int count = 150 + local.next() % 250;
+                for (int m = 0; m < count; ++m) {
+                    const int eloc = local.next() % 200;
+                    methods.push_back({local.next() % 9 == 0 ? local.next() % 40 : local.next() % 4,
+                                       eloc, local.next() % (eloc + 2), local.next() % (eloc / 2 + 2)});
+                }
+                AddFile(*stats, methods);
+            }
+        }
+        MsRandom fastRng(seed), slowRng(seed);
+        ASSERT_TRUE(BuildCity(*fast, fastRng, nullptr, 3));
+        RefBuildCity(*slow, slowRng);
+        ASSERT_EQ(fast->cityGrid, slow->cityGrid) << "seed " << seed;
+        for (size_t i = 0; i < fast->files.size(); ++i) {
+            PlaceMethods(*fast->files[i], uint32_t(i));
+            ASSERT_EQ(fast->files[i]->cityGrid, slow->files[i]->cityGrid) << seed << " file " << i;
+        }
     }
 }
 
@@ -248,7 +288,10 @@ TEST(CityLayoutTest, OneMethodWithoutCodeMakesNineByNineBlockCornerOnCentre)
     AddFile(stats, {{0, 0, 0, 0}});
     MsRandom rng(1);
     ASSERT_TRUE(BuildCity(stats, rng, nullptr));
-    const CityGrid& block = stats.files[0]->cityGrid;
+    ProjectStats alone(nullptr);
+    AddFile(alone, {{0, 0, 0, 0}});
+    PlaceMethods(*alone.files[0], 0);
+    const CityGrid& block = alone.files[0]->cityGrid;
     ASSERT_EQ(block.width, 9);
     ASSERT_EQ(block.height, 9);
     const CityCell& anchor = block.Get(1, 1);
@@ -296,10 +339,12 @@ TEST(CityLayoutTest, CellsNameFileAndMethodPositions)
     ProjectStats stats(nullptr);
     AddFile(stats, {});
     AddFile(stats, {{1, 30, 2, 2}, {0, 20, 1, 1}, {3, 10, 0, 0}});
-    MsRandom rng(1);
-    ASSERT_TRUE(BuildCity(stats, rng, nullptr));
+    PlaceMethods(*stats.files[0], 0);
     EXPECT_EQ(stats.files[0]->cityGrid.width, 3);  // no methods: a 3 x 3 Empty block
     EXPECT_TRUE(stats.files[0]->cityGrid.IsFree(0, 0, 3, 3));
+    stats.files[0]->cityGrid = CityGrid();
+    MsRandom rng(1);
+    ASSERT_TRUE(BuildCity(stats, rng, nullptr));
     std::vector<uint32_t> methods;
     const CityGrid& city = stats.cityGrid;
     for (int y = 0; y < city.height; ++y) {
@@ -322,7 +367,7 @@ TEST(CityLayoutTest, OversizedOrNegativeFiguresStillMakeBuildings)
     MsRandom rng(1);
     ASSERT_TRUE(BuildCity(stats, rng, nullptr));
     std::vector<CityCell> anchors;
-    for (const CityCell& cell : stats.files[0]->cityGrid.cells) {
+    for (const CityCell& cell : stats.cityGrid.cells) {
         if (cell.isAnchor()) anchors.push_back(cell);
     }
     ASSERT_EQ(anchors.size(), 2u);

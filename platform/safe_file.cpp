@@ -79,9 +79,12 @@ bool SyncDirectory(const std::string& dir)
 
 }  // namespace
 
-int WriteFileAtomically(const std::string& path, const void* data, size_t size)
+int WriteFileAtomically(const std::string& path, std::span<const BytePiece> pieces)
 {
-    if (path.empty() || (data == nullptr && size != 0)) return -1;
+    if (path.empty()) return -1;
+    for (const BytePiece& piece : pieces) {
+        if (piece.data == nullptr && piece.size != 0) return -1;
+    }
     const std::string target = ResolveTarget(path);
 
     std::string tempPath;
@@ -96,7 +99,9 @@ int WriteFileAtomically(const std::string& path, const void* data, size_t size)
         else
             fchmod(fd, old.st_mode & 07777);  // best effort: a foreign owner's file may refuse
     }
-    ok = ok && WriteAll(fd, static_cast<const char*>(data), size) && fsync(fd) == 0;
+    for (const BytePiece& piece : pieces)
+        ok = ok && WriteAll(fd, static_cast<const char*>(piece.data), piece.size);
+    ok = ok && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
     if (ok) ok = rename(tempPath.c_str(), target.c_str()) == 0;
     if (!ok) {
@@ -104,6 +109,12 @@ int WriteFileAtomically(const std::string& path, const void* data, size_t size)
         return -1;
     }
     return SyncDirectory(DirectoryOf(target)) ? 0 : -1;
+}
+
+int WriteFileAtomically(const std::string& path, const void* data, size_t size)
+{
+    const BytePiece piece{data, size};
+    return WriteFileAtomically(path, std::span(&piece, 1));
 }
 
 int WriteFileAtomically(const std::string& path, std::string_view bytes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,13 @@ namespace codeburg {
 // in which case the old file is untouched and no temporary file is left.
 int WriteFileAtomically(const std::string& path, const void* data, size_t size);
 int WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same for content held in several places, written one piece after the
+// other, so that a large block need not be copied into one buffer first.
+struct BytePiece {
+    const void* data;
+    size_t size;
+};
+int WriteFileAtomically(const std::string& path, std::span<const BytePiece> pieces);
 
 }  // namespace codeburg

@@ -63,6 +63,15 @@ TEST_F(SafeFileTest, CreatesAndReplacesWithoutLeavingTemporaries)
     ASSERT_EQ(WriteFileAtomically(path, std::string_view("second\0x", 8)), 0);
     EXPECT_EQ(ReadAll(path), std::string("second\0x", 8));
     EXPECT_EQ(EntryCount(), 1u);
+
+    // Pieces land one after the other; a missing piece fails before anything is touched.
+    const BytePiece pieces[] = {{"head", 4}, {nullptr, 0}, {"-tail", 5}};
+    ASSERT_EQ(WriteFileAtomically(path, pieces), 0);
+    EXPECT_EQ(ReadAll(path), "head-tail");
+    const BytePiece broken[] = {{"head", 4}, {nullptr, 3}};
+    EXPECT_EQ(WriteFileAtomically(path, broken), -1);
+    EXPECT_EQ(ReadAll(path), "head-tail");
+    EXPECT_EQ(EntryCount(), 1u);
 }
 
 TEST_F(SafeFileTest, NameAtTheLengthLimitStillWorks)

@@ -1,0 +1,234 @@
+#include "city/block_canvas.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+#include "city/city_grid.h"
+
+namespace codeburg {
+
+namespace {
+
+constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
+constexpr int64_t kMinRoom = 16;
+
+}  // namespace
+
+bool BlockCanvas::Start(const CityGrid& grid)
+{
+    m_width = grid.width, m_height = grid.height;
+    m_minX = grid.minX, m_minY = grid.minY, m_maxX = grid.maxX, m_maxY = grid.maxY;
+    m_centreX = grid.centreX, m_centreY = grid.centreY;
+    m_store.clear();
+    m_storeWidth = m_storeHeight = m_offsetX = m_offsetY = 0;
+    m_squares.clear();
+    m_shiftX = m_shiftY = 0;
+    m_planned = true;
+    if (!Reserve(m_width, m_height, 0, 0)) return false;
+    // A grid whose cells fall short of its size reads Empty beyond them.
+    const size_t known = std::min(grid.cells.size(), size_t(m_width) * size_t(m_height));
+    for (size_t i = 0; i < known; ++i) {
+        const int64_t x = int64_t(i % size_t(m_width)), y = int64_t(i / size_t(m_width));
+        m_store[size_t((y + m_offsetY) * m_storeWidth + x + m_offsetX)] = grid.cells[i];
+        if (!grid.cells[i].isEmpty()) m_planned = false;
+    }
+    return true;
+}
+
+// Makes room for a grid of newWidth x newHeight whose present content moves
+// by (moveX, moveY). The store only moves when the grid outgrows it, and then
+// takes half the grid's size again on every side.
+bool BlockCanvas::Reserve(int64_t newWidth, int64_t newHeight, int64_t moveX, int64_t moveY)
+{
+    const int64_t offsetX = m_offsetX - moveX, offsetY = m_offsetY - moveY;
+    if (!m_store.empty() && offsetX >= 0 && offsetY >= 0 && offsetX + newWidth <= m_storeWidth &&
+        offsetY + newHeight <= m_storeHeight) {
+        m_offsetX = offsetX, m_offsetY = offsetY;
+        return true;
+    }
+    const int64_t roomX = std::max(kMinRoom, newWidth / 2), roomY = std::max(kMinRoom, newHeight / 2);
+    const int64_t storeWidth = newWidth + 2 * roomX, storeHeight = newHeight + 2 * roomY;
+    if (storeHeight > 0 &&
+        storeWidth > int64_t(std::numeric_limits<size_t>::max() / sizeof(CityCell)) / storeHeight)
+        return false;
+    std::vector<CityCell> store;
+    try {
+        store.resize(size_t(storeWidth * storeHeight));
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    for (int64_t y = 0; y < m_height && !m_store.empty(); ++y) {
+        const CityCell* from = m_store.data() + (y + m_offsetY) * m_storeWidth + m_offsetX;
+        std::copy_n(from, m_width, store.data() + (y + moveY + roomY) * storeWidth + moveX + roomX);
+    }
+    m_store = std::move(store);
+    m_storeWidth = storeWidth, m_storeHeight = storeHeight;
+    m_offsetX = roomX, m_offsetY = roomY;
+    return true;
+}
+
+const CityCell* BlockCanvas::Cell(int32_t x, int32_t y) const
+{
+    const int64_t sx = x + m_offsetX, sy = y + m_offsetY;
+    if (sx < 0 || sy < 0 || sx >= m_storeWidth || sy >= m_storeHeight) return nullptr;
+    return &m_store[size_t(sy * m_storeWidth + sx)];
+}
+
+bool BlockCanvas::IsEmpty(int32_t x, int32_t y) const
+{
+    const CityCell* cell = Cell(x, y);
+    return cell == nullptr || cell->isEmpty();
+}
+
+bool BlockCanvas::IsFree(int32_t x, int32_t y, int32_t w, int32_t h) const
+{
+    const int64_t left = std::max<int64_t>(int64_t(x) + m_offsetX, 0);
+    const int64_t top = std::max<int64_t>(int64_t(y) + m_offsetY, 0);
+    const int64_t right = std::min<int64_t>(int64_t(x) + w + m_offsetX, m_storeWidth);
+    const int64_t bottom = std::min<int64_t>(int64_t(y) + h + m_offsetY, m_storeHeight);
+    for (int64_t row = top; row < bottom; ++row) {
+        const CityCell* line = m_store.data() + row * m_storeWidth;
+        for (int64_t col = left; col < right; ++col) {
+            if (line[col].height != CityCell::kEmpty) return false;
+        }
+    }
+    return true;
+}
+
+bool BlockCanvas::Set(int32_t x, int32_t y, const CityCell& cell, int32_t& shiftX, int32_t& shiftY)
+{
+    // The growth rule of CityGrid::Set, to the cell.
+    int64_t newWidth = m_width, newHeight = m_height, moveX = 0, moveY = 0;
+    if (x < 0) {
+        moveX = 8 - int64_t(x);
+        newWidth = m_width + moveX;
+    } else if (x >= m_width) {
+        newWidth = int64_t(x) + 9;
+    }
+    if (y < 0) {
+        moveY = 8 - int64_t(y);
+        newHeight = m_height + moveY;
+    } else if (y >= m_height) {
+        newHeight = int64_t(y) + 9;
+    }
+    if (newWidth > kMaxSide || newHeight > kMaxSide) return false;
+    if (newWidth != m_width || newHeight != m_height) {
+        if (!Reserve(newWidth, newHeight, moveX, moveY)) return false;
+        m_width = int32_t(newWidth), m_height = int32_t(newHeight);
+        m_minX += int32_t(moveX), m_maxX += int32_t(moveX), m_centreX += int32_t(moveX);
+        m_minY += int32_t(moveY), m_maxY += int32_t(moveY), m_centreY += int32_t(moveY);
+        m_shiftX += moveX, m_shiftY += moveY;
+    }
+    const int32_t cx = int32_t(x + moveX), cy = int32_t(y + moveY);
+    m_store[size_t((cy + m_offsetY) * m_storeWidth + cx + m_offsetX)] = cell;
+    m_minX = std::min(m_minX, cx), m_maxX = std::max(m_maxX, cx);
+    m_minY = std::min(m_minY, cy), m_maxY = std::max(m_maxY, cy);
+    shiftX = int32_t(moveX), shiftY = int32_t(moveY);
+    return true;
+}
+
+bool BlockCanvas::FillSquare(int32_t x, int32_t y, int32_t side, const CityCell& anchor)
+{
+    CityCell interior = anchor;
+    interior.footprint = 0;
+    CityCell pavement;
+    pavement.height = CityCell::kPavement;
+    // Cell by cell in CityGrid's order, since the order decides how the grid grows.
+    for (int32_t j = 0; j < side; ++j) {
+        for (int32_t i = 0; i < side; ++i) {
+            const bool inside = i >= 1 && j >= 1 && i <= side - 2 && j <= side - 2;
+            const CityCell& value = (i == 0 && j == 0) ? anchor : inside ? interior : pavement;
+            int32_t dx = 0, dy = 0;
+            if (!Set(x + i, y + j, value, dx, dy)) {
+                m_planned = false;
+                return false;
+            }
+            x += dx, y += dy;
+        }
+    }
+    try {
+        m_squares.push_back({int32_t(x - m_shiftX), int32_t(y - m_shiftY), side, anchor});
+    } catch (const std::bad_alloc&) {
+        m_planned = false;
+    }
+    return true;
+}
+
+bool BlockCanvas::CropPlan(BlockPlan& plan, int32_t margin) const
+{
+    const int64_t width = int64_t(m_maxX) - m_minX + 1 + 2 * int64_t(margin);
+    const int64_t height = int64_t(m_maxY) - m_minY + 1 + 2 * int64_t(margin);
+    if (!m_planned || width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return false;
+    try {
+        plan.squares.resize(m_squares.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const int64_t offX = m_shiftX + margin - m_minX, offY = m_shiftY + margin - m_minY;
+    for (size_t i = 0; i < m_squares.size(); ++i) {
+        plan.squares[i] = m_squares[i];
+        plan.squares[i].x = int32_t(m_squares[i].x + offX);
+        plan.squares[i].y = int32_t(m_squares[i].y + offY);
+    }
+    plan.width = int32_t(width), plan.height = int32_t(height);
+    return true;
+}
+
+bool BlockPlan::Render(CityGrid& city, int32_t left, int32_t top) const
+{
+    if (left < 0 || top < 0 || int64_t(left) + width > city.width ||
+        int64_t(top) + height > city.height || city.cells.size() < size_t(city.width) * size_t(city.height))
+        return false;
+    CityCell pavement;
+    pavement.height = CityCell::kPavement;
+    for (const Square& s : squares) {
+        CityCell interior = s.anchor;
+        interior.footprint = 0;
+        CityCell* row = city.cells.data() + (size_t(top) + s.y) * city.width + left + s.x;
+        for (int32_t j = 0; j < s.side; ++j, row += city.width) {
+            const bool edge = j == 0 || j == s.side - 1;
+            for (int32_t i = 0; i < s.side; ++i)
+                row[i] = edge || i == 0 || i == s.side - 1 ? pavement : interior;
+        }
+        city.cells[(size_t(top) + s.y) * city.width + left + s.x] = s.anchor;
+    }
+    return true;
+}
+
+bool BlockCanvas::CropInto(CityGrid& grid, int32_t margin) const
+{
+    int64_t width = int64_t(m_maxX) - m_minX + 1 + 2 * int64_t(margin);
+    int64_t height = int64_t(m_maxY) - m_minY + 1 + 2 * int64_t(margin);
+    int64_t offX = int64_t(margin) - m_minX, offY = int64_t(margin) - m_minY;
+    const bool crop = width >= 0 && height >= 0 && width <= kMaxSide && height <= kMaxSide;
+    if (!crop) {
+        // CityGrid::Crop leaves such a grid as it is.
+        width = m_width, height = m_height, offX = offY = 0;
+    }
+    if (!grid.Allocate(int32_t(width), int32_t(height))) {
+        grid.Clear();
+        return false;
+    }
+    const int64_t left = std::max<int64_t>(0, -offX), right = std::min<int64_t>(m_width, width - offX);
+    const int64_t top = std::max<int64_t>(0, -offY), bottom = std::min<int64_t>(m_height, height - offY);
+    for (int64_t row = top; row < bottom && left < right; ++row) {
+        const CityCell* from = m_store.data() + (row + m_offsetY) * m_storeWidth + m_offsetX;
+        std::copy(from + left, from + right, grid.cells.data() + (row + offY) * width + left + offX);
+    }
+    grid.centreX = int32_t(m_centreX + offX);
+    grid.centreY = int32_t(m_centreY + offY);
+    if (crop) {
+        grid.minX = grid.minY = margin;
+        grid.maxX = grid.width - margin - 1;
+        grid.maxY = grid.height - margin - 1;
+    } else {
+        grid.minX = m_minX, grid.minY = m_minY, grid.maxX = m_maxX, grid.maxY = m_maxY;
+    }
+    return true;
+}
+
+}  // namespace codeburg
