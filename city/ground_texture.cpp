@@ -63,21 +63,14 @@ public:
     {
         const int64_t w = m_grid.width, h = m_grid.height;
         if (tx >= 2 * w || ty >= 2 * h) return m_background;
-        int nEmpty = 0, nPavement = 0, nOther = 0;
+        // Counted by kind without a branch per neighbour: which kind comes
+        // next is as good as random.
+        int counts[4] = {0, 0, 0, 0};
         for (int64_t dy = -1; dy <= 1; ++dy)
-            for (int64_t dx = -1; dx <= 1; ++dx) {
-                switch (KindOfTexel(tx + dx, ty + dy)) {
-                    case Kind::Empty:
-                        ++nEmpty;
-                        break;
-                    case Kind::PavementOrAnchor:
-                        ++nPavement;
-                        break;
-                    default:
-                        ++nOther;
-                        break;
-                }
-            }
+            for (int64_t dx = -1; dx <= 1; ++dx) ++counts[int(KindOfTexel(tx + dx, ty + dy))];
+        const int nEmpty = counts[int(Kind::Empty)];
+        const int nPavement = counts[int(Kind::PavementOrAnchor)];
+        const int nOther = counts[int(Kind::Lake)] + counts[int(Kind::Interior)];
         uint32_t colour = 0;
         switch (KindOfTexel(tx, ty)) {
             case Kind::Empty: {
