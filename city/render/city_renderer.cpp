@@ -350,8 +350,8 @@ void CityRenderer::render(int32_t width, int32_t height, const Mat4& view, const
     // Everything is opaque and depth-tested, so the order changes no pixel, only
     // the cost: tiles near the camera first let the software rasteriser reject
     // what they hide before shading it. Tiles wholly outside the view would be
-    // clipped anyway; skipping them spares their vertex work, which dominates
-    // when walking at street level.
+    // clipped anyway; skipping them spares their vertex work and clipping, most
+    // of the city when walking at street level.
     updateRuns();
     const Frustum frustum(viewProjection);
     const Vec3 eye = EyeOf(view);
