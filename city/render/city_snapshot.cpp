@@ -32,12 +32,14 @@ bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& option
                         std::string* error, SnapshotTimings* timings)
 {
     image = RgbImage{};
+    auto start = Clock::now();
     OffscreenFramebuffer framebuffer;
     if (!framebuffer.create(options.width, options.height, error)) return false;
     CityRenderer renderer;
     if (!renderer.initialize(error)) return false;
+    if (timings) timings->setupMs = Since(start);
 
-    auto start = Clock::now();
+    start = Clock::now();
     const CityGeometry geometry = BuildCityGeometry(stats, options.mode);
     if (timings) timings->buildingsMs = Since(start);
     start = Clock::now();

@@ -25,6 +25,7 @@ struct SnapshotOptions {
 
 // What one picture took, for reports and benchmarks.
 struct SnapshotTimings {
+    double setupMs = 0;      // framebuffer, shaders and building textures
     double buildingsMs = 0;  // the building list
     double groundMs = 0;     // the ground texture
     double uploadMs = 0;     // batches and textures handed to the device

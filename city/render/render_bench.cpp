@@ -224,9 +224,9 @@ int main(int argc, char** argv)
     }
     const auto end = Clock::now();
     std::printf(
-        "snapshot (map view): %.0f ms; building list %.0f, ground %.0f, upload %.0f, "
+        "snapshot (map view): %.0f ms; setup %.0f, building list %.0f, ground %.0f, upload %.0f, "
         "render+read %.0f, credit line %.0f, jpeg %.0f (load %s)\n",
-        Ms(snapStart, end), timings.buildingsMs, timings.groundMs, timings.uploadMs,
+        Ms(snapStart, end), timings.setupMs, timings.buildingsMs, timings.groundMs, timings.uploadMs,
         timings.renderMs, timings.creditMs, Ms(jpegStart, end), Load().c_str());
     return 0;
 }
