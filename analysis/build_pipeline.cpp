@@ -262,6 +262,8 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
     std::vector<char> buffer;  // reused by every file of a sequential scan
 
     auto onDirectory = [&](const std::string& path) {
+        // Walking a large tree before its first file is scanned takes a while.
+        if (stats.progressSink) stats.progressSink->KeepAlive();
         if (stats.reportEnabled) {
             if (parallel)
                 pending.push_back({nullptr, path, true});
@@ -301,6 +303,7 @@ void CountFiles(ProjectStats& stats, const std::string& directory, BuildProgress
                 const BuildOptions& options)
 {
     int count = 0;
+    stats.progressSink = sink;
     WalkDirectory(stats, directory, &count, nullptr, options);
     if (sink) sink->AddRange(count);
 }

@@ -17,6 +17,11 @@ public:
     // The number of expected file steps grows by count.
     virtual void AddRange(int count) = 0;
     virtual int Position() = 0;
+    // Called now and then during long steps that have nothing new to report
+    // (placing the city, writing a large file), at least every few tens of
+    // milliseconds, so that a window driving the build on its own thread can
+    // repaint. Needs no answer.
+    virtual void KeepAlive() {}
 };
 
 }  // namespace codeburg

@@ -1,5 +1,6 @@
 #include "analysis/statistics_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <span>
 #include <vector>
@@ -222,8 +223,16 @@ int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
     SerialiseAllButGrid(stats, head);
     stats.cityGrid.SerialiseHead(head);
     if (stats.progressSink) stats.progressSink->Status(stats.name, "Saving");
-    const BytePiece pieces[] = {{head.data().data(), head.size()}, {cells.data(), cells.size()}};
-    return WriteFileAtomically(path, pieces) == 0 ? 0 : -1;
+    // In steps, so that a window showing the build keeps repainting.
+    constexpr size_t kStep = size_t(16) << 20;
+    std::vector<BytePiece> pieces{{head.data().data(), head.size()}};
+    for (size_t at = 0; at < cells.size(); at += kStep)
+        pieces.push_back({cells.data() + at, std::min(kStep, cells.size() - at)});
+    BuildProgressSink* sink = stats.progressSink;
+    const auto keepAlive = [sink] {
+        if (sink) sink->KeepAlive();
+    };
+    return WriteFileAtomically(path, pieces, keepAlive) == 0 ? 0 : -1;
 }
 
 int ReadStatisticsFile(ProjectStats& stats, const std::string& path)

@@ -59,7 +59,9 @@ public:
     void FileStep(const std::string&) override {}
     void AddRange(int) override {}
     int Position() override { return 0; }
+    void KeepAlive() override { ++keepAlives; }
     std::vector<std::string> calls;
+    int keepAlives = 0;
 };
 
 // A file holding one version-0 record: no blockCommentLines.
@@ -97,6 +99,7 @@ TEST(StatisticsFileTest, SaveAndLoadGiveTheSameProject)
     built.stats.progressSink = &sink;
     ASSERT_EQ(WriteStatisticsFile(built.stats, path), 0);
     EXPECT_EQ(sink.calls, (std::vector<std::string>{"Serializing proj", "Saving proj"}));
+    EXPECT_GT(sink.keepAlives, 0);  // the file goes out in pieces
 
     ProjectStats loaded(&built.settings);
     ASSERT_EQ(ReadStatisticsFile(loaded, path), 0);

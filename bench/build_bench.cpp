@@ -1,6 +1,9 @@
 // Times a whole project build over a directory, stage by stage:
 //   build_bench DIR [--ext LIST] [--exclude-dirs LIST] [--sequential] [--runs N] [--threads N]
+//               [--gaps]
 // Every stage runs warm (one untimed build first); the figures are medians.
+// --gaps adds one build through the pipeline with a progress sink and prints
+// the longest interval between its calls, which bounds a window's repaints.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "analysis/build_pipeline.h"
+#include "analysis/build_progress_sink.h"
 #include "analysis/project_stats.h"
 #include "analysis/statistics_file.h"
 #include "city/city_layout.h"
@@ -67,6 +71,43 @@ StageTimes BuildOnce(ProjectStats& stats, const std::string& dir, const BuildOpt
     return t;
 }
 
+// Times the intervals between a build's progress calls: a window repaints
+// only when one comes, so the longest interval bounds how long it can freeze.
+class GapSink : public BuildProgressSink {
+public:
+    void Status(const std::string& name, const std::string& verb) override { Mark(verb + " " + name); }
+    void FileStep(const std::string& name) override { Mark("file step " + name); }
+    void AddRange(int) override {}
+    int Position() override { return 0; }
+    void KeepAlive() override { Mark(m_last + " (still)"); }
+
+    void Start() { m_previous = Clock::now(); }
+    void Print() const
+    {
+        std::printf("progress calls %lld, longest interval %.1f ms (ending at \"%s\"), "
+                    "%lld over 60 ms, %lld over 100 ms\n",
+                    m_calls, m_longest * 1e3, m_longestAt.c_str(), m_over60, m_over100);
+    }
+
+private:
+    void Mark(const std::string& what)
+    {
+        const auto now = Clock::now();
+        const double gap = std::chrono::duration<double>(now - m_previous).count();
+        m_previous = now;
+        ++m_calls;
+        if (gap > 0.060) ++m_over60;
+        if (gap > 0.100) ++m_over100;
+        if (gap > m_longest) m_longest = gap, m_longestAt = what;
+        m_last = what.substr(0, what.find(" (still)"));
+    }
+
+    Clock::time_point m_previous;
+    double m_longest = 0;
+    std::string m_longestAt, m_last;
+    long long m_calls = 0, m_over60 = 0, m_over100 = 0;
+};
+
 // The bytes of the files the walk scans, found by the same filters (untimed).
 long long MatchingBytes(const ProjectStats& stats, const std::string& dir)
 {
@@ -101,7 +142,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::fprintf(stderr, "usage: build_bench DIR [--ext LIST] [--exclude-dirs LIST] "
-                             "[--sequential] [--runs N] [--threads N]\n");
+                             "[--sequential] [--runs N] [--threads N] [--gaps]\n");
         return 2;
     }
     std::string dir = argv[1];
@@ -111,6 +152,7 @@ int main(int argc, char** argv)
     stats.excludedFiles = "stdafx.cpp";
     BuildOptions options;
     int runs = 3;
+    bool gaps = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--sequential") options.parallel = false;
@@ -118,6 +160,7 @@ int main(int argc, char** argv)
         else if (a == "--exclude-dirs" && i + 1 < argc) stats.excludedDirs = argv[++i];
         else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
         else if (a == "--threads" && i + 1 < argc) options.threads = std::atoi(argv[++i]);
+        else if (a == "--gaps") gaps = true;
     }
     const std::string out = "/tmp/build_bench_" + std::to_string(getpid()) + ".cbb";
 
@@ -161,5 +204,17 @@ int main(int argc, char** argv)
     std::printf("  city      %8.3f s %5.1f %%\n", city, 100 * city / total);
     std::printf("  measures  %8.3f s %5.1f %%\n", meas, 100 * meas / total);
     std::printf("  save      %8.3f s %5.1f %%\n", save, 100 * save / total);
+
+    if (gaps) {
+        // One more build the way the window runs it: the pipeline with a sink.
+        GapSink sink;
+        stats.progressSink = &sink;
+        sink.Start();
+        EvaluateProject(stats, dir, &sink, options);
+        WriteStatisticsFile(stats, out);
+        stats.progressSink = nullptr;
+        std::remove(out.c_str());
+        sink.Print();
+    }
     return 0;
 }

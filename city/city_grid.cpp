@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -26,14 +27,26 @@ constexpr bool kRawCells = std::endian::native == std::endian::little &&
 
 constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
 
-// A vector of count Empty cells, or false when memory runs out.
-bool MakeCells(int64_t count, std::vector<CityCell>& out)
+// Cells cleared between two calls of the tick: about 50 ms of first touches
+// of fresh memory on a slow virtual machine.
+constexpr size_t kTickCells = (size_t(16) << 20) / sizeof(CityCell);
+
+// A vector of count Empty cells, or false when memory runs out. "tick", when
+// set, is called between steps of clearing a large one.
+bool MakeCells(int64_t count, std::vector<CityCell>& out, const std::function<void()>& tick = {})
 {
     if (count < 0 || static_cast<uint64_t>(count) > SIZE_MAX / sizeof(CityCell)) return false;
     try {
         std::vector<CityCell> fresh;
         fresh.reserve(static_cast<size_t>(count));
         AdviseLargePages(fresh.data(), static_cast<size_t>(count) * sizeof(CityCell));
+        if (tick) {
+            // Growing within the reserved room never moves the cells.
+            while (fresh.size() + kTickCells < static_cast<size_t>(count)) {
+                fresh.resize(fresh.size() + kTickCells);
+                tick();
+            }
+        }
         fresh.resize(static_cast<size_t>(count));
         out = std::move(fresh);
     } catch (const std::bad_alloc&) {
@@ -51,11 +64,11 @@ CityGrid::CityGrid()
     Allocate(10, 10);
 }
 
-bool CityGrid::Allocate(int32_t newWidth, int32_t newHeight)
+bool CityGrid::Allocate(int32_t newWidth, int32_t newHeight, const std::function<void()>& tick)
 {
     if (newWidth < 0 || newHeight < 0) return false;
     std::vector<CityCell> fresh;
-    if (!MakeCells(int64_t(newWidth) * newHeight, fresh)) return false;
+    if (!MakeCells(int64_t(newWidth) * newHeight, fresh, tick)) return false;
     cells = std::move(fresh);
     width = newWidth;
     height = newHeight;

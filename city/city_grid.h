@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -28,8 +29,9 @@ public:
 
     // Discards the cells and allocates width x height Empty cells with centre
     // and bounds at (width / 2, height / 2). False when memory runs out (the
-    // grid then keeps its previous content).
-    bool Allocate(int32_t newWidth, int32_t newHeight);
+    // grid then keeps its previous content). Clearing a large grid takes a
+    // while; "tick", when set, is called between its steps.
+    bool Allocate(int32_t newWidth, int32_t newHeight, const std::function<void()>& tick = {});
     void Clear();  // 0 x 0, no cells
 
     const CityCell& Get(int32_t x, int32_t y) const;

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <new>
 #include <string>
 #include <system_error>
@@ -39,6 +42,11 @@ void ReportFile(BuildProgressSink* sink, const ProjectStats& stats, size_t index
     std::snprintf(text, sizeof text, " (%zu/%zu)", index + 1, stats.files.size());
     // The sink shows the verb first: "Creating city view for core (3/10)...".
     sink->Status(stats.name + text, caption);
+}
+
+void KeepAlive(BuildProgressSink* sink)
+{
+    if (sink) sink->KeepAlive();
 }
 
 struct Building {
@@ -199,11 +207,14 @@ Layout PlaceAllBlocks(ProjectStats& stats, const BlockSet& blocks, int32_t width
     // directly: the nominal city can be far too large to hold in memory.
     constexpr int32_t kMargin = 4;
     CityGrid& city = stats.cityGrid;
-    if (!city.Allocate(maxX - minX + 1 + 2 * kMargin, maxY - minY + 1 + 2 * kMargin))
+    if (!city.Allocate(maxX - minX + 1 + 2 * kMargin, maxY - minY + 1 + 2 * kMargin,
+                       [sink] { KeepAlive(sink); }))
         return Layout::OutOfMemory;
     // Blocks lie on distinct Empty rectangles, so only their buildings need writing.
-    for (const Placed& p : placed)
+    for (const Placed& p : placed) {
         blocks.CopyInto(city, p.file, p.left - minX + kMargin, p.top - minY + kMargin);
+        KeepAlive(sink);
+    }
     city.centreX = width / 2 - minX + kMargin;
     city.centreY = height / 2 - minY + kMargin;
     city.minX = city.minY = kMargin;
@@ -290,12 +301,17 @@ void PlanFileBlocks(ProjectStats& stats, std::vector<FileBlock>& blocks, BuildPr
         return;
     }
     std::atomic<size_t> next{0};
-    std::vector<std::atomic<bool>> done(count);
+    std::vector<char> done(count, 0);
+    std::mutex mutex;
+    std::condition_variable finished;
     auto work = [&] {
         for (size_t i; (i = next.fetch_add(1)) < count;) {
             PlanFileBlock(*stats.files[i], static_cast<uint32_t>(i), blocks[i]);
-            done[i].store(true, std::memory_order_release);
-            done[i].notify_one();
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                done[i] = 1;
+            }
+            finished.notify_all();
         }
     };
     std::vector<std::thread> workers;
@@ -309,7 +325,12 @@ void PlanFileBlocks(ProjectStats& stats, std::vector<FileBlock>& blocks, BuildPr
     if (workers.empty()) work();
     for (size_t i = 0; i < count; ++i) {
         ReportFile(sink, stats, i, "Creating city view for");
-        done[i].wait(false, std::memory_order_acquire);
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return done[i] != 0; })) {
+            lock.unlock();
+            KeepAlive(sink);  // a large file takes a while
+            lock.lock();
+        }
     }
     for (std::thread& t : workers) t.join();
 }
@@ -336,7 +357,7 @@ bool TryLayout(ProjectStats& stats, int32_t width, int32_t height, BuildProgress
     return TryLayoutChecked(stats, BlockSet(stats, nullptr), width, height, sink) == Layout::Placed;
 }
 
-void PaintStreets(CityGrid& city)
+void PaintStreets(CityGrid& city, BuildProgressSink* sink)
 {
     CityCell pavement;
     pavement.height = CityCell::kPavement;
@@ -345,6 +366,7 @@ void PaintStreets(CityGrid& city)
     // The size is read at every step: a street just past the edge grows the
     // grid, and the streets go on over the grown part.
     for (int64_t c = spacingX / 2; c < city.width; c += spacingX) {
+        KeepAlive(sink);
         for (int64_t col = c; col <= c + 1; ++col) {
             for (int32_t row = 0; row < city.height; ++row) {
                 if (city.Get(int32_t(col), row).isEmpty() && !city.Set(int32_t(col), row, pavement))
@@ -353,6 +375,7 @@ void PaintStreets(CityGrid& city)
         }
     }
     for (int64_t r = spacingY / 2; r < city.height; r += spacingY) {
+        KeepAlive(sink);
         for (int64_t row = r; row <= r + 1; ++row) {
             for (int32_t col = 0; col < city.width; ++col) {
                 if (city.Get(col, int32_t(row)).isEmpty() && !city.Set(col, int32_t(row), pavement))
@@ -422,7 +445,7 @@ bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink, int 
                                                static_cast<int32_t>(height), sink);
         if (result == Layout::OutOfMemory) break;
         if (result == Layout::TooSmall) continue;
-        PaintStreets(stats.cityGrid);
+        PaintStreets(stats.cityGrid, sink);
         if (stats.measures.overallScore >= 0.8f) AddLakes(stats.cityGrid, rng);
         return true;
     }

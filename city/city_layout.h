@@ -35,7 +35,7 @@ bool BuildCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink, int 
 bool TryLayout(ProjectStats& stats, int32_t width, int32_t height, BuildProgressSink* sink);
 
 // Paints the streets over the Empty cells of a laid-out city.
-void PaintStreets(CityGrid& city);
+void PaintStreets(CityGrid& city, BuildProgressSink* sink = nullptr);
 
 // Places the random lakes on cells left Empty.
 void AddLakes(CityGrid& city, MsRandom& rng);

@@ -504,24 +504,31 @@ public:
     void FileStep(const std::string&) override {}
     void AddRange(int) override {}
     int Position() override { return 0; }
+    void KeepAlive() override { ++keepAlives; }
     std::vector<std::string> texts;
+    int keepAlives = 0;
 };
 
 TEST(CityLayoutTest, ReportsEachFileBeforeHandlingIt)
 {
-    ProjectStats stats(nullptr);
-    stats.name = "core";
-    AddFile(stats, {{0, 5, 0, 0}});
-    AddFile(stats, {});
-    RecordingSink sink;
-    MsRandom rng(1);
-    ASSERT_TRUE(BuildCity(stats, rng, &sink));
-    ASSERT_GE(sink.texts.size(), 4u);
-    EXPECT_EQ(sink.texts[0], "Creating city view for core (1/2)");
-    EXPECT_EQ(sink.texts[1], "Creating city view for core (2/2)");
-    // Every placement attempt reports the files again, up to the one that failed.
-    EXPECT_EQ(sink.texts[2], "Adding to main map core (1/2)");
-    EXPECT_EQ(sink.texts.back(), "Adding to main map core (2/2)");
+    for (int threads : {1, 2}) {
+        ProjectStats stats(nullptr);
+        stats.name = "core";
+        AddFile(stats, {{0, 5, 0, 0}});
+        AddFile(stats, {});
+        RecordingSink sink;
+        MsRandom rng(1);
+        ASSERT_TRUE(BuildCity(stats, rng, &sink, threads));
+        ASSERT_GE(sink.texts.size(), 4u);
+        EXPECT_EQ(sink.texts[0], "Creating city view for core (1/2)");
+        EXPECT_EQ(sink.texts[1], "Creating city view for core (2/2)");
+        // Every placement attempt reports the files again, up to the one that failed.
+        EXPECT_EQ(sink.texts[2], "Adding to main map core (1/2)");
+        EXPECT_EQ(sink.texts.back(), "Adding to main map core (2/2)");
+        // Assembling the city and its streets has nothing to report but must
+        // let a window breathe.
+        EXPECT_GT(sink.keepAlives, 2) << threads;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "views/control_view.h"
 
+#include <utility>
+#include <vector>
+
+#include <QAbstractListModel>
 #include <QComboBox>
 #include <QCursor>
 #include <QLinearGradient>
@@ -30,10 +34,43 @@ T* ItemRecord(const QComboBox* list)
     return reinterpret_cast<T*>(list->currentData().value<quintptr>());
 }
 
-void AddItem(QComboBox* list, const QString& text, quintptr data)
-{
-    list->addItem(text, QVariant::fromValue(data));
-}
+// The entries of one of the strip's lists: a name shown, a record kept.
+class RecordListModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : int(m_entries.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= int(m_entries.size())) return {};
+        const auto& [text, record] = m_entries[size_t(index.row())];
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return text;
+        if (role == Qt::UserRole) return QVariant::fromValue(record);
+        return {};
+    }
+
+    std::vector<std::pair<QString, quintptr>> m_entries;
+};
+
+// A list's entries, gathered first and shown in one go: a project's 150 000
+// methods added one by one, each a model change of its own, froze the window.
+class ListFill {
+public:
+    void Add(const QString& text, quintptr data) { m_entries.emplace_back(text, data); }
+    void ShowIn(QComboBox* list)
+    {
+        auto* model = new RecordListModel(list);  // the list deletes it with the next one
+        model->m_entries = std::move(m_entries);
+        m_entries.clear();
+        list->setModel(model);
+    }
+
+private:
+    std::vector<std::pair<QString, quintptr>> m_entries;
+};
 
 }  // namespace
 
@@ -193,10 +230,11 @@ void CControlView::fillFiles(Project* project)
         m_edit->setEnabled(false);
         return;
     }
-    AddItem(m_files, QStringLiteral("<all>"), 0);
+    ListFill files;
+    files.Add(QStringLiteral("<all>"), 0);
     for (const auto& file : project->stats->files)
-        AddItem(m_files, QString::fromStdString(file->name),
-                reinterpret_cast<quintptr>(file.get()));
+        files.Add(QString::fromStdString(file->name), reinterpret_cast<quintptr>(file.get()));
+    files.ShowIn(m_files);
     m_files->setCurrentIndex(0);
     m_shown = project;
     fillClasses();
@@ -205,26 +243,26 @@ void CControlView::fillFiles(Project* project)
 
 void CControlView::fillClasses()
 {
-    m_classes->clear();
-    AddItem(m_classes, QStringLiteral("<all>"), 0);
-    AddItem(m_classes, QStringLiteral("<no class>"), kNoClass);
+    ListFill classes;
+    classes.Add(QStringLiteral("<all>"), 0);
+    classes.Add(QStringLiteral("<no class>"), kNoClass);
     const FileStats* only = ItemRecord<FileStats>(m_files);
     if (m_shown && m_shown->stats) {
         for (const auto& file : m_shown->stats->files) {
             if (only && file.get() != only) continue;
             for (const auto& cls : file->classes)
-                AddItem(m_classes, QString::fromStdString(cls->name),
-                        reinterpret_cast<quintptr>(cls.get()));
+                classes.Add(QString::fromStdString(cls->name), reinterpret_cast<quintptr>(cls.get()));
         }
     }
+    classes.ShowIn(m_classes);
     m_classes->setCurrentIndex(0);
     fillMethods();
 }
 
 void CControlView::fillMethods()
 {
-    m_methods->clear();
-    AddItem(m_methods, QStringLiteral("<all>"), 0);
+    ListFill methods;
+    methods.Add(QStringLiteral("<all>"), 0);
     const FileStats* only = ItemRecord<FileStats>(m_files);
     const quintptr classData = m_classes->currentData().value<quintptr>();
     const ClassStats* cls =
@@ -242,11 +280,12 @@ void CControlView::fillMethods()
                                    (classData == kNoClass && method->className.empty()) ||
                                    (cls && method->className == cls->name);
                 if (match)
-                    AddItem(m_methods, QString::fromStdString(method->methodName),
-                            reinterpret_cast<quintptr>(method.get()));
+                    methods.Add(QString::fromStdString(method->methodName),
+                                reinterpret_cast<quintptr>(method.get()));
             }
         }
     }
+    methods.ShowIn(m_methods);
     m_methods->setCurrentIndex(0);
 }
 

@@ -630,6 +630,11 @@ int CPrjView::Position()
     return qMax(m_progress->value(), 0);
 }
 
+void CPrjView::KeepAlive()
+{
+    pumpEvents();
+}
+
 // ---------------------------------------------------------------- start-up
 
 void CPrjView::runStartupChecks()

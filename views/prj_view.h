@@ -79,6 +79,7 @@ public:
     void FileStep(const std::string& name) override;
     void AddRange(int count) override;
     int Position() override;
+    void KeepAlive() override;
 
 signals:
     // Raised while a build passes a file, after the window had a chance to

@@ -1,9 +1,12 @@
 #include "views/prj_view.h"
 
+#include <cstdio>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/codeburg_app.h"
@@ -339,6 +343,59 @@ private slots:
         m_app->mainFrame()->resize(1000, 700);
         QCoreApplication::processEvents();
         Shoot(m_app->mainFrame(), "main_window_built");
+    }
+
+    // A measurement rather than a test: run by bench/gui_build_bench.sh with a
+    // large source tree. A 10 ms timer stands for the window's repaints: it
+    // can only fire when the build lets the event loop run.
+    void responsivenessDuringALargeBuild()
+    {
+        const QByteArray dir = qgetenv("CODEBURG_BENCH_BUILD_DIR");
+        if (dir.isEmpty()) QSKIP("set CODEBURG_BENCH_BUILD_DIR (bench/gui_build_bench.sh)");
+        Project* project = addProject("bench", QString::fromLocal8Bit(dir));
+        QVERIFY(project);
+        const QByteArray ext = qgetenv("CODEBURG_BENCH_BUILD_EXT");
+        if (!ext.isEmpty()) project->extensions = ext.toStdString();
+
+        QElapsedTimer clock;
+        qint64 last = 0, longest = 0, ticks = 0, over100 = 0, paints = 0;
+        QTimer timer;
+        QString lastText;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            const QString text = m_app->mainFrame()->messageText();
+            longest = qMax(longest, now - last);
+            if (now - last > 100) {
+                ++over100;
+                std::printf("  %lld ms from \"%s\" to \"%s\"\n", now - last,
+                            qPrintable(lastText), qPrintable(text));
+            }
+            last = now;
+            lastText = text;
+            ++ticks;
+        });
+        struct PaintCounter : QObject {
+            qint64* count;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint) ++*count;
+                return false;
+            }
+        } counter;
+        counter.count = &paints;
+        view()->progressBar()->installEventFilter(&counter);
+        clock.start();
+        timer.start(10);
+        view()->handleCommand(cmd::kRebuildAll);
+        const qint64 total = clock.elapsed();
+        timer.stop();
+        longest = qMax(longest, total - last);
+        if (total - last > 100)
+            std::printf("  %lld ms from \"%s\" to the end\n", total - last, qPrintable(lastText));
+        std::printf("build %.2f s, %lld timer ticks, longest interval without the event loop "
+                    "%lld ms, %lld intervals over 100 ms, %lld progress bar paints\n",
+                    total / 1000.0, ticks, longest, over100, paints);
+        QCOMPARE(m_app->mainFrame()->messageText(), QString("Build complete."));
     }
 
     void buildOfAMissingDirectoryStillEndsCleanly()
