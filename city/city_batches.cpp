@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "city/large_pages.h"
+
 namespace codeburg {
 
 namespace {
@@ -109,6 +111,12 @@ CityBatches BuildBatches(const CityGeometry& geometry)
     b.indices[int(Batch::TowerWall)].reserve(towers * 48);
     b.vertices[int(Batch::TowerRoof)].reserve(towers * 18);
     b.indices[int(Batch::TowerRoof)].reserve(towers * 24);
+    for (int i = 0; i < kBatchCount; ++i) {
+        AdviseLargePages(b.vertices[size_t(i)].data(),
+                         b.vertices[size_t(i)].capacity() * sizeof(CityVertex));
+        AdviseLargePages(b.indices[size_t(i)].data(),
+                         b.indices[size_t(i)].capacity() * sizeof(uint32_t));
+    }
 
     b.boxSpans.resize(geometry.boxes.size());
     for (const int32_t i : b.boxOrder) {

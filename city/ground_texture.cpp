@@ -10,6 +10,7 @@
 #include "analysis/project_stats.h"
 #include "city/city_geometry.h"
 #include "city/colour.h"
+#include "city/large_pages.h"
 #include "platform/ms_random.h"
 
 namespace codeburg {
@@ -176,7 +177,10 @@ GroundTexture BuildGroundTexture(const ProjectStats& stats, MsRandom& rng, int32
     texture.cityWidth = grid.width;
     texture.cityHeight = grid.height;
     try {
-        texture.texels.resize(size_t(texture.width) * size_t(texture.height));
+        const size_t count = size_t(texture.width) * size_t(texture.height);
+        texture.texels.reserve(count);
+        AdviseLargePages(texture.texels.data(), count * sizeof(uint32_t));
+        texture.texels.resize(count);
         TexelPainter painter(stats, rng);
         for (int64_t j = 0; j < texture.height; ++j)
             for (int64_t i = 0; i < texture.width; ++i)
