@@ -13,6 +13,7 @@
 #include "city/render/city_snapshot.h"
 #include "city/render/offscreen_context.h"
 #include "city/render/synthetic_city.h"
+#include "city/render/text_overlay.h"
 #include "platform/ms_random.h"
 
 namespace codeburg {
@@ -292,6 +293,11 @@ TEST_F(RenderTest, CullingAndOrderingChangeNoPixel)
 
 TEST_F(RenderTest, CreditLineIsWrittenOnlyWhereItStands)
 {
+    RgbImage probe;
+    probe.width = probe.height = 8;
+    probe.pixels.assign(8 * 8 * 3, 0);
+    if (!DrawHudTexts(probe, {HudText{0, 0, 0xFFFFFFFF, "x"}}, 11, nullptr))
+        GTEST_SKIP() << "no font for Arial";
     ProjectStats stats(nullptr);
     MakeSyntheticCity(stats, 9, 9, 3);
     SnapshotOptions options;
