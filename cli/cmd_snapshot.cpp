@@ -213,6 +213,7 @@ int Render(const Arguments& args, const ProjectStats& stats)
     options.width = args.width;
     options.height = args.height;
     options.mode = args.mode;
+    options.creditLine = true;
     if (args.viewpoint) options.camera = ParseViewpoint(*args.viewpoint);
     RgbImage image;
     SnapshotTimings timings;
