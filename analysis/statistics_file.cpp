@@ -224,7 +224,7 @@ int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
     stats.cityGrid.SerialiseHead(head);
     if (stats.progressSink) stats.progressSink->Status(stats.name, "Saving");
     // In steps, so that a window showing the build keeps repainting.
-    constexpr size_t kStep = size_t(16) << 20;
+    constexpr size_t kStep = size_t(8) << 20;
     std::vector<BytePiece> pieces{{head.data().data(), head.size()}};
     for (size_t at = 0; at < cells.size(); at += kStep)
         pieces.push_back({cells.data() + at, std::min(kStep, cells.size() - at)});

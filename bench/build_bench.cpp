@@ -96,15 +96,20 @@ private:
         const double gap = std::chrono::duration<double>(now - m_previous).count();
         m_previous = now;
         ++m_calls;
-        if (gap > 0.060) ++m_over60;
+        if (gap > 0.060) {
+            ++m_over60;
+            std::printf("  %.0f ms from \"%s\" to \"%s\"\n", gap * 1e3, m_lastFull.c_str(),
+                        what.c_str());
+        }
         if (gap > 0.100) ++m_over100;
         if (gap > m_longest) m_longest = gap, m_longestAt = what;
         m_last = what.substr(0, what.find(" (still)"));
+        m_lastFull = what;
     }
 
     Clock::time_point m_previous;
     double m_longest = 0;
-    std::string m_longestAt, m_last;
+    std::string m_longestAt, m_last, m_lastFull;
     long long m_calls = 0, m_over60 = 0, m_over100 = 0;
 };
 

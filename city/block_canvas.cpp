@@ -101,20 +101,8 @@ bool BlockCanvas::IsFree(int32_t x, int32_t y, int32_t w, int32_t h) const
 
 bool BlockCanvas::Set(int32_t x, int32_t y, const CityCell& cell, int32_t& shiftX, int32_t& shiftY)
 {
-    // The growth rule of CityGrid::Set, to the cell.
-    int64_t newWidth = m_width, newHeight = m_height, moveX = 0, moveY = 0;
-    if (x < 0) {
-        moveX = 8 - int64_t(x);
-        newWidth = m_width + moveX;
-    } else if (x >= m_width) {
-        newWidth = int64_t(x) + 9;
-    }
-    if (y < 0) {
-        moveY = 8 - int64_t(y);
-        newHeight = m_height + moveY;
-    } else if (y >= m_height) {
-        newHeight = int64_t(y) + 9;
-    }
+    const auto [newWidth, moveX] = GrowthForWrite(x, m_width);
+    const auto [newHeight, moveY] = GrowthForWrite(y, m_height);
     if (newWidth > kMaxSide || newHeight > kMaxSide) return false;
     if (newWidth != m_width || newHeight != m_height) {
         if (!Reserve(newWidth, newHeight, moveX, moveY)) return false;

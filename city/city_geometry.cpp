@@ -7,6 +7,7 @@
 #include "analysis/file_stats.h"
 #include "analysis/project_stats.h"
 #include "city/colour.h"
+#include "city/large_pages.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg {
@@ -181,6 +182,9 @@ CityGeometry BuildCityGeometry(const ProjectStats& stats, int32_t mode)
     const size_t boxLimit = allMethods - towerMethods;
     geometry.boxes.reserve(boxLimit);
     geometry.towers.reserve(towerMethods);
+    // Half a kilobyte a box: a big project's buildings fill tens of megabytes.
+    AdviseLargePages(geometry.boxes.data(), geometry.boxes.capacity() * sizeof(BoxBuilding));
+    AdviseLargePages(geometry.towers.data(), geometry.towers.capacity() * sizeof(TowerBuilding));
 
     const ColourReferences refs = ColourReferencesOf(stats);
     const CityGrid& grid = stats.cityGrid;

@@ -91,23 +91,17 @@ const CityCell& CityGrid::Get(int32_t x, int32_t y) const
     return cells[static_cast<size_t>(y) * width + x];
 }
 
+GridGrowth GrowthForWrite(int32_t position, int32_t size)
+{
+    if (position < 0) return {size + 8 - int64_t(position), 8 - int64_t(position)};
+    if (position >= size) return {int64_t(position) + 9, 0};
+    return {size, 0};
+}
+
 bool CityGrid::Set(int32_t x, int32_t y, const CityCell& cell, int32_t* shiftX, int32_t* shiftY)
 {
-    // Grow by 8 beyond the written cell so that a spiral moving outwards
-    // rarely reallocates.
-    int64_t newWidth = width, newHeight = height, moveX = 0, moveY = 0;
-    if (x < 0) {
-        moveX = 8 - int64_t(x);
-        newWidth = width + moveX;
-    } else if (x >= width) {
-        newWidth = int64_t(x) + 9;
-    }
-    if (y < 0) {
-        moveY = 8 - int64_t(y);
-        newHeight = height + moveY;
-    } else if (y >= height) {
-        newHeight = int64_t(y) + 9;
-    }
+    const auto [newWidth, moveX] = GrowthForWrite(x, width);
+    const auto [newHeight, moveY] = GrowthForWrite(y, height);
     if (newWidth > kMaxSide || newHeight > kMaxSide) return false;
 
     if (newWidth != width || newHeight != height) {

@@ -11,6 +11,15 @@ namespace codeburg {
 
 class StatsBuffer;
 
+// What writing at "position" along one side of "size" cells does to that
+// side: its new size and how far the existing content moves (grids grow by 8
+// beyond the written cell, so a spiral moving outwards rarely reallocates).
+struct GridGrowth {
+    int64_t size;
+    int64_t move;
+};
+GridGrowth GrowthForWrite(int32_t position, int32_t size);
+
 // A growable two-dimensional array of cells: one per file block and one for the
 // whole city. Reading outside the grid yields an Empty cell; writing outside it
 // grows the grid by the fixed growth rule and reports how far the content moved.

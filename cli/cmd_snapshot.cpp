@@ -113,6 +113,7 @@ int Render(const SnapshotArgs& args, const ProjectStats& stats)
     options.width = args.width;
     options.height = args.height;
     options.mode = args.mode;
+    options.creditLine = true;
     if (args.viewpoint) options.camera = ParseViewpoint(*args.viewpoint);
     RgbImage image;
     SnapshotTimings timings;

@@ -6,8 +6,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <exception>
+#include <future>
 #include <string>
 
 namespace codeburg {
@@ -127,14 +130,29 @@ int WriteFileAtomically(const std::string& path, std::span<const BytePiece> piec
         afterPiece();
     }
 #endif
-    ok = ok && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    if (ok) ok = rename(tempPath.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        unlink(tempPath.c_str());
-        return -1;
+    auto finish = [fd, ok, tempPath, target]() {
+        bool done = ok && fsync(fd) == 0;
+        done = (close(fd) == 0) && done;
+        if (done) done = rename(tempPath.c_str(), target.c_str()) == 0;
+        if (!done) {
+            unlink(tempPath.c_str());
+            return -1;
+        }
+        return SyncDirectory(DirectoryOf(target)) ? 0 : -1;
+    };
+    if (!afterPiece) return finish();
+    // The final flush, and dropping a large old file in the rename, each take
+    // a good part of a second on a slow disk: they wait on a thread of their
+    // own while the caller is called back as before.
+    std::future<int> result;
+    try {
+        result = std::async(std::launch::async, finish);
+    } catch (const std::exception&) {  // no thread to spare: wait here
+        return finish();
     }
-    return SyncDirectory(DirectoryOf(target)) ? 0 : -1;
+    while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+        afterPiece();
+    return result.get();
 }
 
 int WriteFileAtomically(const std::string& path, const void* data, size_t size)

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools
-    libjpeg62-turbo-dev libepoxy-dev libegl-dev libgl-dev
+    libjpeg62-turbo-dev libepoxy-dev libegl-dev libgl-dev libfreetype-dev libfontconfig-dev
     xvfb xauth fonts-liberation fonts-dejavu-core poppler-utils
     clang libclang-rt-14-dev
 )

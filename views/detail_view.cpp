@@ -131,17 +131,24 @@ void CDetailView::refill(Project* project)
     m_shownBuild = project ? project->lastBuild : std::string();
     if (!project || !project->stats) return;
 
+    // The rows go in at once: thousands of files inserted one by one, each a
+    // change of the list's model, froze the window after a build.
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(qsizetype(project->stats->files.size()) + 1);
     QTreeWidgetItem* remembered = nullptr;
     for (const auto& file : project->stats->files) {
-        auto* item = new QTreeWidgetItem(m_list, FileTexts(*file));
+        auto* item = new QTreeWidgetItem(FileTexts(*file));
         item->setData(0, kFileRole, QVariant::fromValue(reinterpret_cast<quintptr>(file.get())));
         for (int c = 1; c < kColumns; ++c) item->setTextAlignment(c, Qt::AlignRight);
         const auto values = FileValues(*file);
         for (int c = 1; c < kColumns; ++c) m_totals[c] += values[c];
         if (!m_selectedName.empty() && file->name == m_selectedName) remembered = item;
+        rows.append(item);
     }
-    auto* total = new QTreeWidgetItem(m_list, totalTexts());
+    auto* total = new QTreeWidgetItem(totalTexts());
     for (int c = 1; c < kColumns; ++c) total->setTextAlignment(c, Qt::AlignRight);
+    rows.append(total);
+    m_list->addTopLevelItems(rows);
     if (!remembered) remembered = m_list->topLevelItem(0);
     m_list->setCurrentItem(remembered);
     onCurrentItemChanged(remembered);
@@ -157,16 +164,20 @@ void CDetailView::onHeaderClicked(int column)
 void CDetailView::resort()
 {
     QTreeWidgetItem* current = m_list->currentItem();
+    const QSignalBlocker blocker(m_list);
+    // All rows out and back in one go each, not row by row.
+    const QList<QTreeWidgetItem*> taken = m_list->invisibleRootItem()->takeChildren();
     std::map<const FileStats*, QTreeWidgetItem*> items;
     std::vector<FileStats*> rows;
-    while (m_list->topLevelItemCount() > 0) {
-        QTreeWidgetItem* item = m_list->takeTopLevelItem(0);
+    for (QTreeWidgetItem* item : taken) {
         items[RowFile(item)] = item;  // one "TOTAL" row at most, keyed by null
         rows.push_back(RowFile(item));
     }
     SortRows(rows, m_sort, CompareFiles);
-    const QSignalBlocker blocker(m_list);
-    for (FileStats* row : rows) m_list->addTopLevelItem(items[row]);
+    QList<QTreeWidgetItem*> sorted;
+    sorted.reserve(qsizetype(rows.size()));
+    for (FileStats* row : rows) sorted.append(items[row]);
+    m_list->addTopLevelItems(sorted);
     if (current) {
         m_list->setCurrentItem(current);
         current->setSelected(true);

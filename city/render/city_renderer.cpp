@@ -2,6 +2,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -125,6 +126,25 @@ private:
     float m_planes[6][4];
 };
 
+// Where the camera stands, from a row-vector view matrix [R 0; t 1]:
+// the point that maps to the origin, -t R^T.
+Vec3 EyeOf(const Mat4& view)
+{
+    const auto& m = view.m;
+    auto row = [&m](int j) {
+        return -(m[3][0] * m[j][0] + m[3][1] * m[j][1] + m[3][2] * m[j][2]);
+    };
+    return Vec3{row(0), row(1), row(2)};
+}
+
+float DistanceSquared(const Vec3& p, const Bounds& b)
+{
+    const float dx = std::max({b.min[0] - p.x, 0.0f, p.x - b.max[0]});
+    const float dy = std::max({b.min[1] - p.y, 0.0f, p.y - b.max[1]});
+    const float dz = std::max({b.min[2] - p.z, 0.0f, p.z - b.max[2]});
+    return dx * dx + dy * dy + dz * dz;
+}
+
 }  // namespace
 
 CityRenderer::~CityRenderer() = default;
@@ -188,16 +208,21 @@ void CityRenderer::release()
     m_program = 0;
 }
 
-void CityRenderer::uploadMesh(Mesh& mesh, const std::vector<CityVertex>& vertices)
+void CityRenderer::uploadMesh(Mesh& mesh, const std::vector<CityVertex>& vertices,
+                              const std::vector<uint32_t>& indices)
 {
     freeMesh(mesh);
-    if (vertices.empty()) return;
+    if (vertices.empty() || indices.empty()) return;
     glGenVertexArrays(1, &mesh.vao);
     glBindVertexArray(mesh.vao);
     glGenBuffers(1, &mesh.vbo);
     glBindBuffer(GL_ARRAY_BUFFER, mesh.vbo);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(CityVertex)),
                  vertices.data(), GL_STATIC_DRAW);
+    glGenBuffers(1, &mesh.ebo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.ebo);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
+                 indices.data(), GL_STATIC_DRAW);
     const GLsizei stride = sizeof(CityVertex);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
@@ -212,12 +237,13 @@ void CityRenderer::uploadMesh(Mesh& mesh, const std::vector<CityVertex>& vertice
     glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<void*>(offsetof(CityVertex, u)));
     glBindVertexArray(0);
-    mesh.count = static_cast<int32_t>(vertices.size());
+    mesh.count = static_cast<int32_t>(indices.size());
 }
 
 void CityRenderer::freeMesh(Mesh& mesh)
 {
     if (mesh.vbo) glDeleteBuffers(1, &mesh.vbo);
+    if (mesh.ebo) glDeleteBuffers(1, &mesh.ebo);
     if (mesh.vao) glDeleteVertexArrays(1, &mesh.vao);
     mesh = Mesh{};
 }
@@ -227,9 +253,10 @@ void CityRenderer::setCity(const CityGeometry& geometry, const GroundTexture& gr
     clearCity();
     m_layout = BuildBatches(geometry);
     for (int i = 0; i < kBatchCount; ++i) {
-        uploadMesh(m_batches[i], m_layout.vertices[i]);
+        uploadMesh(m_batches[i], m_layout.vertices[i], m_layout.indices[i]);
         // The spans are all that is needed from here on.
         std::vector<CityVertex>().swap(m_layout.vertices[i]);
+        std::vector<uint32_t>().swap(m_layout.indices[i]);
     }
     if (!ground.texels.empty()) {
         m_textures[Ground] = MakeTexture(ground.width, ground.height, ground.texels.data(), true);
@@ -251,7 +278,7 @@ void CityRenderer::setCity(const CityGeometry& geometry, const GroundTexture& gr
         const std::vector<CityVertex> quad = {corner(0, 0, 0, 0),   corner(x1, 0, 1, 0),
                                               corner(0, z1, 0, 1),  corner(x1, 0, 1, 0),
                                               corner(x1, z1, 1, 1), corner(0, z1, 0, 1)};
-        uploadMesh(m_ground, quad);
+        uploadMesh(m_ground, quad, {0, 1, 2, 3, 4, 5});
     }
     m_runsValid = false;
 }
@@ -288,11 +315,6 @@ void CityRenderer::updateRuns()
 {
     if (m_runsValid) return;
     m_runs = CollectRuns(m_layout, m_boxVisible, m_towerVisible, m_pickedBox, m_pickedTower);
-    for (int i = 0; i < kBatchCount; ++i) {
-        m_reversedRuns[i].firsts.assign(m_runs[i].firsts.rbegin(), m_runs[i].firsts.rend());
-        m_reversedRuns[i].counts.assign(m_runs[i].counts.rbegin(), m_runs[i].counts.rend());
-        m_reversedRuns[i].bounds.assign(m_runs[i].bounds.rbegin(), m_runs[i].bounds.rend());
-    }
     m_runsValid = true;
 }
 
@@ -301,7 +323,8 @@ void CityRenderer::drawSpan(const BatchSpan& span)
     const Mesh& mesh = m_batches[static_cast<int>(span.batch)];
     if (!mesh.vao || span.first + span.count > mesh.count) return;
     glBindVertexArray(mesh.vao);
-    glDrawArrays(GL_TRIANGLES, span.first, span.count);
+    glDrawElements(GL_TRIANGLES, span.count, GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(size_t(span.first) * sizeof(uint32_t)));
 }
 
 void CityRenderer::render(int32_t width, int32_t height, const Mat4& view, const Mat4& projection)
@@ -325,33 +348,41 @@ void CityRenderer::render(int32_t width, int32_t height, const Mat4& view, const
     glActiveTexture(GL_TEXTURE0);
 
     // Everything is opaque and depth-tested, so the order changes no pixel, only
-    // the cost: buildings near the camera first let the software rasteriser
-    // reject what they hide before shading it. The lists run along +z.
+    // the cost: tiles near the camera first let the software rasteriser reject
+    // what they hide before shading it. Tiles wholly outside the view would be
+    // clipped anyway; skipping them spares their vertex work and clipping, most
+    // of the city when walking at street level.
     updateRuns();
-    const bool lookingBack = view.m[2][2] < 0.0f;
     const Frustum frustum(viewProjection);
+    const Vec3 eye = EyeOf(view);
     static const Texture kBatchTexture[kBatchCount] = {
         WallLow, WallMedium, WallTall, WallDefault, Roof0, Roof1, Roof2, Tower, TextureCount};
     for (int i = 0; i < kBatchCount; ++i) {
-        const DrawRuns& all = lookingBack ? m_reversedRuns[i] : m_runs[i];
-        if (all.firsts.empty() || !m_batches[i].vao) continue;
-        // Runs wholly outside the view would be clipped anyway; skipping them
-        // here spares the vertex work, which dominates when walking at street level.
-        DrawRuns& runs = m_visibleRuns;
-        runs.firsts.clear();
-        runs.counts.clear();
-        for (size_t r = 0; r < all.firsts.size(); ++r) {
-            if (!frustum.Intersects(all.bounds[r])) continue;
-            runs.firsts.push_back(all.firsts[r]);
-            runs.counts.push_back(all.counts[r]);
+        const DrawRuns& runs = m_runs[i];
+        if (runs.firsts.empty() || !m_batches[i].vao) continue;
+        m_order.clear();
+        for (size_t r = 0; r < runs.firsts.size(); ++r) {
+            if (!m_culling) {
+                m_order.emplace_back(0.0f, int32_t(r));
+            } else if (frustum.Intersects(runs.bounds[r])) {
+                m_order.emplace_back(DistanceSquared(eye, runs.bounds[r]), int32_t(r));
+            }
         }
-        if (runs.firsts.empty()) continue;
+        if (m_order.empty()) continue;
+        if (m_culling) std::sort(m_order.begin(), m_order.end());
+        m_counts.clear();
+        m_offsets.clear();
+        for (const auto& [distance, r] : m_order) {
+            m_counts.push_back(runs.counts[size_t(r)]);
+            m_offsets.push_back(
+                reinterpret_cast<const void*>(size_t(runs.firsts[size_t(r)]) * sizeof(uint32_t)));
+        }
         const Texture texture = kBatchTexture[i];
         glUniform1i(m_textured, texture != TextureCount ? 1 : 0);
         if (texture != TextureCount) glBindTexture(GL_TEXTURE_2D, m_textures[texture]);
         glBindVertexArray(m_batches[i].vao);
-        glMultiDrawArrays(GL_TRIANGLES, runs.firsts.data(), runs.counts.data(),
-                          static_cast<GLsizei>(runs.firsts.size()));
+        glMultiDrawElements(GL_TRIANGLES, m_counts.data(), GL_UNSIGNED_INT, m_offsets.data(),
+                            static_cast<GLsizei>(m_counts.size()));
     }
 
     // The picked building shows its plain vertex colours, if the filter lets it show.
@@ -371,7 +402,7 @@ void CityRenderer::render(int32_t width, int32_t height, const Mat4& view, const
         glUniform1i(m_textured, 1);
         glBindTexture(GL_TEXTURE_2D, m_textures[Ground]);
         glBindVertexArray(m_ground.vao);
-        glDrawArrays(GL_TRIANGLES, 0, m_ground.count);
+        glDrawElements(GL_TRIANGLES, m_ground.count, GL_UNSIGNED_INT, nullptr);
     }
     glBindVertexArray(0);
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "city/camera.h"
@@ -43,6 +44,11 @@ public:
     // Clears to the background and draws into the bound framebuffer.
     void render(int32_t width, int32_t height, const Mat4& view, const Mat4& projection);
 
+    // On by default: tiles outside the view are skipped and the rest drawn
+    // nearest first. Off draws every tile in storage order, which must give
+    // the same picture; tests compare the two.
+    void setCulling(bool on) { m_culling = on; }
+
 private:
     enum Texture {
         WallLow,
@@ -57,11 +63,12 @@ private:
         TextureCount
     };
     struct Mesh {
-        uint32_t vao = 0, vbo = 0;
-        int32_t count = 0;
+        uint32_t vao = 0, vbo = 0, ebo = 0;
+        int32_t count = 0;  // indices
     };
 
-    void uploadMesh(Mesh& mesh, const std::vector<CityVertex>& vertices);
+    void uploadMesh(Mesh& mesh, const std::vector<CityVertex>& vertices,
+                    const std::vector<uint32_t>& indices);
     void freeMesh(Mesh& mesh);
     void updateRuns();
     void drawSpan(const BatchSpan& span);
@@ -76,9 +83,12 @@ private:
     std::vector<bool> m_boxVisible, m_towerVisible;
     int32_t m_pickedBox = -1, m_pickedTower = -1;
     std::array<DrawRuns, kBatchCount> m_runs;
-    std::array<DrawRuns, kBatchCount> m_reversedRuns;  // for a camera looking along -z
-    DrawRuns m_visibleRuns;                            // scratch of one draw call
     bool m_runsValid = false;
+    bool m_culling = true;
+    // Scratch of one frame, kept to spare the allocations.
+    std::vector<std::pair<float, int32_t>> m_order;  // distance, run
+    std::vector<int32_t> m_counts;
+    std::vector<const void*> m_offsets;
 };
 
 }  // namespace codeburg

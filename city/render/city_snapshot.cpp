@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 #include "analysis/project_stats.h"
 #include "city/city_geometry.h"
 #include "city/ground_texture.h"
+#include "city/hud_text.h"
 #include "city/render/city_renderer.h"
 #include "city/render/offscreen_context.h"
+#include "city/render/text_overlay.h"
 #include "platform/ms_random.h"
 
 namespace codeburg {
@@ -29,20 +32,24 @@ bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& option
                         std::string* error, SnapshotTimings* timings)
 {
     image = RgbImage{};
+    auto start = Clock::now();
     OffscreenFramebuffer framebuffer;
     if (!framebuffer.create(options.width, options.height, error)) return false;
     CityRenderer renderer;
     if (!renderer.initialize(error)) return false;
+    if (timings) timings->setupMs = Since(start);
 
-    auto start = Clock::now();
+    start = Clock::now();
     const CityGeometry geometry = BuildCityGeometry(stats, options.mode);
+    if (timings) timings->buildingsMs = Since(start);
+    start = Clock::now();
     MsRandom rng(ProjectSeed(stats));
     // Beyond 4096 texels a side the ground only costs memory: a texel is then
     // far below a pixel of any picture this is for.
     const int32_t groundLimit = std::min<int32_t>(renderer.maxTextureSize(), 4096);
     const GroundTexture ground = BuildGroundTexture(stats, rng, groundLimit);
     if (timings) {
-        timings->geometryMs = Since(start);
+        timings->groundMs = Since(start);
         timings->buildings = static_cast<int32_t>(geometry.boxes.size() + geometry.towers.size());
         timings->groundWidth = ground.width;
         timings->groundHeight = ground.height;
@@ -66,6 +73,20 @@ bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& option
     if (image.pixels.empty()) {
         if (error) *error = "out of memory reading the picture back";
         return false;
+    }
+    if (options.creditLine) {
+        start = Clock::now();
+        // The window's snapshot texts, of which a picture taken without a
+        // window keeps only the credit line: the others name keys to press.
+        HudState state;
+        state.clientWidth = options.width;
+        state.clientHeight = options.height;
+        state.snapshot = true;
+        state.displayMode = options.mode;
+        std::vector<HudText> lines = HudTexts(&stats, state, nullptr, CityFilter{});
+        std::erase_if(lines, [](const HudText& line) { return line.text != kCreditLine; });
+        DrawHudTexts(image, lines, kHudTextPixels, nullptr);
+        if (timings) timings->creditMs = Since(start);
     }
     return true;
 }

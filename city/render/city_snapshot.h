@@ -18,13 +18,19 @@ struct SnapshotOptions {
     std::optional<Camera> camera;  // none: the map view
     int32_t pickedBox = -1;        // drawn without texture, as when pointed at
     int32_t pickedTower = -1;
+    // The picture in snapshot form: the credit line written over it, as the
+    // window's snapshot has it (left out when no font can be found).
+    bool creditLine = false;
 };
 
 // What one picture took, for reports and benchmarks.
 struct SnapshotTimings {
-    double geometryMs = 0;  // building list and ground texture
-    double uploadMs = 0;
-    double renderMs = 0;  // drawing and reading the pixels back
+    double setupMs = 0;      // framebuffer, shaders and building textures
+    double buildingsMs = 0;  // the building list
+    double groundMs = 0;     // the ground texture
+    double uploadMs = 0;     // batches and textures handed to the device
+    double renderMs = 0;     // drawing and reading the pixels back
+    double creditMs = 0;     // finding the font and writing the credit line
     int32_t buildings = 0;
     int32_t groundWidth = 0, groundHeight = 0;  // texels
 };

@@ -8,9 +8,13 @@
 #include "analysis/project_stats.h"
 #include "city/city_geometry.h"
 #include "city/colour.h"
+#include "city/ground_texture.h"
+#include "city/render/city_renderer.h"
 #include "city/render/city_snapshot.h"
 #include "city/render/offscreen_context.h"
 #include "city/render/synthetic_city.h"
+#include "city/render/text_overlay.h"
+#include "platform/ms_random.h"
 
 namespace codeburg {
 
@@ -239,6 +243,81 @@ TEST_F(RenderTest, WritesSnapshotsOfEachModeForReview)
     RgbImage image;
     ASSERT_TRUE(RenderCitySnapshot(stats, options, image, &error)) << error;
     EXPECT_TRUE(WriteJpeg((dir / "city_fly_mode0.jpg").string(), image, 90, &error)) << error;
+}
+
+// Skipping tiles out of view and drawing the rest nearest first must not move
+// a pixel: every view, from inside the city too, matches the plain drawing of
+// all tiles in storage order, a picked building included.
+TEST_F(RenderTest, CullingAndOrderingChangeNoPixel)
+{
+    ProjectStats stats(nullptr);
+    MakeSyntheticCity(stats, 30, 30, 7);
+    const CityGeometry geometry = BuildCityGeometry(stats, 0);
+    MsRandom rng(ProjectSeed(stats));
+    const GroundTexture ground = BuildGroundTexture(stats, rng, 4096);
+    CityRenderer renderer;
+    std::string error;
+    ASSERT_TRUE(renderer.initialize(&error)) << error;
+    renderer.setCity(geometry, ground);
+    renderer.setPicked(int32_t(geometry.boxes.size() / 2), 0);
+    OffscreenFramebuffer framebuffer;
+    ASSERT_TRUE(framebuffer.create(320, 180, &error)) << error;
+    const CityGrid& grid = stats.cityGrid;
+    const Mat4 projection = CityProjection(grid.width, grid.height, stats.measures.maxMethodEloc);
+    std::vector<Camera> cameras = {MapViewCamera(grid.width, grid.height, 120)};
+    for (float yaw : {0.0f, 1.6f, 3.1f, -2.2f}) {
+        Camera c;
+        c.x = grid.width * 0.4f;
+        c.z = grid.height * 0.45f;
+        c.y = 12.0f;
+        c.pitch = -0.3f;
+        c.yaw = yaw;
+        cameras.push_back(c);
+    }
+    for (size_t k = 0; k < cameras.size(); ++k) {
+        RgbImage fast, plain;
+        const Mat4 view = ViewMatrix(cameras[k]);
+        renderer.setCulling(true);
+        renderer.render(320, 180, view, projection);
+        framebuffer.read(fast);
+        renderer.setCulling(false);
+        renderer.render(320, 180, view, projection);
+        framebuffer.read(plain);
+        ASSERT_EQ(fast.pixels.size(), plain.pixels.size());
+        size_t differing = 0;
+        for (size_t i = 0; i < fast.pixels.size(); ++i) differing += fast.pixels[i] != plain.pixels[i];
+        EXPECT_EQ(differing, 0u) << "camera " << k;
+    }
+    renderer.release();
+}
+
+TEST_F(RenderTest, CreditLineIsWrittenOnlyWhereItStands)
+{
+    RgbImage probe;
+    probe.width = probe.height = 8;
+    probe.pixels.assign(8 * 8 * 3, 0);
+    if (!DrawHudTexts(probe, {HudText{0, 0, 0xFFFFFFFF, "x"}}, 11, nullptr))
+        GTEST_SKIP() << "no font for Arial";
+    ProjectStats stats(nullptr);
+    MakeSyntheticCity(stats, 9, 9, 3);
+    SnapshotOptions options;
+    options.width = 480;
+    options.height = 320;
+    RgbImage plain, credited;
+    std::string error;
+    ASSERT_TRUE(RenderCitySnapshot(stats, options, plain, &error)) << error;
+    options.creditLine = true;
+    ASSERT_TRUE(RenderCitySnapshot(stats, options, credited, &error)) << error;
+    // The line's top-left corner is (30, height - 200), as in the window.
+    size_t inside = 0, outside = 0;
+    for (int32_t y = 0; y < options.height; ++y)
+        for (int32_t x = 0; x < options.width; ++x) {
+            if (plain.At(x, y) == credited.At(x, y)) continue;
+            const bool inLine = x >= 30 && y >= options.height - 200 && y < options.height - 200 + 20;
+            (inLine ? inside : outside) += 1;
+        }
+    EXPECT_GT(inside, 100u);
+    EXPECT_EQ(outside, 0u);
 }
 
 }  // namespace codeburg
