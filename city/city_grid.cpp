@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "analysis/stats_buffer.h"
-#include "city/large_pages.h"
+#include "platform/large_pages.h"
 
 namespace codeburg {
 
