@@ -1,9 +1,14 @@
 #include "analysis/stats_buffer.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 
+#include "platform/large_pages.h"
 #include "platform/safe_file.h"
 
 namespace codeburg {
@@ -126,10 +131,39 @@ int StatsBuffer::Load(const std::string& path)
 {
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (!f) return -1;
+    // Read into room of the file's size, backed by large pages: a large city
+    // grown 64 KB at a time was copied over and over, page by page, and took
+    // seconds to load. The size is only a hint; a file that changes meanwhile
+    // is read to its end all the same.
     std::vector<uint8_t> data;
+    struct stat st;
+    if (fstat(fileno(f.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        try {
+            data.reserve(static_cast<size_t>(st.st_size));
+        } catch (const std::exception&) {
+            return -1;
+        }
+        AdviseLargePages(data.data(), data.capacity());
+    }
+    // Up to the room reserved, then in pieces of a buffer of our own, so
+    // that the end of the file never makes the room grow.
+    constexpr size_t kChunk = size_t(1) << 20;
+    while (data.size() < data.capacity()) {
+        const size_t had = data.size(), want = std::min(kChunk, data.capacity() - had);
+        data.resize(had + want);
+        const size_t n = std::fread(data.data() + had, 1, want, f.get());
+        data.resize(had + n);
+        if (n < want) break;
+    }
     uint8_t chunk[65536];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) data.insert(data.end(), chunk, chunk + n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) {
+        try {
+            data.insert(data.end(), chunk, chunk + n);
+        } catch (const std::exception&) {
+            return -1;
+        }
+    }
     if (std::ferror(f.get())) return -1;
     m_data = std::move(data);
     m_pos = 0;

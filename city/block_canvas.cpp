@@ -121,25 +121,21 @@ bool BlockCanvas::Set(int32_t x, int32_t y, const CityCell& cell, int32_t& shift
 
 bool BlockCanvas::FillSquare(int32_t x, int32_t y, int32_t side, const CityCell& anchor)
 {
-    CityCell interior = anchor;
-    interior.footprint = 0;
-    CityCell pavement;
-    pavement.height = CityCell::kPavement;
-    // Cell by cell in CityGrid's order, since the order decides how the grid grows.
-    for (int32_t j = 0; j < side; ++j) {
-        for (int32_t i = 0; i < side; ++i) {
-            const bool inside = i >= 1 && j >= 1 && i <= side - 2 && j <= side - 2;
-            const CityCell& value = (i == 0 && j == 0) ? anchor : inside ? interior : pavement;
-            int32_t dx = 0, dy = 0;
-            if (!Set(x + i, y + j, value, dx, dy)) {
-                m_planned = false;
-                return false;
-            }
-            x += dx, y += dy;
-        }
+    // The corner may move as the canvas grows; it is followed to its final place.
+    int32_t cornerX = x, cornerY = y;
+    const bool written = WriteBuildingSquare(
+        x, y, side, anchor,
+        [&](int32_t cx, int32_t cy, const CityCell& cell, int32_t& dx, int32_t& dy) {
+            if (!Set(cx, cy, cell, dx, dy)) return false;
+            cornerX += dx, cornerY += dy;
+            return true;
+        });
+    if (!written) {
+        m_planned = false;
+        return false;
     }
     try {
-        m_squares.push_back({int32_t(x - m_shiftX), int32_t(y - m_shiftY), side, anchor});
+        m_squares.push_back({int32_t(cornerX - m_shiftX), int32_t(cornerY - m_shiftY), side, anchor});
     } catch (const std::bad_alloc&) {
         m_planned = false;
     }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "city/large_pages.h"
+#include "platform/large_pages.h"
 #include "city/layout_math.h"
 
 namespace codeburg {

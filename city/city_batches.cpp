@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "city/large_pages.h"
+#include "platform/large_pages.h"
 
 namespace codeburg {
 

@@ -7,7 +7,7 @@
 #include "analysis/file_stats.h"
 #include "analysis/project_stats.h"
 #include "city/colour.h"
-#include "city/large_pages.h"
+#include "platform/large_pages.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg {

@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "analysis/stats_buffer.h"
-#include "city/large_pages.h"
+#include "platform/large_pages.h"
 
 namespace codeburg {
 
@@ -143,22 +143,9 @@ bool CityGrid::IsFree(int32_t x, int32_t y, int32_t w, int32_t h) const
 
 bool CityGrid::FillSquare(int32_t x, int32_t y, int32_t side, const CityCell& anchor)
 {
-    CityCell interior = anchor;
-    interior.footprint = 0;
-    CityCell pavement;
-    pavement.height = CityCell::kPavement;
-    // The corner goes first: a square reaching past the left or top edge then
-    // grows the grid once, before any other cell of it is written.
-    for (int32_t j = 0; j < side; ++j) {
-        for (int32_t i = 0; i < side; ++i) {
-            const bool inside = i >= 1 && j >= 1 && i <= side - 2 && j <= side - 2;
-            const CityCell& value = (i == 0 && j == 0) ? anchor : inside ? interior : pavement;
-            int32_t dx = 0, dy = 0;
-            if (!Set(x + i, y + j, value, &dx, &dy)) return false;
-            x += dx, y += dy;
-        }
-    }
-    return true;
+    return WriteBuildingSquare(x, y, side, anchor,
+                               [this](int32_t cx, int32_t cy, const CityCell& cell, int32_t& dx,
+                                      int32_t& dy) { return Set(cx, cy, cell, &dx, &dy); });
 }
 
 void CityGrid::Crop(int32_t margin)

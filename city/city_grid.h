@@ -20,6 +20,30 @@ struct GridGrowth {
 };
 GridGrowth GrowthForWrite(int32_t position, int32_t size);
 
+// Writes a side x side building square from (x, y) through "set" (which acts
+// as CityGrid::Set, returning false on failure and the shift it caused): the
+// anchor at the corner, interior cells as the anchor with footprint 0, a
+// Pavement ring around them. The corner goes first and the rest row by row,
+// since the order decides how a grid grows. False when a write failed.
+template <typename SetCell>
+bool WriteBuildingSquare(int32_t x, int32_t y, int32_t side, const CityCell& anchor, SetCell&& set)
+{
+    CityCell interior = anchor;
+    interior.footprint = 0;
+    CityCell pavement;
+    pavement.height = CityCell::kPavement;
+    for (int32_t j = 0; j < side; ++j) {
+        for (int32_t i = 0; i < side; ++i) {
+            const bool inside = i >= 1 && j >= 1 && i <= side - 2 && j <= side - 2;
+            const CityCell& value = (i == 0 && j == 0) ? anchor : inside ? interior : pavement;
+            int32_t dx = 0, dy = 0;
+            if (!set(x + i, y + j, value, dx, dy)) return false;
+            x += dx, y += dy;
+        }
+    }
+    return true;
+}
+
 // A growable two-dimensional array of cells: one per file block and one for the
 // whole city. Reading outside the grid yields an Empty cell; writing outside it
 // grows the grid by the fixed growth rule and reports how far the content moved.

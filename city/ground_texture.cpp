@@ -10,7 +10,7 @@
 #include "analysis/project_stats.h"
 #include "city/city_geometry.h"
 #include "city/colour.h"
-#include "city/large_pages.h"
+#include "platform/large_pages.h"
 #include "platform/ms_random.h"
 
 namespace codeburg {

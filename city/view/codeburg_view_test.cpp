@@ -1,5 +1,10 @@
 #include "city/view/codeburg_view.h"
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -391,6 +396,50 @@ private slots:
         frame()->onCommand(cmd::kFlyOver);
         for (int i = 0; i < 5; ++i) frameNow();
         QVERIFY(windowShot().save(kShots + "main_window_city_flyover.png"));
+    }
+
+    void damagedProjectsShowWithoutHarm()
+    {
+        // What a build that found nothing, a hand-edited statistics file or a
+        // huge project can leave: each is shown, drawn from above and from
+        // the street, and pointed at.
+        const std::vector<std::pair<std::string, std::function<void(ProjectStats&)>>> cases = {
+            {"nofiles", [](ProjectStats& s) { s.files.clear(); }},
+            {"gone",
+             [](ProjectStats& s) {
+                 CityCell& anchor = s.cityGrid.cells[12 * 30 + 12];
+                 anchor.methodIndex = 7;  // the file has one method
+                 s.cityGrid.cells[3 * 30 + 3] = anchor;
+                 s.cityGrid.cells[3 * 30 + 3].fileIndex = 5;  // and there is one file
+             }},
+            {"emptygrid", [](ProjectStats& s) { s.cityGrid.Clear(); }},
+            {"huge",
+             [](ProjectStats& s) {
+                 const CityCell anchor = s.cityGrid.cells[12 * 30 + 12];
+                 QVERIFY(s.cityGrid.Allocate(4000, 4000));  // ground beyond any texture size
+                 s.cityGrid.cells[2000 * 4000 + 2000] = anchor;
+                 s.cityGrid.cells[3990 * 4000 + 3990] = anchor;
+             }},
+        };
+        for (const auto& [name, damage] : cases) {
+            auto made = OneBuildingProject(&m_app->settings(), &root(), name);
+            damage(*made->stats);
+            // A last viewpoint that does not parse is ignored, not obeyed.
+            WriteProfileString(QString::fromStdString("VP#" + name), "LASTVIEWPOINT", "north,up");
+            Project* project = root().AddProject(std::move(made));
+            frame()->treeView()->rebuildTree();
+            frame()->treeView()->setCurrentProject(project, 4);
+            QCOMPARE(city()->shownProject(), project);
+            for (int view : {cmd::kMapView, cmd::kFreeMovement}) {
+                QVERIFY2(frame()->onCommand(view), name.c_str());
+                QCursor::setPos(
+                    app3d()->mapToGlobal(QPoint(app3d()->width() / 2, app3d()->height() / 2)));
+                QVERIFY2(!frameNow().isNull(), name.c_str());
+                parkCursor();
+                QVERIFY2(!frameNow().isNull(), name.c_str());
+            }
+            QVERIFY(m_ui.messages.isEmpty());
+        }
     }
 
     void no3dLeavesThePaneEmpty()

@@ -1,4 +1,4 @@
-#include "city/large_pages.h"
+#include "platform/large_pages.h"
 
 #include <cstdint>
 
