@@ -63,165 +63,399 @@ int32_t NonNegativeDifference(int32_t a, int32_t b)
 }
 
 // C, C++ and Java: the line accounting and the method recognition share one
-// pass over the tokens.
-void ScanC(FileStats& stats, SourceTokenizer& tokens, FileCounts& file, bool java)
-{
+// pass. The rules see the tokens that have an effect of their own; every
+// other token (a word, a comma, a string, any other byte) only makes its
+// line a code line. Two drivers feed them: one token at a time, and one that
+// skims 64 bytes at a time and stops only at bytes that can start such a
+// token. Both must give the same figures.
+class CRules {
+public:
+    CRules(FileStats& stats, FileCounts& file, bool java)
+        : m_stats(stats), m_file(file), m_methodDepth(java ? 1 : 0)
+    {
+    }
+
+    void Code() { m_lineBlank = false; }
+    void Import() { ++m_file.includes; }
+
+    void Newline(bool separator)
+    {
+        ++m_file.lines;
+        if (m_lineBlank) {
+            ++m_file.emptyLines;
+            if (m_inMethod) ++m_methodEmptyLines;
+        } else if (m_inMethod) {
+            if (!m_commentOnly) {
+                ++m_methodLines;
+            } else if (!separator) {
+                ++m_methodCommentLines;
+            } else {
+                // The comment stays counted for the file, as an empty line too.
+                ++m_file.emptyLines;
+                ++m_methodEmptyLines;
+            }
+        } else if (m_commentOnly) {
+            if (!separator) {
+                ++m_headerComments;
+            } else {
+                ++m_file.emptyLines;
+                --m_file.commentLines;
+            }
+        }
+        m_lineBlank = true;
+        m_commentOnly = false;
+    }
+
+    void LineComment()
+    {
+        if (m_lineBlank) m_commentOnly = true;
+        m_lineBlank = false;
+        ++m_file.commentLines;
+        if (!m_commentOnly) ++m_trailingComments;
+    }
+
+    void Scope(std::string_view word)
+    {
+        m_lineBlank = false;
+        m_classCandidate = word;
+    }
+
+    // "countParameters" reads the parameter list up to its ")" when the
+    // parenthesis may open a signature.
+    template <typename CountParameters>
+    void OpenParen(std::string_view word, CountParameters countParameters)
+    {
+        m_lineBlank = false;
+        if (m_inMethod) {
+            if (IsAssertKeyword(word)) {
+                ++m_file.asserts;
+                ++m_methodAsserts;
+            }
+            ++m_parenDepth;
+            return;
+        }
+        // An initialiser list (after a ":") keeps the signature; any other
+        // call-like group replaces it.
+        if (m_pending && !m_colonSeen) m_pending = false;
+        if (m_parenDepth == 0 && !m_pending) {
+            m_pendingClass = m_classCandidate;
+            m_pendingName = word;
+            m_pendingParams = countParameters();
+            m_pending = true;
+        } else {
+            ++m_parenDepth;
+        }
+    }
+
+    void CloseParen()
+    {
+        m_lineBlank = false;
+        --m_parenDepth;
+    }
+
+    void Colon()
+    {
+        m_lineBlank = false;
+        m_colonSeen = true;
+    }
+
+    void Semicolon()
+    {
+        m_lineBlank = false;
+        m_classCandidate = {};
+        m_pending = false;
+        m_colonSeen = false;
+        if (!m_inMethod) m_headerComments = 0;
+    }
+
+    void Directive(bool include, int32_t continuations)
+    {
+        m_lineBlank = false;
+        if (include) ++m_file.includes;
+        m_file.lines += continuations;
+        if (m_inMethod)
+            m_methodLines += continuations;
+        else
+            m_headerComments = 0;
+    }
+
+    void OpenBrace()
+    {
+        m_colonSeen = false;
+        if (m_pending && m_braceDepth == m_methodDepth) {
+            m_pending = false;
+            if (!IsExcludedSignature(m_pendingName)) {
+                m_inMethod = true;
+                m_stats.AddMethod(m_pendingClass, m_pendingName, m_pendingParams);
+                m_methodCommentLines = m_methodEmptyLines = m_methodAsserts = m_trailingComments =
+                    0;
+                // A brace that ends a code line: that line's break brings it to 0.
+                m_methodLines = m_lineBlank ? 0 : -1;
+            }
+        }
+        ++m_braceDepth;
+    }
+
+    void CloseBrace()
+    {
+        --m_braceDepth;
+        if (m_braceDepth == m_methodDepth && m_inMethod) {
+            m_inMethod = false;
+            const int64_t comments =
+                int64_t{m_trailingComments} + m_headerComments + m_methodCommentLines;
+            m_stats.FinishMethod(NonNegativeDifference(m_methodLines, m_methodAsserts),
+                                 static_cast<int32_t>(comments), m_methodAsserts,
+                                 m_methodEmptyLines);
+            m_headerComments = 0;
+        }
+    }
+
+    // The final line break does not open another line.
+    void End(bool lastTokenWasNewline)
+    {
+        if (lastTokenWasNewline) --m_file.lines;
+    }
+
+private:
+    FileStats& m_stats;
+    FileCounts& m_file;
+    const int32_t m_methodDepth;
     // Line state.
-    bool lineBlank = true;
-    bool commentOnly = false;
+    bool m_lineBlank = true;
+    bool m_commentOnly = false;
     // Recogniser state. Depths move by one per token and so stay within the
     // scanned size.
-    const int32_t methodDepth = java ? 1 : 0;
-    int32_t parenDepth = 0;
-    int32_t braceDepth = 0;
-    std::string_view classCandidate;
-    bool pending = false;
-    std::string_view pendingClass;
-    std::string_view pendingName;
-    int32_t pendingParams = 0;
-    bool colonSeen = false;
-    bool inMethod = false;
+    int32_t m_parenDepth = 0;
+    int32_t m_braceDepth = 0;
+    std::string_view m_classCandidate;
+    bool m_pending = false;
+    std::string_view m_pendingClass;
+    std::string_view m_pendingName;
+    int32_t m_pendingParams = 0;
+    bool m_colonSeen = false;
+    bool m_inMethod = false;
     // Per-method counters; headerComments runs across methods.
-    int32_t methodLines = 0;
-    int32_t methodCommentLines = 0;
-    int32_t methodEmptyLines = 0;
-    int32_t methodAsserts = 0;
-    int32_t trailingComments = 0;
-    int32_t headerComments = 0;
+    int32_t m_methodLines = 0;
+    int32_t m_methodCommentLines = 0;
+    int32_t m_methodEmptyLines = 0;
+    int32_t m_methodAsserts = 0;
+    int32_t m_trailingComments = 0;
+    int32_t m_headerComments = 0;
+};
 
+void ScanCTokenByToken(CRules& rules, SourceTokenizer& tokens, bool java)
+{
     Token last = Token::End;
     for (;;) {
         const Token token = tokens.NextToken();
         if (token == Token::End) break;
         last = token;
         switch (token) {
-            case Token::Newline:
-                ++file.lines;
-                if (lineBlank) {
-                    ++file.emptyLines;
-                    if (inMethod) ++methodEmptyLines;
-                } else if (inMethod) {
-                    if (!commentOnly) {
-                        ++methodLines;
-                    } else if (!tokens.separator()) {
-                        ++methodCommentLines;
-                    } else {
-                        // The comment stays counted for the file, as an empty line too.
-                        ++file.emptyLines;
-                        ++methodEmptyLines;
-                    }
-                } else if (commentOnly) {
-                    if (!tokens.separator()) {
-                        ++headerComments;
-                    } else {
-                        ++file.emptyLines;
-                        --file.commentLines;
-                    }
-                }
-                lineBlank = true;
-                commentOnly = false;
-                break;
-            case Token::LineComment:
-                if (lineBlank) commentOnly = true;
-                lineBlank = false;
-                ++file.commentLines;
-                if (!commentOnly) ++trailingComments;
-                break;
+            case Token::Newline: rules.Newline(tokens.separator()); break;
+            case Token::LineComment: rules.LineComment(); break;
             case Token::Word:
-                lineBlank = false;
-                if (java && tokens.word() == "import") ++file.includes;
+                rules.Code();
+                if (java && tokens.word() == "import") rules.Import();
                 break;
-            case Token::Scope:
-                lineBlank = false;
-                classCandidate = tokens.word();
-                break;
+            case Token::Scope: rules.Scope(tokens.word()); break;
             case Token::OpenParen:
-                lineBlank = false;
-                if (inMethod) {
-                    if (IsAssertKeyword(tokens.word())) {
-                        ++file.asserts;
-                        ++methodAsserts;
-                    }
-                    ++parenDepth;
-                    break;
-                }
-                // An initialiser list (after a ":") keeps the signature; any other
-                // call-like group replaces it.
-                if (pending && !colonSeen) pending = false;
-                if (parenDepth == 0 && !pending) {
-                    pendingClass = classCandidate;
-                    pendingName = tokens.word();
-                    pendingParams = tokens.CountParameters();
-                    pending = true;
-                } else {
-                    ++parenDepth;
-                }
+                rules.OpenParen(tokens.word(), [&] { return tokens.CountParameters(); });
                 break;
-            case Token::CloseParen:
-                lineBlank = false;
-                --parenDepth;
-                break;
-            case Token::Colon:
-                lineBlank = false;
-                colonSeen = true;
-                break;
-            case Token::Semicolon:
-                lineBlank = false;
-                classCandidate = {};
-                pending = false;
-                colonSeen = false;
-                if (!inMethod) headerComments = 0;
-                break;
+            case Token::CloseParen: rules.CloseParen(); break;
+            case Token::Colon: rules.Colon(); break;
+            case Token::Semicolon: rules.Semicolon(); break;
             case Token::Hash: {
-                lineBlank = false;
-                if (!java && tokens.IncludeFollows()) ++file.includes;
-                const int32_t continuations = tokens.SkipDirective();
-                file.lines += continuations;
-                if (inMethod)
-                    methodLines += continuations;
-                else
-                    headerComments = 0;
+                const bool include = !java && tokens.IncludeFollows();
+                rules.Directive(include, tokens.SkipDirective());
                 break;
             }
-            case Token::OpenBrace:
-                colonSeen = false;
-                if (pending && braceDepth == methodDepth) {
-                    pending = false;
-                    if (!IsExcludedSignature(pendingName)) {
-                        inMethod = true;
-                        stats.AddMethod(pendingClass, pendingName, pendingParams);
-                        methodCommentLines = methodEmptyLines = methodAsserts = trailingComments =
-                            0;
-                        // A brace that ends a code line: that line's break brings it to 0.
-                        methodLines = lineBlank ? 0 : -1;
-                    }
-                }
-                ++braceDepth;
-                break;
-            case Token::CloseBrace:
-                --braceDepth;
-                if (braceDepth == methodDepth && inMethod) {
-                    inMethod = false;
-                    const int64_t comments =
-                        int64_t{trailingComments} + headerComments + methodCommentLines;
-                    stats.FinishMethod(NonNegativeDifference(methodLines, methodAsserts),
-                                       static_cast<int32_t>(comments), methodAsserts,
-                                       methodEmptyLines);
-                    headerComments = 0;
-                }
-                break;
+            case Token::OpenBrace: rules.OpenBrace(); break;
+            case Token::CloseBrace: rules.CloseBrace(); break;
             case Token::Comma:
             case Token::String:
             case Token::Char:
-            case Token::Other:
-                lineBlank = false;
-                break;
-            case Token::End:
-                break;
+            case Token::Other: rules.Code(); break;
+            case Token::End: break;
         }
     }
-    // The final line break does not open another line.
-    if (last == Token::Newline) --file.lines;
+    rules.End(last == Token::Newline);
+}
+
+// The Java "import" words, found ahead with a fast search and counted when
+// the skim passes them outside strings and comments.
+class ImportFinder {
+public:
+    ImportFinder(const char* begin, const char* end, bool java)
+        : m_begin(begin), m_end(end), m_next(java ? Find(begin) : end)
+    {
+    }
+
+    // How many "import" words start in [from, to), a stretch without
+    // structural bytes; those before "from" were inside something skipped.
+    int32_t CountIn(const char* from, const char* to)
+    {
+        int32_t count = 0;
+        for (; m_next < to; m_next = Find(m_next + 1)) {
+            if (m_next < from) continue;
+            const char* after = m_next + kWord.size();
+            if ((m_next == m_begin || !IsWordByte(m_next[-1])) &&
+                (after == m_end || !IsWordByte(*after)))
+                ++count;
+        }
+        return count;
+    }
+
+private:
+    static constexpr std::string_view kWord = "import";
+
+    const char* Find(const char* from) const
+    {
+        const std::string_view rest(from, static_cast<size_t>(m_end - from));
+        const size_t at = rest.find(kWord);
+        return at == std::string_view::npos ? m_end : from + at;
+    }
+
+    const char* m_begin;
+    const char* m_end;
+    const char* m_next;
+};
+
+inline uint64_t BitsBelow(unsigned n)  // n in [0, 64]
+{
+    return n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
+}
+
+// Drives the rules from the structural bytes only. What lies between two of
+// them ("a stretch") is blanks, words and Other bytes: it makes its line a
+// code line when it holds anything but blanks, and its last word is the one
+// a following "(" or "::" would see. Everything that swallows bytes (strings,
+// comments, directives, parameter lists) is left to the tokenizer itself.
+void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
+{
+    const char* const begin = tokens.cursor();
+    const char* const end = tokens.end();
+    ImportFinder imports(begin, end, java);
+    std::string_view lastWord;  // the last Word token
+    bool lastWasNewline = false;
+
+    const char* p = begin;
+    while (p < end) {
+        const ByteMasks m = SkimBytes(p, end);
+        const unsigned length = static_cast<unsigned>(std::min<ptrdiff_t>(end - p, 64));
+        unsigned from = 0;  // first bit of the current stretch
+        auto stretch = [&](unsigned to) __attribute__((always_inline)) {
+            const uint64_t range = BitsBelow(to) & ~BitsBelow(from);
+            if (m.nonBlank & range) {
+                rules.Code();
+                lastWasNewline = false;
+            }
+            if (const uint64_t words = m.word & range) {
+                // The last run of word bytes. It cannot reach back past "from"
+                // (a structural byte, or the last byte of something swallowed,
+                // is never a word byte), only into the 64 bytes before.
+                const unsigned last = 63 - static_cast<unsigned>(__builtin_clzll(words));
+                const uint64_t gaps = ~m.word & BitsBelow(last + 1);
+                const char* start = p + (gaps ? 64 - __builtin_clzll(gaps) : 0);
+                if (!gaps)
+                    while (start > begin && IsWordByte(start[-1])) --start;
+                lastWord = {start, static_cast<size_t>(p + last + 1 - start)};
+                if (java) {
+                    for (int32_t n = imports.CountIn(p + from, p + to); n > 0; --n) rules.Import();
+                }
+            }
+        };
+        const char* next = nullptr;  // where a token that swallowed bytes ended
+        for (uint64_t s = m.structural; s != 0; s &= s - 1) {
+            if (next) {
+                // Mostly within these 64 bytes (the rest of a line, a short
+                // string): their masks still hold from there on.
+                if (next >= p + length) break;
+                from = static_cast<unsigned>(next - p);
+                next = nullptr;
+            }
+            const unsigned i = static_cast<unsigned>(__builtin_ctzll(s));
+            if (i < from) continue;  // swallowed, or the second byte of "::" or CR LF
+            stretch(i);
+            from = i + 1;
+            const char* q = p + i;
+            const bool hasNext = q + 1 < end;
+            const bool wasNewline = lastWasNewline;
+            lastWasNewline = false;
+            switch (*q) {
+                case '\n':
+                    rules.Newline(tokens.separator());
+                    lastWasNewline = true;
+                    break;
+                case '\r':
+                    rules.Newline(tokens.separator());
+                    lastWasNewline = true;
+                    if (hasNext && q[1] == '\n') ++from;
+                    break;
+                case '"':
+                case '\'':
+                    rules.Code();
+                    tokens.SkipLiteralAt(q);
+                    next = tokens.cursor();
+                    break;
+                case '/':
+                    if (hasNext && q[1] == '/') {
+                        rules.LineComment();
+                        tokens.Resume(q + 2, {});
+                        tokens.SkipCommentText();
+                        next = tokens.cursor();
+                    } else if (hasNext && q[1] == '*') {
+                        // No token: the line stays as it was.
+                        lastWasNewline = wasNewline;
+                        if (!tokens.SkipBlockCommentAt(q)) {
+                            rules.End(lastWasNewline);
+                            return;
+                        }
+                        next = tokens.cursor();
+                    } else {
+                        rules.Code();
+                    }
+                    break;
+                case ':':
+                    if (hasNext && q[1] == ':') {
+                        rules.Scope(lastWord);
+                        ++from;
+                    } else {
+                        rules.Colon();
+                    }
+                    break;
+                case '#': {
+                    tokens.Resume(q + 1, {});
+                    const bool include = !java && tokens.IncludeFollows();
+                    rules.Directive(include, tokens.SkipDirective());
+                    next = tokens.cursor();
+                    break;
+                }
+                case '(':
+                    rules.OpenParen(lastWord, [&] {
+                        tokens.Resume(q + 1, lastWord);
+                        const int32_t count = tokens.CountParameters();
+                        next = tokens.cursor();
+                        lastWord = tokens.word();
+                        return count;
+                    });
+                    break;
+                case ')': rules.CloseParen(); break;
+                case '{': rules.OpenBrace(); break;
+                case '}': rules.CloseBrace(); break;
+                case ';': rules.Semicolon(); break;
+            }
+        }
+        if (next) {
+            if (next >= p + length) {
+                p = next;
+                continue;
+            }
+            from = static_cast<unsigned>(next - p);
+        }
+        if (from < length) stretch(length);
+        p += std::max(from, length);
+    }
+    rules.End(lastWasNewline);
 }
 
 // Assembler: every label opens a procedure that runs to the next label.
@@ -331,20 +565,42 @@ ScanLanguage LanguageForPath(std::string_view path)
     return ScanLanguage::C;
 }
 
-int ScanBuffer(FileStats& stats, const char* data, size_t size, ScanLanguage language)
+namespace {
+
+enum class Driver { Skimming, TokenByToken };
+
+int Scan(FileStats& stats, const char* data, size_t size, ScanLanguage language, Driver driver)
 {
     if (size > kMaxScanBytes) return 1;
     FileCounts file;
     // A file that starts with a NUL byte starts with no line.
     if (size > 0 && data[0] != '\0') file.lines = 1;
     SourceTokenizer tokens(data, size);
-    if (language == ScanLanguage::Assembler)
+    if (language == ScanLanguage::Assembler) {
         ScanAssembler(stats, tokens, file);
-    else
-        ScanC(stats, tokens, file, language == ScanLanguage::Java);
+    } else {
+        const bool java = language == ScanLanguage::Java;
+        CRules rules(stats, file, java);
+        if (driver == Driver::Skimming)
+            ScanCSkimming(rules, tokens, java);
+        else
+            ScanCTokenByToken(rules, tokens, java);
+    }
     file.StoreIn(stats, tokens);
     stats.SortMethods();
     return 0;
+}
+
+}  // namespace
+
+int ScanBuffer(FileStats& stats, const char* data, size_t size, ScanLanguage language)
+{
+    return Scan(stats, data, size, language, Driver::Skimming);
+}
+
+int ScanBufferTokenByToken(FileStats& stats, const char* data, size_t size, ScanLanguage language)
+{
+    return Scan(stats, data, size, language, Driver::TokenByToken);
 }
 
 bool ReadSourceFile(const std::string& path, std::vector<char>& buffer, size_t& size)

@@ -26,6 +26,10 @@ ScanLanguage LanguageForPath(std::string_view path);
 // or 1 without touching "stats" when size exceeds kMaxScanBytes.
 int ScanBuffer(FileStats& stats, const char* data, size_t size, ScanLanguage language);
 
+// The same scan driven one token at a time: slower, and kept as the plain
+// form the scan above is checked against.
+int ScanBufferTokenByToken(FileStats& stats, const char* data, size_t size, ScanLanguage language);
+
 // Reads the file at "path" whole and scans it with the rules its extension
 // selects. Returns 0, or 1 when it cannot be opened or read (a directory, a
 // missing or unreadable file, anything but a regular file, or a file over

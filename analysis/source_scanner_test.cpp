@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "analysis/file_stats.h"
+#include "analysis/scan_figures_test_util.h"
 
 namespace codeburg {
 
@@ -465,6 +467,79 @@ TEST(SourceScannerTest, LanguageFollowsExtension)
     EXPECT_EQ(LanguageForPath("A.Java"), ScanLanguage::Java);
     EXPECT_EQ(LanguageForPath("a.cpp"), ScanLanguage::C);
     EXPECT_EQ(LanguageForPath("asm"), ScanLanguage::C);
+}
+
+// --- the skimming scan against the token-by-token one ---------------------------------
+
+namespace {
+
+// Pieces of C, C++ and Java, and of what breaks them: every kind of token,
+// literals and comments left open, each line end, NUL and high bytes.
+const std::vector<std::string>& SoupPieces()
+{
+    static const std::vector<std::string> pieces = {
+        "void", "int", "Foo", "x1", "~Foo", "import", "imports", "_import", "assert",
+        "ASSERT_VALID", "verify", "BEGIN_MESSAGE_MAP", "operator", "9e5", " ", "  ", "\t",
+        "(", ")", "{", "}", ";", ":", "::", ":::", ",", "*", "/", "=", "<", ">", "&", "@", ".",
+        "\n", "\r\n", "\r", "\n\n", "\r\r\n", "\"s\"", "\"a\\\"b\"", "\"\\\\\"", "'c'",
+        "'\\''", "\"", "'", "// note", "//", "// ----", "//==", "/* c */", "/*\n*/", "/**/",
+        "/* a\r\n b */", "/*", "*/", "#include <a.h>", "#include", "# define X \\\n 1",
+        "#if A \\\r\n", "#", "\\", std::string(1, '\0'), "\xE9", "\xFF", "\f", "\v",
+        std::string(40, ' '), std::string(70, 'w'), "//" + std::string(60, '-'),
+        "\"" + std::string(80, 'q') + "\"", "/*" + std::string(90, '\n') + "*/"};
+    return pieces;
+}
+
+std::string Soup(std::mt19937& rng, size_t pieces)
+{
+    std::string text;
+    for (size_t i = 0; i < pieces; ++i) text += SoupPieces()[rng() % SoupPieces().size()];
+    return text;
+}
+
+std::string FiguresBy(int (*scan)(FileStats&, const char*, size_t, ScanLanguage),
+                      std::string_view text, ScanLanguage language)
+{
+    FileStats stats("a.cpp", 4, uint32_t{0});
+    const std::vector<char> bytes(text.begin(), text.end());  // exact copy: no slack to read
+    EXPECT_EQ(scan(stats, bytes.data(), bytes.size(), language), 0);
+    return testing::ScanFigures(stats);
+}
+
+}  // namespace
+
+TEST(SourceScannerTest, SkimmingAgreesWithTokenByTokenOnRandomSoups)
+{
+    std::mt19937 rng(20261207);
+    for (int round = 0; round < 6000; ++round) {
+        // Short soups hit the tail of the buffer, long ones many 64-byte blocks.
+        const std::string text = Soup(rng, 1 + rng() % (round % 10 == 0 ? 400 : 40));
+        for (ScanLanguage language : {ScanLanguage::C, ScanLanguage::Java}) {
+            ASSERT_EQ(FiguresBy(ScanBuffer, text, language),
+                      FiguresBy(ScanBufferTokenByToken, text, language))
+                << "round " << round << " java " << (language == ScanLanguage::Java) << "\n"
+                << ::testing::PrintToString(text);
+        }
+    }
+}
+
+TEST(SourceScannerTest, SkimmingAgreesOnEveryOffsetOfABlock)
+{
+    // The same method shifted through every position of a 64-byte block, so
+    // that each token in turn straddles a block boundary.
+    const std::string body =
+        "void Foo::Bar(int a, /* x */ char* b) : m(0) {\r\n  assert(a);\n  // c\n"
+        "  s = \"{\\\"\"; if (a) { b(); }\n#include <x>\n  import q;\n}\n";
+    for (size_t shift = 0; shift < 130; ++shift) {
+        for (const std::string& pad : {std::string(shift, ' '), std::string(shift, 'w'),
+                                       std::string(shift, '\n')}) {
+            const std::string text = pad + body + pad;
+            for (ScanLanguage language : {ScanLanguage::C, ScanLanguage::Java})
+                ASSERT_EQ(FiguresBy(ScanBuffer, text, language),
+                          FiguresBy(ScanBufferTokenByToken, text, language))
+                    << "shift " << shift << " pad " << int(pad.empty() ? 0 : pad[0]);
+        }
+    }
 }
 
 // --- files --------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "analysis/source_tokenizer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -155,7 +156,76 @@ const char* FindCommentMark(const char* p, const char* end)
     return p;
 }
 
+#if defined(__SSE2__)
+// Masks of 16 bytes.
+struct Masks16 {
+    unsigned structural, nonBlank, word;
+};
+
+inline Masks16 Skim16(__m128i v)
+{
+    const __m128i lineBreak = _mm_or_si128(Equal(v, '\n'), Equal(v, '\r'));
+    const __m128i quote = _mm_or_si128(Equal(v, '"'), Equal(v, '\''));
+    const __m128i punctuation = _mm_or_si128(_mm_or_si128(Equal(v, '/'), Equal(v, ':')),
+                                             _mm_or_si128(Equal(v, '#'), Equal(v, ';')));
+    // "(" and ")" are 0x28 and 0x29, "{" and "}" 0x7B and 0x7D ("|" between them is not).
+    const __m128i paren = InRange(v, '(', ')');
+    const __m128i brace = _mm_or_si128(Equal(v, '{'), Equal(v, '}'));
+    const __m128i structural =
+        _mm_or_si128(_mm_or_si128(lineBreak, quote),
+                     _mm_or_si128(punctuation, _mm_or_si128(paren, brace)));
+    const __m128i blank = _mm_or_si128(Equal(v, ' '), Equal(v, '\t'));
+    const __m128i letter = InRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
+    const __m128i digit = InRange(v, '0', '9');
+    const __m128i other = _mm_or_si128(Equal(v, '_'), Equal(v, '~'));
+    const __m128i word = _mm_or_si128(_mm_or_si128(letter, digit), other);
+    return {Mask(structural), Mask(blank) ^ 0xFFFFu, Mask(word)};
+}
+#endif
+
+constexpr std::array<bool, 256> MakeStructuralTable()
+{
+    std::array<bool, 256> t{};
+    for (unsigned char c : {'\n', '\r', '"', '\'', '/', ':', '#', '(', ')', '{', '}', ';'})
+        t[c] = true;
+    return t;
+}
+
+constexpr std::array<bool, 256> kStructural = MakeStructuralTable();
+
 }  // namespace
+
+ByteMasks SkimBytes(const char* p, const char* end)
+{
+    ByteMasks m;
+#if defined(__SSE2__)
+    if (end - p >= 64) {
+        for (int k = 0; k < 4; ++k) {
+            const Masks16 part = Skim16(Load16(p + 16 * k));
+            m.structural |= uint64_t{part.structural} << (16 * k);
+            m.nonBlank |= uint64_t{part.nonBlank} << (16 * k);
+            m.word |= uint64_t{part.word} << (16 * k);
+        }
+        return m;
+    }
+#endif
+    const int n = static_cast<int>(std::min<ptrdiff_t>(end - p, 64));
+    for (int i = 0; i < n; ++i) {
+        const unsigned char c = Byte(p + i);
+        const uint64_t bit = uint64_t{1} << i;
+        if (kStructural[c]) m.structural |= bit;
+        if (c != ' ' && c != '\t') m.nonBlank |= bit;
+        if (kBytes.word[c]) m.word |= bit;
+    }
+    return m;
+}
+
+bool SourceTokenizer::SkipBlockCommentAt(const char* open)
+{
+    if (SkipBlockComment(open + 2)) return true;
+    m_pos = m_end;
+    return false;
+}
 
 SourceTokenizer::SourceTokenizer(const char* data, size_t size)
     : m_begin(data), m_pos(data), m_end(data + size)

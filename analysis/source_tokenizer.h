@@ -30,6 +30,26 @@ enum class Token : uint8_t {
 // read only below "data + size"; NUL bytes are ordinary bytes. Block comments
 // yield no token: their line breaks are added to blockCommentLines(). Once End
 // has been returned, every later call returns End again.
+// Bit i of each mask describes byte p[i] of up to 64 bytes from "p"; bytes at
+// or past "end" set no bit. "Structural" bytes are the ones that start a
+// token with an effect of its own: line breaks, quotes, "/", ":", "#",
+// parentheses, braces and ";". Between two of them there are only blanks,
+// words and Other bytes.
+struct ByteMasks {
+    uint64_t structural = 0;
+    uint64_t nonBlank = 0;  // anything but space and tab
+    uint64_t word = 0;
+};
+ByteMasks SkimBytes(const char* p, const char* end);
+
+// Whether NextToken counts "c" into a Word token: ASCII letters and digits,
+// "_" and "~".
+inline bool IsWordByte(char c)
+{
+    const unsigned folded = static_cast<unsigned char>(c) | 0x20u;  // upper onto lower case
+    return (folded >= 'a' && folded <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '~';
+}
+
 class SourceTokenizer {
 public:
     SourceTokenizer(const char* data, size_t size);
@@ -48,6 +68,21 @@ public:
     // Consumes the rest of the line as the text of a line comment, setting
     // the separator flag from it.
     void SkipCommentText();
+
+    // For a driver that finds token boundaries itself (see SkimBytes): carry
+    // on from "pos" with "word" as the last Word token, and the pieces of
+    // NextToken it needs. Each Skip starts at its opening byte and leaves
+    // position() after what it skipped.
+    void Resume(const char* pos, std::string_view word)
+    {
+        m_pos = pos;
+        m_word = word;
+    }
+    const char* cursor() const { return m_pos; }
+    const char* end() const { return m_end; }
+    void SkipLiteralAt(const char* open) { m_pos = SkipLiteral(open); }
+    // False, with position() at the end, when the comment never closes.
+    bool SkipBlockCommentAt(const char* open);
 
     // Text of the last Word token; it lives as long as the buffer.
     std::string_view word() const { return m_word; }

@@ -1,5 +1,6 @@
 // Scans arbitrary bytes as a source file: the tokenizer and both classifiers
-// (lines, then classes and methods) in C, Java and assembler modes.
+// (lines, then classes and methods) in C, Java and assembler modes, and for
+// C and Java both drivers, which must agree on every figure.
 //
 // Input: one control byte, then the file. The control byte picks the language
 // (its value modulo 3: C, Java, assembler) and the method length limit (the
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "analysis/file_stats.h"
+#include "analysis/scan_figures_test_util.h"
 #include "analysis/source_scanner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -40,5 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (const auto& cls : stats.classes)
         if (cls->file != &stats || cls->name.empty()) std::abort();
+
+    FileStats plain("fuzz.cpp", limit, uint32_t{0});
+    if (ScanBufferTokenByToken(plain, text.get(), length, language) != 0) std::abort();
+    if (testing::ScanFigures(plain) != testing::ScanFigures(stats)) std::abort();
     return 0;
 }
