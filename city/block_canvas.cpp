@@ -22,7 +22,9 @@ bool BlockCanvas::Start(const CityGrid& grid)
     m_minX = grid.minX, m_minY = grid.minY, m_maxX = grid.maxX, m_maxY = grid.maxY;
     m_centreX = grid.centreX, m_centreY = grid.centreY;
     m_store.clear();
+    m_occupied.clear();
     m_storeWidth = m_storeHeight = m_offsetX = m_offsetY = 0;
+    m_wordsPerRow = 0;
     m_squares.clear();
     m_shiftX = m_shiftY = 0;
     m_planned = true;
@@ -32,7 +34,10 @@ bool BlockCanvas::Start(const CityGrid& grid)
     for (size_t i = 0; i < known; ++i) {
         const int64_t x = int64_t(i % size_t(m_width)), y = int64_t(i / size_t(m_width));
         m_store[size_t((y + m_offsetY) * m_storeWidth + x + m_offsetX)] = grid.cells[i];
-        if (!grid.cells[i].isEmpty()) m_planned = false;
+        if (!grid.cells[i].isEmpty()) {
+            m_planned = false;
+            MarkOccupancy(x + m_offsetX, y + m_offsetY, true);
+        }
     }
     return true;
 }
@@ -61,6 +66,13 @@ bool BlockCanvas::Reserve(int64_t newWidth, int64_t newHeight, int64_t moveX, in
     } catch (const std::length_error&) {
         return false;
     }
+    const int64_t wordsPerRow = (storeWidth + 63) / 64;
+    std::vector<uint64_t> occupied;
+    try {
+        occupied.resize(size_t(wordsPerRow * storeHeight));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     for (int64_t y = 0; y < m_height && !m_store.empty(); ++y) {
         const CityCell* from = m_store.data() + (y + m_offsetY) * m_storeWidth + m_offsetX;
         std::copy_n(from, m_width, store.data() + (y + moveY + roomY) * storeWidth + moveX + roomX);
@@ -68,20 +80,38 @@ bool BlockCanvas::Reserve(int64_t newWidth, int64_t newHeight, int64_t moveX, in
     m_store = std::move(store);
     m_storeWidth = storeWidth, m_storeHeight = storeHeight;
     m_offsetX = roomX, m_offsetY = roomY;
+    m_occupied = std::move(occupied);
+    m_wordsPerRow = wordsPerRow;
+    // Only the moved grid can hold anything but Empty.
+    for (int64_t y = 0; y < m_height; ++y) {
+        const int64_t sy = y + moveY + roomY;
+        for (int64_t x = 0; x < m_width; ++x) {
+            const int64_t sx = x + moveX + roomX;
+            if (!m_store[size_t(sy * m_storeWidth + sx)].isEmpty()) MarkOccupancy(sx, sy, true);
+        }
+    }
     return true;
 }
 
-const CityCell* BlockCanvas::Cell(int32_t x, int32_t y) const
+void BlockCanvas::MarkOccupancy(int64_t storeX, int64_t storeY, bool occupied)
 {
-    const int64_t sx = x + m_offsetX, sy = y + m_offsetY;
-    if (sx < 0 || sy < 0 || sx >= m_storeWidth || sy >= m_storeHeight) return nullptr;
-    return &m_store[size_t(sy * m_storeWidth + sx)];
+    uint64_t& word = m_occupied[size_t(storeY * m_wordsPerRow + storeX / 64)];
+    const uint64_t bit = uint64_t{1} << (storeX % 64);
+    word = occupied ? word | bit : word & ~bit;
 }
 
-bool BlockCanvas::IsEmpty(int32_t x, int32_t y) const
+// Whether stored cells [left, right) of a row are all Empty.
+bool BlockCanvas::RowFree(int64_t storeY, int64_t left, int64_t right) const
 {
-    const CityCell* cell = Cell(x, y);
-    return cell == nullptr || cell->isEmpty();
+    const uint64_t* row = m_occupied.data() + storeY * m_wordsPerRow;
+    const int64_t first = left / 64, last = (right - 1) / 64;
+    const uint64_t head = ~uint64_t{0} << (left % 64);
+    const uint64_t tail = ~uint64_t{0} >> (63 - (right - 1) % 64);
+    if (first == last) return (row[first] & head & tail) == 0;
+    if (row[first] & head) return false;
+    for (int64_t w = first + 1; w < last; ++w)
+        if (row[w]) return false;
+    return (row[last] & tail) == 0;
 }
 
 bool BlockCanvas::IsFree(int32_t x, int32_t y, int32_t w, int32_t h) const
@@ -90,12 +120,9 @@ bool BlockCanvas::IsFree(int32_t x, int32_t y, int32_t w, int32_t h) const
     const int64_t top = std::max<int64_t>(int64_t(y) + m_offsetY, 0);
     const int64_t right = std::min<int64_t>(int64_t(x) + w + m_offsetX, m_storeWidth);
     const int64_t bottom = std::min<int64_t>(int64_t(y) + h + m_offsetY, m_storeHeight);
-    for (int64_t row = top; row < bottom; ++row) {
-        const CityCell* line = m_store.data() + row * m_storeWidth;
-        for (int64_t col = left; col < right; ++col) {
-            if (line[col].height != CityCell::kEmpty) return false;
-        }
-    }
+    if (left >= right) return true;
+    for (int64_t row = top; row < bottom; ++row)
+        if (!RowFree(row, left, right)) return false;
     return true;
 }
 
@@ -113,6 +140,7 @@ bool BlockCanvas::Set(int32_t x, int32_t y, const CityCell& cell, int32_t& shift
     }
     const int32_t cx = int32_t(x + moveX), cy = int32_t(y + moveY);
     m_store[size_t((cy + m_offsetY) * m_storeWidth + cx + m_offsetX)] = cell;
+    MarkOccupancy(cx + m_offsetX, cy + m_offsetY, !cell.isEmpty());
     m_minX = std::min(m_minX, cx), m_maxX = std::max(m_maxX, cx);
     m_minY = std::min(m_minY, cy), m_maxY = std::max(m_maxY, cy);
     shiftX = int32_t(moveX), shiftY = int32_t(moveY);

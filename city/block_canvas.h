@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -43,7 +44,12 @@ public:
     int32_t centreY() const { return m_centreY; }
 
     // As CityGrid's operations of the same names.
-    bool IsEmpty(int32_t x, int32_t y) const;
+    bool IsEmpty(int32_t x, int32_t y) const
+    {
+        const int64_t sx = x + m_offsetX, sy = y + m_offsetY;
+        if (sx < 0 || sy < 0 || sx >= m_storeWidth || sy >= m_storeHeight) return true;
+        return (m_occupied[size_t(sy * m_wordsPerRow + sx / 64)] >> (sx % 64) & 1) == 0;
+    }
     bool IsFree(int32_t x, int32_t y, int32_t w, int32_t h) const;
     bool Set(int32_t x, int32_t y, const CityCell& cell, int32_t& shiftX, int32_t& shiftY);
     bool FillSquare(int32_t x, int32_t y, int32_t side, const CityCell& anchor);
@@ -58,7 +64,8 @@ public:
 
 private:
     bool Reserve(int64_t newWidth, int64_t newHeight, int64_t moveX, int64_t moveY);
-    const CityCell* Cell(int32_t x, int32_t y) const;
+    void MarkOccupancy(int64_t storeX, int64_t storeY, bool occupied);
+    bool RowFree(int64_t storeY, int64_t left, int64_t right) const;
 
     // The grid as its user sees it.
     int32_t m_width = 0, m_height = 0;
@@ -69,6 +76,11 @@ private:
     // Empty, so tests may read them freely.
     std::vector<CityCell> m_store;
     int64_t m_storeWidth = 0, m_storeHeight = 0;
+    // One bit per stored cell, set where the cell is not Empty: the search
+    // for room tests thousands of squares per building, and a row of bits
+    // answers for up to 64 cells at once.
+    std::vector<uint64_t> m_occupied;
+    int64_t m_wordsPerRow = 0;
     int64_t m_offsetX = 0, m_offsetY = 0;
     // Squares written so far, with corners counted from the content's
     // position at the start: adding the total shift since gives grid cells.

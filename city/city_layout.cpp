@@ -90,7 +90,17 @@ public:
         m_cos.clear();
         m_sin.clear();
     }
-    double angle(size_t k) const { return m_angles[k]; }
+    // Starts the next ring at step k of this one. Its angles go on from there
+    // by the same additions, so the ones already worked out are kept.
+    void StartAt(size_t k)
+    {
+        m_limit = m_angles[k] + 6.28;
+        m_complete = false;
+        m_angles.erase(m_angles.begin(), m_angles.begin() + ptrdiff_t(k));
+        const size_t known = std::min(k, m_cos.size());
+        m_cos.erase(m_cos.begin(), m_cos.begin() + ptrdiff_t(known));
+        m_sin.erase(m_sin.begin(), m_sin.begin() + ptrdiff_t(known));
+    }
     // False when step k + 1 would pass the end of the ring.
     bool Advance(size_t k)
     {
@@ -241,12 +251,13 @@ void PlaceAllMethods(FileStats& file, uint32_t fileIndex, BlockCanvas& canvas)
     // Radius and angle carry over from one method to the next, so the
     // buildings of a file wind outwards on one spiral.
     int32_t r = 0;
-    double a = 0.0;
     RingAngles ring;
+    ring.Start(0.0);
+    size_t k = 0;
     for (size_t m = 0; m < file.methods.size(); ++m) {
         const Building b = MethodBuilding(*file.methods[m], fileIndex, static_cast<uint32_t>(m));
-        ring.Start(a);
-        size_t k = 0;
+        ring.StartAt(k);
+        k = 0;
         int32_t x = 0, y = 0;
         bool tested = false;
         int32_t lastX = 0, lastY = 0;
@@ -266,7 +277,6 @@ void PlaceAllMethods(FileStats& file, uint32_t fileIndex, BlockCanvas& canvas)
                 ++r;
             }
         }
-        a = ring.angle(k);
         if (!canvas.FillSquare(x, y, b.side, b.anchor)) return;
     }
 }

@@ -17,6 +17,8 @@ namespace codeburg {
 
 namespace {
 
+constexpr size_t kReserveFrom = size_t{1} << 20;
+
 // The file the name finally refers to: a settings file kept as a link into a
 // dotfiles folder must stay a link.
 std::string ResolveTarget(const std::string& path)
@@ -103,6 +105,14 @@ int WriteFileAtomically(const std::string& path, std::span<const BytePiece> piec
         else
             fchmod(fd, old.st_mode & 07777);  // best effort: a foreign owner's file may refuse
     }
+#if defined(__linux__)
+    // Reserving the blocks at once spares the file system finding them page
+    // by page while a large file is written; where it cannot, writing finds
+    // them as usual, and a full disk shows in the writes.
+    size_t total = 0;
+    for (const BytePiece& piece : pieces) total += piece.size;
+    if (ok && total >= kReserveFrom) (void)fallocate(fd, 0, 0, off_t(total));
+#endif
     off_t written = 0, previous = 0;
     for (const BytePiece& piece : pieces) {
         ok = ok && WriteAll(fd, static_cast<const char*>(piece.data), piece.size);
