@@ -60,14 +60,21 @@ timeit() {  # timeit NAME COMMAND...: prints the median seconds of $runs runs, o
     printf '%s\n' "${times[@]}" | median
 }
 
+# xargs passes 128 KB of names per run by default, which splits a large tree
+# into several runs of each tool; 1 MB keeps it to one where the system allows.
+xargs_size=$(xargs --show-limits </dev/null 2>&1 |
+    sed -n 's/^Maximum length of command we could actually use: //p')
+xargs_size=$(( ${xargs_size:-131072} < 1048576 ? ${xargs_size:-131072} : 1048576 ))
+
 declare -A secs
-secs[wc]=$(timeit "wc -l" sh -c 'xargs -0 wc -l <"$0"' "$scratch/files0")
+secs[wc]=$(timeit "wc -l" sh -c 'xargs -0 -s "$1" wc -l <"$0"' "$scratch/files0" "$xargs_size")
 secs[cloc]=$(timeit cloc cloc --quiet --list-file="$scratch/files")
 # sloccount keeps its per-folder counts in a data folder of its own, which
 # must exist beforehand; it is emptied between runs so each run counts afresh.
 mkdir -p "$scratch/sloc"
 secs[sloccount]=$(timeit sloccount sh -c 'rm -rf "$0"/* && sloccount --datadir "$0" .' "$scratch/sloc")
-secs[scan]=$(timeit "codeburg scan" sh -c 'xargs -0 "$1" scan <"$0"' "$scratch/files0" "$cli")
+secs[scan]=$(timeit "codeburg scan" sh -c 'xargs -0 -s "$2" "$1" scan <"$0"' "$scratch/files0" "$cli" \
+    "$xargs_size")
 secs[build]=$(timeit "codeburg build" "$cli" build "$mirror" --force --ext "$exts" --exclude-files "")
 
 printf '\n%-24s %9s %9s %9s %9s\n' tool seconds MB/s "x wc" "x cloc"
