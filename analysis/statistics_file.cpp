@@ -1,6 +1,7 @@
 #include "analysis/statistics_file.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -166,12 +167,30 @@ bool GridMatchesFiles(const CityGrid& grid, const std::vector<std::unique_ptr<Fi
     return true;
 }
 
-void SerialiseAllButGrid(const ProjectStats& stats, StatsBuffer& buffer)
+// What WriteFileRecord writes, to the byte.
+size_t FileRecordSize(const FileStats& file)
 {
+    size_t size = 2 + file.name.size() + 1 + 13 * 4 + 4 + 4;
+    for (const auto& cls : file.classes) size += cls->name.size() + 1;
+    for (const auto& m : file.methods) size += 2 + m->className.size() + 1 + m->methodName.size() + 1 + 5 * 4;
+    return size;
+}
+
+// "keepAlive" is called now and then: a project of many thousand files takes
+// a noticeable time.
+void SerialiseAllButGrid(const ProjectStats& stats, StatsBuffer& buffer,
+                         const std::function<void()>& keepAlive = {})
+{
+    size_t size = stats.name.size() + 1 + stats.directory.size() + 1 + 4;
+    for (const auto& file : stats.files) size += FileRecordSize(*file);
+    buffer.Reserve(size);
     buffer.WriteString(stats.name);
     buffer.WriteString(stats.directory);
     buffer.WriteU32(static_cast<uint32_t>(stats.files.size()));
-    for (const auto& file : stats.files) WriteFileRecord(*file, buffer);
+    for (size_t i = 0; i < stats.files.size(); ++i) {
+        WriteFileRecord(*stats.files[i], buffer);
+        if (keepAlive && i % 256 == 255) keepAlive();
+    }
 }
 
 }  // namespace
@@ -220,18 +239,18 @@ int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
     }
     // The city is by far the largest part: it goes from memory to the file
     // without a copy, which a large project could not afford twice over.
-    SerialiseAllButGrid(stats, head);
+    BuildProgressSink* sink = stats.progressSink;
+    const std::function<void()> keepAlive = [sink] {
+        if (sink) sink->KeepAlive();
+    };
+    SerialiseAllButGrid(stats, head, keepAlive);
     stats.cityGrid.SerialiseHead(head);
     if (stats.progressSink) stats.progressSink->Status(stats.name, "Saving");
     // In steps, so that a window showing the build keeps repainting.
-    constexpr size_t kStep = size_t(8) << 20;
+    constexpr size_t kStep = size_t(2) << 20;
     std::vector<BytePiece> pieces{{head.data().data(), head.size()}};
     for (size_t at = 0; at < cells.size(); at += kStep)
         pieces.push_back({cells.data() + at, std::min(kStep, cells.size() - at)});
-    BuildProgressSink* sink = stats.progressSink;
-    const auto keepAlive = [sink] {
-        if (sink) sink->KeepAlive();
-    };
     return WriteFileAtomically(path, pieces, keepAlive) == 0 ? 0 : -1;
 }
 

@@ -35,6 +35,9 @@ public:
     int Load(const std::string& path);
 
     void Assign(const void* data, size_t length);  // replaces the content, position 0
+    // Makes room for "bytes" more, so that a large serialisation is not
+    // copied again and again as it grows.
+    void Reserve(size_t bytes) { m_data.reserve(m_pos + bytes); }
 
     size_t size() const { return m_data.size(); }
     size_t position() const { return m_pos; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "platform/large_pages.h"
 #include "city/layout_math.h"
@@ -133,7 +134,7 @@ bool BlockPlanner::IsFree(Spiral& spiral, size_t step, int32_t bw, int32_t bh)
     for (int32_t j = 0; j < bh; ++j) {
         const int64_t row = int64_t(y) + int64_t(j) * spiral.dy;
         if (row < m_winY || row >= int64_t(m_winY) + m_winH) continue;
-        const uint8_t* line = m_map.data() + (row - m_winY) * m_winW + (colFrom - m_winX);
+        const uint8_t* line = m_map.get() + (row - m_winY) * m_winW + (colFrom - m_winX);
         const uint8_t* hit = NearestTaken(line, static_cast<size_t>(colTo - colFrom), spiral.dx);
         if (!hit) continue;
         const int64_t col = colFrom + (hit - line);
@@ -168,13 +169,14 @@ void BlockPlanner::Cover(int32_t left, int32_t top, int32_t right, int32_t botto
     newRight = std::min<int64_t>(m_width, newRight + padX);
     newBottom = std::min<int64_t>(m_height, newBottom + padY);
     const int64_t newW = newRight - newLeft, newH = newBottom - newTop;
-    std::vector<uint8_t> grown;
-    grown.reserve(static_cast<size_t>(newW * newH));
-    AdviseLargePages(grown.data(), grown.capacity());
-    grown.resize(static_cast<size_t>(newW * newH), 0);
+    // calloc leaves a fresh block of this size to the system's zero pages.
+    std::unique_ptr<uint8_t[], FreeBytes> grown(
+        static_cast<uint8_t*>(std::calloc(static_cast<size_t>(newW * newH), 1)));
+    if (!grown && newW * newH > 0) throw std::bad_alloc();
+    AdviseLargePages(grown.get(), static_cast<size_t>(newW * newH));
     for (int32_t row = 0; row < m_winH; ++row) {
-        std::memcpy(grown.data() + (row + m_winY - newTop) * newW + (m_winX - newLeft),
-                    m_map.data() + size_t(row) * m_winW, static_cast<size_t>(m_winW));
+        std::memcpy(grown.get() + (row + m_winY - newTop) * newW + (m_winX - newLeft),
+                    m_map.get() + size_t(row) * m_winW, static_cast<size_t>(m_winW));
     }
     m_map = std::move(grown);
     m_winX = static_cast<int32_t>(newLeft), m_winY = static_cast<int32_t>(newTop);
@@ -185,7 +187,7 @@ void BlockPlanner::Mark(int32_t left, int32_t top, int32_t w, int32_t h)
 {
     Cover(left, top, left + w, top + h);
     for (int32_t row = top; row < top + h; ++row) {
-        std::memset(m_map.data() + size_t(row - m_winY) * m_winW + (left - m_winX), 1,
+        std::memset(m_map.get() + size_t(row - m_winY) * m_winW + (left - m_winX), 1,
                     static_cast<size_t>(w));
     }
 }
