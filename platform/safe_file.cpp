@@ -71,6 +71,29 @@ bool WriteAll(int fd, const char* data, size_t size)
     return true;
 }
 
+// Writes the pieces one after the other. "pipelined" starts the flush of
+// each piece at once and waits for the one before, so the disk works while
+// the next piece is written and the final flush finds little left.
+bool WritePieces(int fd, std::span<const BytePiece> pieces, bool pipelined)
+{
+    off_t written = 0, previous = 0;
+    for (const BytePiece& piece : pieces) {
+        if (!WriteAll(fd, static_cast<const char*>(piece.data), piece.size)) return false;
+#if defined(__linux__)
+        if (pipelined) {
+            sync_file_range(fd, written, off_t(piece.size), SYNC_FILE_RANGE_WRITE);
+            if (written > previous)
+                sync_file_range(fd, previous, written - previous,
+                                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                    SYNC_FILE_RANGE_WAIT_AFTER);
+            previous = written;
+        }
+#endif
+        written += off_t(piece.size);
+    }
+    return true;
+}
+
 bool SyncDirectory(const std::string& dir)
 {
     const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -85,7 +108,7 @@ bool SyncDirectory(const std::string& dir)
 }  // namespace
 
 int WriteFileAtomically(const std::string& path, std::span<const BytePiece> pieces,
-                        const std::function<void()>& afterPiece)
+                        const std::function<void()>& keepAlive)
 {
     if (path.empty()) return -1;
     for (const BytePiece& piece : pieces) {
@@ -113,35 +136,13 @@ int WriteFileAtomically(const std::string& path, std::span<const BytePiece> piec
     for (const BytePiece& piece : pieces) total += piece.size;
     if (ok && total >= kReserveFrom) (void)fallocate(fd, 0, 0, off_t(total));
 #endif
-    off_t written = 0, previous = 0;
-    for (const BytePiece& piece : pieces) {
-        ok = ok && WriteAll(fd, static_cast<const char*>(piece.data), piece.size);
-        if (!ok) break;
-#if defined(__linux__)
-        // Start the flush of this piece and wait for the one before: the
-        // disk works while the next piece is written, and the final flush
-        // finds little left, so no single step waits long.
-        if (afterPiece) {
-            sync_file_range(fd, written, off_t(piece.size), SYNC_FILE_RANGE_WRITE);
-            if (written > previous)
-                sync_file_range(fd, previous, written - previous,
-                                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                    SYNC_FILE_RANGE_WAIT_AFTER);
-            previous = written;
-        }
-#endif
-        written += off_t(piece.size);
-        if (afterPiece) afterPiece();
-    }
-#if defined(__linux__)
-    if (ok && afterPiece && written > previous) {
-        sync_file_range(fd, previous, written - previous,
-                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
-        afterPiece();
-    }
-#endif
-    auto finish = [fd, ok, tempPath, target]() {
-        bool done = ok && fsync(fd) == 0;
+    // With a callback the writing goes on a thread of its own and the caller
+    // is called back every few milliseconds meanwhile: a single write can
+    // wait a tenth of a second on a busy disk, the final flush and dropping a
+    // large old file in the rename a good part of a second.
+    const bool stepwise = bool(keepAlive);
+    auto writeAll = [fd, ok, pieces, stepwise, tempPath, target]() {
+        bool done = ok && WritePieces(fd, pieces, stepwise) && fsync(fd) == 0;
         done = (close(fd) == 0) && done;
         if (done) done = rename(tempPath.c_str(), target.c_str()) == 0;
         if (!done) {
@@ -150,18 +151,17 @@ int WriteFileAtomically(const std::string& path, std::span<const BytePiece> piec
         }
         return SyncDirectory(DirectoryOf(target)) ? 0 : -1;
     };
-    if (!afterPiece) return finish();
-    // The final flush, and dropping a large old file in the rename, each take
-    // a good part of a second on a slow disk: they wait on a thread of their
-    // own while the caller is called back as before.
+    if (!stepwise) return writeAll();
     std::future<int> result;
     try {
-        result = std::async(std::launch::async, finish);
-    } catch (const std::exception&) {  // no thread to spare: wait here
-        return finish();
+        result = std::async(std::launch::async, writeAll);
+    } catch (const std::exception&) {  // no thread to spare: write here, calling back between pieces
+        keepAlive();
+        return writeAll();
     }
-    while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-        afterPiece();
+    do {
+        keepAlive();
+    } while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready);
     return result.get();
 }
 

@@ -21,14 +21,14 @@ int WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The same for content held in several places, written one piece after the
 // other, so that a large block need not be copied into one buffer first.
-// "afterPiece", when set, is called after each piece is written, so that a
-// large file can be written in steps while a window stays responsive; the
-// pieces already written are then on their way to the disk.
+// "keepAlive", when set, is called on the calling thread at least once and
+// then every few milliseconds while the file is written on a thread of its
+// own, so that a window stays responsive however slow the disk.
 struct BytePiece {
     const void* data;
     size_t size;
 };
 int WriteFileAtomically(const std::string& path, std::span<const BytePiece> pieces,
-                        const std::function<void()>& afterPiece = {});
+                        const std::function<void()>& keepAlive = {});
 
 }  // namespace codeburg

@@ -73,11 +73,12 @@ TEST_F(SafeFileTest, CreatesAndReplacesWithoutLeavingTemporaries)
     EXPECT_EQ(ReadAll(path), "head-tail");
     EXPECT_EQ(EntryCount(), 1u);
 
-    // With a callback the flushes run apart from the caller; the result is the same.
+    // With a callback the writing runs apart from the caller, who is called
+    // back meanwhile; the result is the same.
     int calls = 0;
     ASSERT_EQ(WriteFileAtomically(path, pieces, [&] { ++calls; }), 0);
     EXPECT_EQ(ReadAll(path), "head-tail");
-    EXPECT_GE(calls, 3);
+    EXPECT_GE(calls, 1);
     EXPECT_EQ(EntryCount(), 1u);
     EXPECT_EQ(WriteFileAtomically(m_dir, pieces, [&] { ++calls; }), -1);  // a folder is never replaced
     EXPECT_EQ(EntryCount(), 1u);
