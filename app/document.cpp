@@ -42,7 +42,9 @@ void Document::updateAllViews(View* sender, int hint, void* object)
     // A copy: a view may detach another while it handles the hint.
     const std::vector<View*> views = m_views;
     for (View* view : views) {
-        if (view != sender) view->onUpdate(sender, hint, object);
+        if (view == sender) continue;
+        view->onUpdate(sender, hint, object);
+        if (m_betweenUpdates) m_betweenUpdates();
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -44,6 +45,10 @@ public:
     const std::vector<View*>& views() const { return m_views; }
     // Every view but the sender, in attachment order.
     void updateAllViews(View* sender, int hint = 0, void* object = nullptr);
+    // Called between two views' updates while set: a view that shows a
+    // large project takes a while, and a build that just ended lets the
+    // window repaint in between.
+    void setBetweenUpdates(std::function<void()> call) { m_betweenUpdates = std::move(call); }
 
     // The commands of the File menu. Each returns whether it went through;
     // "owner" parents the questions and file choosers.
@@ -76,6 +81,7 @@ private:
     QString m_path;
     bool m_modified = false;
     std::vector<View*> m_views;
+    std::function<void()> m_betweenUpdates;
 };
 
 }  // namespace codeburg

@@ -148,11 +148,13 @@ void CDetailView::refill(Project* project)
     auto* total = new QTreeWidgetItem(totalTexts());
     for (int c = 1; c < kColumns; ++c) total->setTextAlignment(c, Qt::AlignRight);
     rows.append(total);
-    m_list->addTopLevelItems(rows);
-    if (!remembered) remembered = m_list->topLevelItem(0);
+    // In sorted order at once: inserting them and sorting afterwards moved
+    // every row twice.
+    insertSorted(rows);
+    if (!remembered) remembered = rows.front();
     m_list->setCurrentItem(remembered);
+    remembered->setSelected(true);
     onCurrentItemChanged(remembered);
-    resort();
 }
 
 void CDetailView::onHeaderClicked(int column)
@@ -166,22 +168,26 @@ void CDetailView::resort()
     QTreeWidgetItem* current = m_list->currentItem();
     const QSignalBlocker blocker(m_list);
     // All rows out and back in one go each, not row by row.
-    const QList<QTreeWidgetItem*> taken = m_list->invisibleRootItem()->takeChildren();
-    std::map<const FileStats*, QTreeWidgetItem*> items;
+    insertSorted(m_list->invisibleRootItem()->takeChildren());
+    if (current) {
+        m_list->setCurrentItem(current);
+        current->setSelected(true);
+    }
+}
+
+void CDetailView::insertSorted(const QList<QTreeWidgetItem*>& items)
+{
+    std::map<const FileStats*, QTreeWidgetItem*> byFile;
     std::vector<FileStats*> rows;
-    for (QTreeWidgetItem* item : taken) {
-        items[RowFile(item)] = item;  // one "TOTAL" row at most, keyed by null
+    for (QTreeWidgetItem* item : items) {
+        byFile[RowFile(item)] = item;  // one "TOTAL" row at most, keyed by null
         rows.push_back(RowFile(item));
     }
     SortRows(rows, m_sort, CompareFiles);
     QList<QTreeWidgetItem*> sorted;
     sorted.reserve(qsizetype(rows.size()));
-    for (FileStats* row : rows) sorted.append(items[row]);
+    for (FileStats* row : rows) sorted.append(byFile[row]);
     m_list->addTopLevelItems(sorted);
-    if (current) {
-        m_list->setCurrentItem(current);
-        current->setSelected(true);
-    }
 }
 
 void CDetailView::onCurrentItemChanged(QTreeWidgetItem* item)

@@ -59,6 +59,7 @@ protected:
 private:
     void refill(Project* project);
     void resort();
+    void insertSorted(const QList<QTreeWidgetItem*>& items);
     void onCurrentItemChanged(QTreeWidgetItem* item);
 
     CCodeburgDoc* m_doc;

@@ -554,7 +554,7 @@ void CPrjView::pumpEvents()
     // The build runs on this thread; letting the loop paint now and then
     // keeps the window alive. User input stays queued, and the frame refuses
     // commands while busy, so nothing else reaches the workspace meanwhile.
-    if (m_pumpTimer.isValid() && m_pumpTimer.elapsed() < 40) return;
+    if (m_pumpTimer.isValid() && m_pumpTimer.elapsed() < 25) return;
     m_pumpTimer.restart();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -587,11 +587,14 @@ void CPrjView::build(bool force)
         (QCoreApplication::applicationFilePath() + QStringLiteral(".txt")).toStdString();
     const int result = project ? BuildIfNeeded(*project, this, force, true, &Ui(), options)
                                : BuildAll(*folder, this, force, true, &Ui(), options);
+    // Showing the freshly built project refreshes every view in turn.
+    m_doc->setBetweenUpdates([this] { pumpEvents(); });
     if (result == 0) {
         rebuildTree();
         if (affected) setCurrentProject(m_current, 1);
     }
 
+    m_doc->setBetweenUpdates({});
     m_progress->hide();
     layoutControls();
     setStatusText(QStringLiteral("Build complete."));
