@@ -80,11 +80,6 @@ TEST(ScanJsonTest, PrintsWhatTheJsonLibraryPrintsForAnyNamesAndFigures)
     std::mt19937 rng(20261207);
     for (int round = 0; round < 2000; ++round) {
         FileStats f(RandomName(rng), RandomFigure(rng), uint32_t{0});
-        for (int32_t* figure : {&f.lines, &f.emptyLines, &f.commentLines, &f.asserts,
-                                &f.blockCommentLines, &f.includes, &f.constructors,
-                                &f.methodElocSum, &f.maxMethodEloc, &f.elocWithinLimit,
-                                &f.elocOverLimit})
-            *figure = RandomFigure(rng);
         const int classes = static_cast<int>(rng() % 3);
         for (int i = 0; i < classes; ++i) f.FindOrCreateClass(RandomName(rng) + "C");
         const int methods = static_cast<int>(rng() % 4);
@@ -96,6 +91,12 @@ TEST(ScanJsonTest, PrintsWhatTheJsonLibraryPrintsForAnyNamesAndFigures)
             m.asserts = RandomFigure(rng);
             m.emptyLines = RandomFigure(rng);
         }
+        // Last: adding a constructor counts it.
+        for (int32_t* figure : {&f.lines, &f.emptyLines, &f.commentLines, &f.asserts,
+                                &f.blockCommentLines, &f.includes, &f.constructors,
+                                &f.methodElocSum, &f.maxMethodEloc, &f.elocWithinLimit,
+                                &f.elocOverLimit})
+            *figure = RandomFigure(rng);
         const std::string path = RandomName(rng) + "/" + f.name;
         std::string ours = "[";  // appends to what is there
         codeburg::cli::AppendScanRecord(ours, path, f);
