@@ -21,6 +21,9 @@ bool BlockCanvas::Start(const CityGrid& grid)
     m_width = grid.width, m_height = grid.height;
     m_minX = grid.minX, m_minY = grid.minY, m_maxX = grid.maxX, m_maxY = grid.maxY;
     m_centreX = grid.centreX, m_centreY = grid.centreY;
+    // The larger of the two stores is kept for the next growth.
+    if (m_store.capacity() > m_spareStore.capacity()) std::swap(m_store, m_spareStore);
+    if (m_occupied.capacity() > m_spareOccupied.capacity()) std::swap(m_occupied, m_spareOccupied);
     m_store.clear();
     m_occupied.clear();
     m_storeWidth = m_storeHeight = m_offsetX = m_offsetY = 0;
@@ -58,28 +61,28 @@ bool BlockCanvas::Reserve(int64_t newWidth, int64_t newHeight, int64_t moveX, in
     if (storeHeight > 0 &&
         storeWidth > int64_t(std::numeric_limits<size_t>::max() / sizeof(CityCell)) / storeHeight)
         return false;
-    std::vector<CityCell> store;
+    // Fresh memory costs its first touch; a store given up earlier (by this
+    // block or the one before on this canvas) is reused where it is large enough.
+    std::vector<CityCell> store = std::move(m_spareStore);
+    std::vector<uint64_t> occupied = std::move(m_spareOccupied);
+    const int64_t wordsPerRow = (storeWidth + 63) / 64;
     try {
-        store.resize(size_t(storeWidth * storeHeight));
+        store.assign(size_t(storeWidth * storeHeight), CityCell{});
+        occupied.assign(size_t(wordsPerRow * storeHeight), 0);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {
-        return false;
-    }
-    const int64_t wordsPerRow = (storeWidth + 63) / 64;
-    std::vector<uint64_t> occupied;
-    try {
-        occupied.resize(size_t(wordsPerRow * storeHeight));
-    } catch (const std::bad_alloc&) {
         return false;
     }
     for (int64_t y = 0; y < m_height && !m_store.empty(); ++y) {
         const CityCell* from = m_store.data() + (y + m_offsetY) * m_storeWidth + m_offsetX;
         std::copy_n(from, m_width, store.data() + (y + moveY + roomY) * storeWidth + moveX + roomX);
     }
+    m_spareStore = std::move(m_store);
     m_store = std::move(store);
     m_storeWidth = storeWidth, m_storeHeight = storeHeight;
     m_offsetX = roomX, m_offsetY = roomY;
+    m_spareOccupied = std::move(m_occupied);
     m_occupied = std::move(occupied);
     m_wordsPerRow = wordsPerRow;
     // Only the moved grid can hold anything but Empty.

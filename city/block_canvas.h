@@ -81,6 +81,9 @@ private:
     // answers for up to 64 cells at once.
     std::vector<uint64_t> m_occupied;
     int64_t m_wordsPerRow = 0;
+    // Memory of an earlier store, for the next growth or the next block.
+    std::vector<CityCell> m_spareStore;
+    std::vector<uint64_t> m_spareOccupied;
     int64_t m_offsetX = 0, m_offsetY = 0;
     // Squares written so far, with corners counted from the content's
     // position at the start: adding the total shift since gives grid cells.

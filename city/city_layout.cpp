@@ -282,9 +282,9 @@ void PlaceAllMethods(FileStats& file, uint32_t fileIndex, BlockCanvas& canvas)
 }
 
 // Lays out one file's block as a plan when it can, else in the file's grid.
-void PlanFileBlock(FileStats& file, uint32_t fileIndex, FileBlock& block)
+// One canvas serves the files of a thread in turn, keeping its memory.
+void PlanFileBlock(FileStats& file, uint32_t fileIndex, FileBlock& block, BlockCanvas& canvas)
 {
-    BlockCanvas canvas;
     if (canvas.Start(file.cityGrid)) {
         try {
             PlaceAllMethods(file, fileIndex, canvas);
@@ -304,9 +304,10 @@ void PlanFileBlocks(ProjectStats& stats, std::vector<FileBlock>& blocks, BuildPr
 {
     const size_t count = stats.files.size();
     if (threads <= 1 || count < 2) {
+        BlockCanvas canvas;
         for (size_t i = 0; i < count; ++i) {
             ReportFile(sink, stats, i, "Creating city view for");
-            PlanFileBlock(*stats.files[i], static_cast<uint32_t>(i), blocks[i]);
+            PlanFileBlock(*stats.files[i], static_cast<uint32_t>(i), blocks[i], canvas);
         }
         return;
     }
@@ -315,8 +316,9 @@ void PlanFileBlocks(ProjectStats& stats, std::vector<FileBlock>& blocks, BuildPr
     std::mutex mutex;
     std::condition_variable finished;
     auto work = [&] {
+        BlockCanvas canvas;
         for (size_t i; (i = next.fetch_add(1)) < count;) {
-            PlanFileBlock(*stats.files[i], static_cast<uint32_t>(i), blocks[i]);
+            PlanFileBlock(*stats.files[i], static_cast<uint32_t>(i), blocks[i], canvas);
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 done[i] = 1;
