@@ -1,5 +1,6 @@
 #include "views/control_view.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -47,19 +48,21 @@ public:
     {
         if (!index.isValid() || index.row() >= int(m_entries.size())) return {};
         const auto& [text, record] = m_entries[size_t(index.row())];
-        if (role == Qt::DisplayRole || role == Qt::EditRole) return text;
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return QString::fromStdString(text);
         if (role == Qt::UserRole) return QVariant::fromValue(record);
         return {};
     }
 
-    std::vector<std::pair<QString, quintptr>> m_entries;
+    // The names as the records hold them, turned into text only when shown:
+    // a list of 150 000 methods is mostly never looked at.
+    std::vector<std::pair<std::string, quintptr>> m_entries;
 };
 
 // A list's entries, gathered first and shown in one go: a project's 150 000
 // methods added one by one, each a model change of its own, froze the window.
 class ListFill {
 public:
-    void Add(const QString& text, quintptr data) { m_entries.emplace_back(text, data); }
+    void Add(const std::string& text, quintptr data) { m_entries.emplace_back(text, data); }
     void ShowIn(QComboBox* list)
     {
         auto* model = new RecordListModel(list);  // the list deletes it with the next one
@@ -69,7 +72,7 @@ public:
     }
 
 private:
-    std::vector<std::pair<QString, quintptr>> m_entries;
+    std::vector<std::pair<std::string, quintptr>> m_entries;
 };
 
 }  // namespace
@@ -231,9 +234,9 @@ void CControlView::fillFiles(Project* project)
         return;
     }
     ListFill files;
-    files.Add(QStringLiteral("<all>"), 0);
+    files.Add("<all>", 0);
     for (const auto& file : project->stats->files)
-        files.Add(QString::fromStdString(file->name), reinterpret_cast<quintptr>(file.get()));
+        files.Add(file->name, reinterpret_cast<quintptr>(file.get()));
     files.ShowIn(m_files);
     m_files->setCurrentIndex(0);
     m_shown = project;
@@ -244,14 +247,14 @@ void CControlView::fillFiles(Project* project)
 void CControlView::fillClasses()
 {
     ListFill classes;
-    classes.Add(QStringLiteral("<all>"), 0);
-    classes.Add(QStringLiteral("<no class>"), kNoClass);
+    classes.Add("<all>", 0);
+    classes.Add("<no class>", kNoClass);
     const FileStats* only = ItemRecord<FileStats>(m_files);
     if (m_shown && m_shown->stats) {
         for (const auto& file : m_shown->stats->files) {
             if (only && file.get() != only) continue;
             for (const auto& cls : file->classes)
-                classes.Add(QString::fromStdString(cls->name), reinterpret_cast<quintptr>(cls.get()));
+                classes.Add(cls->name, reinterpret_cast<quintptr>(cls.get()));
         }
     }
     classes.ShowIn(m_classes);
@@ -262,7 +265,7 @@ void CControlView::fillClasses()
 void CControlView::fillMethods()
 {
     ListFill methods;
-    methods.Add(QStringLiteral("<all>"), 0);
+    methods.Add("<all>", 0);
     const FileStats* only = ItemRecord<FileStats>(m_files);
     const quintptr classData = m_classes->currentData().value<quintptr>();
     const ClassStats* cls =
@@ -280,7 +283,7 @@ void CControlView::fillMethods()
                                    (classData == kNoClass && method->className.empty()) ||
                                    (cls && method->className == cls->name);
                 if (match)
-                    methods.Add(QString::fromStdString(method->methodName),
+                    methods.Add(method->methodName,
                                 reinterpret_cast<quintptr>(method.get()));
             }
         }

@@ -50,6 +50,7 @@ public:
 
     // The cell texts of a file row and of the "TOTAL" row.
     static QStringList FileTexts(const FileStats& file);
+    static QStringList FileTexts(const FileStats& file, const std::array<double, kColumns>& values);
     QStringList totalTexts() const;
 
 protected:
