@@ -352,12 +352,17 @@ void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
             if (const uint64_t words = m.word & range) {
                 // The last run of word bytes. It cannot reach back past "from"
                 // (a structural byte, or the last byte of something swallowed,
-                // is never a word byte), only into the 64 bytes before.
+                // is never a word byte), only into the 64 bytes before, where
+                // it was the last word too.
                 const unsigned last = 63 - static_cast<unsigned>(__builtin_clzll(words));
                 const uint64_t gaps = ~m.word & BitsBelow(last + 1);
                 const char* start = p + (gaps ? 64 - __builtin_clzll(gaps) : 0);
-                if (!gaps)
-                    while (start > begin && IsWordByte(start[-1])) --start;
+                if (!gaps && p > begin && IsWordByte(p[-1])) {
+                    if (lastWord.data() + lastWord.size() == p)
+                        start = lastWord.data();
+                    else
+                        while (start > begin && IsWordByte(start[-1])) --start;
+                }
                 lastWord = {start, static_cast<size_t>(p + last + 1 - start)};
                 if (java) {
                     for (int32_t n = imports.CountIn(p + from, p + to); n > 0; --n) rules.Import();

@@ -485,7 +485,7 @@ const std::vector<std::string>& SoupPieces()
         "'\\''", "\"", "'", "// note", "//", "// ----", "//==", "/* c */", "/*\n*/", "/**/",
         "/* a\r\n b */", "/*", "*/", "#include <a.h>", "#include", "# define X \\\n 1",
         "#if A \\\r\n", "#", "\\", std::string(1, '\0'), "\xE9", "\xFF", "\f", "\v",
-        std::string(40, ' '), std::string(70, 'w'), "//" + std::string(60, '-'),
+        std::string(40, ' '), std::string(70, 'w'), std::string(1000, 'w'), "//" + std::string(60, '-'),
         "\"" + std::string(80, 'q') + "\"", "/*" + std::string(90, '\n') + "*/"};
     return pieces;
 }
