@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -45,9 +46,15 @@ public:
     {
         m_out = "{\"files\": [";
         const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
-        const size_t helpers = std::min<size_t>(hardware, m_paths.size()) - (m_paths.empty() ? 0 : 1);
+        const size_t threads = std::min<size_t>(hardware, m_paths.size());
         std::vector<std::thread> pool;
-        for (size_t i = 0; i < helpers; ++i) pool.emplace_back([this] { Work(); });
+        for (size_t i = 1; i < threads; ++i) {
+            try {
+                pool.emplace_back([this] { Work(); });
+            } catch (const std::system_error&) {
+                break;  // fewer threads only means a slower scan
+            }
+        }
         Work();
         for (auto& t : pool) t.join();
         PrintReady();  // what was finished while another thread printed
