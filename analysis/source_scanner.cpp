@@ -251,31 +251,50 @@ void ScanCTokenByToken(CRules& rules, SourceTokenizer& tokens, bool java)
         if (token == Token::End) break;
         last = token;
         switch (token) {
-            case Token::Newline: rules.Newline(tokens.separator()); break;
-            case Token::LineComment: rules.LineComment(); break;
+            case Token::Newline:
+                rules.Newline(tokens.separator());
+                break;
+            case Token::LineComment:
+                rules.LineComment();
+                break;
             case Token::Word:
                 rules.Code();
                 if (java && tokens.word() == "import") rules.Import();
                 break;
-            case Token::Scope: rules.Scope(tokens.word()); break;
+            case Token::Scope:
+                rules.Scope(tokens.word());
+                break;
             case Token::OpenParen:
                 rules.OpenParen(tokens.word(), [&] { return tokens.CountParameters(); });
                 break;
-            case Token::CloseParen: rules.CloseParen(); break;
-            case Token::Colon: rules.Colon(); break;
-            case Token::Semicolon: rules.Semicolon(); break;
+            case Token::CloseParen:
+                rules.CloseParen();
+                break;
+            case Token::Colon:
+                rules.Colon();
+                break;
+            case Token::Semicolon:
+                rules.Semicolon();
+                break;
             case Token::Hash: {
                 const bool include = !java && tokens.IncludeFollows();
                 rules.Directive(include, tokens.SkipDirective());
                 break;
             }
-            case Token::OpenBrace: rules.OpenBrace(); break;
-            case Token::CloseBrace: rules.CloseBrace(); break;
+            case Token::OpenBrace:
+                rules.OpenBrace();
+                break;
+            case Token::CloseBrace:
+                rules.CloseBrace();
+                break;
             case Token::Comma:
             case Token::String:
             case Token::Char:
-            case Token::Other: rules.Code(); break;
-            case Token::End: break;
+            case Token::Other:
+                rules.Code();
+                break;
+            case Token::End:
+                break;
         }
     }
     rules.End(last == Token::Newline);
@@ -343,7 +362,8 @@ void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
         const ByteMasks m = SkimBytes(p, end);
         const unsigned length = static_cast<unsigned>(std::min<ptrdiff_t>(end - p, 64));
         unsigned from = 0;  // first bit of the current stretch
-        auto stretch = [&](unsigned to) __attribute__((always_inline)) {
+        auto stretch = [&](unsigned to) __attribute__((always_inline))
+        {
             const uint64_t range = BitsBelow(to) & ~BitsBelow(from);
             if (m.nonBlank & range) {
                 rules.Code();
@@ -444,10 +464,18 @@ void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
                         return count;
                     });
                     break;
-                case ')': rules.CloseParen(); break;
-                case '{': rules.OpenBrace(); break;
-                case '}': rules.CloseBrace(); break;
-                case ';': rules.Semicolon(); break;
+                case ')':
+                    rules.CloseParen();
+                    break;
+                case '{':
+                    rules.OpenBrace();
+                    break;
+                case '}':
+                    rules.CloseBrace();
+                    break;
+                case ';':
+                    rules.Semicolon();
+                    break;
             }
         }
         if (next) {

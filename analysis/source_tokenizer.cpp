@@ -171,9 +171,8 @@ inline Masks16 Skim16(__m128i v)
     // "(" and ")" are 0x28 and 0x29, "{" and "}" 0x7B and 0x7D ("|" between them is not).
     const __m128i paren = InRange(v, '(', ')');
     const __m128i brace = _mm_or_si128(Equal(v, '{'), Equal(v, '}'));
-    const __m128i structural =
-        _mm_or_si128(_mm_or_si128(lineBreak, quote),
-                     _mm_or_si128(punctuation, _mm_or_si128(paren, brace)));
+    const __m128i structural = _mm_or_si128(_mm_or_si128(lineBreak, quote),
+                                            _mm_or_si128(punctuation, _mm_or_si128(paren, brace)));
     const __m128i blank = _mm_or_si128(Equal(v, ' '), Equal(v, '\t'));
     const __m128i letter = InRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
     const __m128i digit = InRange(v, '0', '9');

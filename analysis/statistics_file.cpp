@@ -172,7 +172,8 @@ size_t FileRecordSize(const FileStats& file)
 {
     size_t size = 2 + file.name.size() + 1 + 13 * 4 + 4 + 4;
     for (const auto& cls : file.classes) size += cls->name.size() + 1;
-    for (const auto& m : file.methods) size += 2 + m->className.size() + 1 + m->methodName.size() + 1 + 5 * 4;
+    for (const auto& m : file.methods)
+        size += 2 + m->className.size() + 1 + m->methodName.size() + 1 + 5 * 4;
     return size;
 }
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "platform/large_pages.h"
 #include "city/layout_math.h"
+#include "platform/large_pages.h"
 
 namespace codeburg {
 

@@ -109,7 +109,8 @@ private:
 
     void Flush()
     {
-        if (std::fwrite(m_out.data(), 1, m_out.size(), stdout) != m_out.size()) m_writeFailed = true;
+        if (std::fwrite(m_out.data(), 1, m_out.size(), stdout) != m_out.size())
+            m_writeFailed = true;
         m_out.clear();
     }
 

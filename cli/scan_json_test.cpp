@@ -21,19 +21,18 @@ std::string LibraryRecord(const std::string& path, const FileStats& f)
     Json file = Json::object();
     file["path"] = path;
     file["name"] = f.name;
-    const std::pair<const char*, int32_t> figures[] = {
-        {"lines", f.lines},
-        {"emptyLines", f.emptyLines},
-        {"commentLines", f.commentLines},
-        {"asserts", f.asserts},
-        {"blockCommentLines", f.blockCommentLines},
-        {"includes", f.includes},
-        {"constructors", f.constructors},
-        {"methodElocSum", f.methodElocSum},
-        {"maxMethodEloc", f.maxMethodEloc},
-        {"elocWithinLimit", f.elocWithinLimit},
-        {"elocOverLimit", f.elocOverLimit},
-        {"methodLengthLimit", f.methodLengthLimit}};
+    const std::pair<const char*, int32_t> figures[] = {{"lines", f.lines},
+                                                       {"emptyLines", f.emptyLines},
+                                                       {"commentLines", f.commentLines},
+                                                       {"asserts", f.asserts},
+                                                       {"blockCommentLines", f.blockCommentLines},
+                                                       {"includes", f.includes},
+                                                       {"constructors", f.constructors},
+                                                       {"methodElocSum", f.methodElocSum},
+                                                       {"maxMethodEloc", f.maxMethodEloc},
+                                                       {"elocWithinLimit", f.elocWithinLimit},
+                                                       {"elocOverLimit", f.elocOverLimit},
+                                                       {"methodLengthLimit", f.methodLengthLimit}};
     for (const auto& [key, value] : figures) file[key] = value;
     file["classes"] = Json::array();
     for (const auto& cls : f.classes) file["classes"].push_back(cls->name);
@@ -56,9 +55,24 @@ std::string LibraryRecord(const std::string& path, const FileStats& f)
 // quotes, backslashes, control bytes, valid and broken UTF-8.
 std::string RandomName(std::mt19937& rng)
 {
-    static const std::string pieces[] = {"Foo", "_bar9", "\"", "\\", "\n", "\t", std::string(1, '\0'),
-                                         "\x1F", "\x7F", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
-                                         "\xE9", "\xC3", "\xE2\x82", "\xFF\xFE", "\xED\xA0\x80", "~"};
+    static const std::string pieces[] = {"Foo",
+                                         "_bar9",
+                                         "\"",
+                                         "\\",
+                                         "\n",
+                                         "\t",
+                                         std::string(1, '\0'),
+                                         "\x1F",
+                                         "\x7F",
+                                         "\xC3\xA9",
+                                         "\xE2\x82\xAC",
+                                         "\xF0\x9F\x98\x80",
+                                         "\xE9",
+                                         "\xC3",
+                                         "\xE2\x82",
+                                         "\xFF\xFE",
+                                         "\xED\xA0\x80",
+                                         "~"};
     std::string name;
     const int count = static_cast<int>(rng() % 5);
     for (int i = 0; i < count; ++i) name += pieces[rng() % std::size(pieces)];
@@ -68,10 +82,14 @@ std::string RandomName(std::mt19937& rng)
 int32_t RandomFigure(std::mt19937& rng)
 {
     switch (rng() % 4) {
-        case 0: return INT32_MIN + static_cast<int32_t>(rng() % 3);
-        case 1: return INT32_MAX - static_cast<int32_t>(rng() % 3);
-        case 2: return -static_cast<int32_t>(rng() % 1000);
-        default: return static_cast<int32_t>(rng() % 100000);
+        case 0:
+            return INT32_MIN + static_cast<int32_t>(rng() % 3);
+        case 1:
+            return INT32_MAX - static_cast<int32_t>(rng() % 3);
+        case 2:
+            return -static_cast<int32_t>(rng() % 1000);
+        default:
+            return static_cast<int32_t>(rng() % 100000);
     }
 }
 
@@ -92,10 +110,10 @@ TEST(ScanJsonTest, PrintsWhatTheJsonLibraryPrintsForAnyNamesAndFigures)
             m.emptyLines = RandomFigure(rng);
         }
         // Last: adding a constructor counts it.
-        for (int32_t* figure : {&f.lines, &f.emptyLines, &f.commentLines, &f.asserts,
-                                &f.blockCommentLines, &f.includes, &f.constructors,
-                                &f.methodElocSum, &f.maxMethodEloc, &f.elocWithinLimit,
-                                &f.elocOverLimit})
+        for (int32_t* figure :
+             {&f.lines, &f.emptyLines, &f.commentLines, &f.asserts, &f.blockCommentLines,
+              &f.includes, &f.constructors, &f.methodElocSum, &f.maxMethodEloc, &f.elocWithinLimit,
+              &f.elocOverLimit})
             *figure = RandomFigure(rng);
         const std::string path = RandomName(rng) + "/" + f.name;
         std::string ours = "[";  // appends to what is there
@@ -108,7 +126,9 @@ TEST(ScanJsonTest, ErrorEntriesNameThePath)
 {
     std::string out;
     codeburg::cli::AppendScanError(out, "a\"b\xE9.cpp");
-    EXPECT_EQ(out, R"({"path":"a\"b)" "\xEF\xBF\xBD" R"(.cpp","error":1})");
+    EXPECT_EQ(out, R"({"path":"a\"b)"
+                   "\xEF\xBF\xBD"
+                   R"(.cpp","error":1})");
 }
 
 }  // namespace

@@ -155,7 +155,8 @@ int WriteFileAtomically(const std::string& path, std::span<const BytePiece> piec
     std::future<int> result;
     try {
         result = std::async(std::launch::async, writeAll);
-    } catch (const std::exception&) {  // no thread to spare: write here, calling back between pieces
+    } catch (
+        const std::exception&) {  // no thread to spare: write here, calling back between pieces
         keepAlive();
         return writeAll();
     }

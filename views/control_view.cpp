@@ -1,14 +1,13 @@
 #include "views/control_view.h"
 
-#include <string>
-#include <utility>
-#include <vector>
-
 #include <QAbstractListModel>
 #include <QComboBox>
 #include <QCursor>
 #include <QLinearGradient>
 #include <QPainter>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/codeburg_app.h"
 #include "app/codeburg_doc.h"
@@ -283,8 +282,7 @@ void CControlView::fillMethods()
                                    (classData == kNoClass && method->className.empty()) ||
                                    (cls && method->className == cls->name);
                 if (match)
-                    methods.Add(method->methodName,
-                                reinterpret_cast<quintptr>(method.get()));
+                    methods.Add(method->methodName, reinterpret_cast<quintptr>(method.get()));
             }
         }
     }
