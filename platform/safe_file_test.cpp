@@ -7,14 +7,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <thread>
 
+#include "platform/full_disk_test_util.h"
 #include "platform/ms_random.h"
 
 namespace codeburg {
@@ -23,11 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SafeFileTest : public testing::Test {
+class SafeFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = testing::TempDir() + "safe_file_XXXXXX";
+        std::string pattern = ::testing::TempDir() + "safe_file_XXXXXX";
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         m_dir = pattern;
     }
@@ -80,7 +83,8 @@ TEST_F(SafeFileTest, CreatesAndReplacesWithoutLeavingTemporaries)
     EXPECT_EQ(ReadAll(path), "head-tail");
     EXPECT_GE(calls, 1);
     EXPECT_EQ(EntryCount(), 1u);
-    EXPECT_EQ(WriteFileAtomically(m_dir, pieces, [&] { ++calls; }), -1);  // a folder is never replaced
+    EXPECT_EQ(WriteFileAtomically(m_dir, pieces, [&] { ++calls; }),
+              -1);  // a folder is never replaced
     EXPECT_EQ(EntryCount(), 1u);
 }
 
@@ -103,15 +107,140 @@ TEST_F(SafeFileTest, KeepsPermissionsOfTheOldFile)
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
-TEST_F(SafeFileTest, ReplacesTheTargetOfALink)
+// Nothing is ever written through a link, nor into a FIFO or a folder.
+TEST_F(SafeFileTest, RefusesLinksAndWhatIsNotARegularFile)
 {
-    const std::string target = Path("real.ini");
-    const std::string link = Path("link.ini");
-    ASSERT_EQ(WriteFileAtomically(target, std::string_view("old")), 0);
-    fs::create_symlink(target, link);
-    ASSERT_EQ(WriteFileAtomically(link, std::string_view("new")), 0);
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadAll(target), "new");
+    const std::string victim = Path("victim");
+    ASSERT_EQ(WriteFileAtomically(victim, std::string_view("precious")), 0);
+    fs::create_symlink(victim, Path("evil.cbb"));
+    std::string error;
+    EXPECT_EQ(WriteFileAtomically(Path("evil.cbb"), std::string_view("stats"), &error), -1);
+    EXPECT_EQ(error, "it is a symbolic link");
+    EXPECT_EQ(ReadAll(victim), "precious");
+    EXPECT_TRUE(fs::is_symlink(Path("evil.cbb")));
+    fs::create_symlink(Path("nowhere"), Path("dangling.cbb"));
+    EXPECT_EQ(WriteFileAtomically(Path("dangling.cbb"), std::string_view("x"), &error), -1);
+    EXPECT_FALSE(fs::exists(Path("nowhere")));
+
+    ASSERT_EQ(mkfifo(Path("fifo.cbb").c_str(), 0600), 0);
+    EXPECT_EQ(WriteFileAtomically(Path("fifo.cbb"), std::string_view("x"), &error), -1);
+    EXPECT_EQ(error, "it is a FIFO");
+    fs::create_directory(Path("dir.cbb"));
+    EXPECT_EQ(WriteFileAtomically(Path("dir.cbb"), std::string_view("x"), &error), -1);
+    EXPECT_EQ(error, "it is a directory");
+    EXPECT_EQ(EntryCount(), 5u);  // no temporary left behind
+
+    // Appending refuses the same, and creates a missing log.
+    EXPECT_EQ(OpenForAppending(Path("evil.cbb"), &error), -1);
+    EXPECT_EQ(error, "it is a symbolic link");
+    EXPECT_EQ(OpenForAppending(Path("fifo.cbb"), &error), -1);
+    EXPECT_EQ(error, "it is a FIFO");
+    const int fd = OpenForAppending(Path("log.txt"), &error);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(ReadAll(victim), "precious");
+}
+
+TEST_F(SafeFileTest, CreateOnlyNeverReplaces)
+{
+    std::string error;
+    ASSERT_EQ(CreateFileAtomically(Path("w.cbw"), "first", &error), 0);
+    EXPECT_EQ(CreateFileAtomically(Path("w.cbw"), "second", &error), -1);
+    EXPECT_EQ(error, "it already exists");
+    EXPECT_EQ(ReadAll(Path("w.cbw")), "first");
+
+    // Taken between staging and committing: still not replaced.
+    StagedFile staged;
+    ASSERT_EQ(staged.Create(Path("v.cbw"), &error, StagedFile::Mode::CreateOnly), 0);
+    ASSERT_EQ(staged.Write("late", 4, &error), 0);
+    ASSERT_EQ(WriteFileAtomically(Path("v.cbw"), std::string_view("early")), 0);
+    EXPECT_EQ(staged.Commit(&error), -1);
+    EXPECT_EQ(ReadAll(Path("v.cbw")), "early");
+    EXPECT_EQ(EntryCount(), 2u);
+}
+
+// A save killed before its rename leaves its temporary; the next save of the
+// same file removes it, but never a living writer's.
+TEST_F(SafeFileTest, NextSaveRemovesTemporariesOfDeadWriters)
+{
+    const pid_t dead = fork();
+    ASSERT_GE(dead, 0);
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
+    const std::string stale = Path(".a.cbb.tmp" + std::to_string(dead) + ".0");
+    const std::string living = Path(".a.cbb.tmp" + std::to_string(getppid()) + ".3");
+    const std::string other = Path(".b.cbb.tmp" + std::to_string(dead) + ".0");
+    for (const std::string& path : {stale, living, other})
+        ASSERT_EQ(WriteFileAtomically(path, std::string_view("partial")), 0);
+
+    ASSERT_EQ(WriteFileAtomically(Path("a.cbb"), std::string_view("whole")), 0);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(living));
+    EXPECT_TRUE(fs::exists(other));  // another file's, left to its own next save
+    EXPECT_EQ(ReadAll(Path("a.cbb")), "whole");
+}
+
+// A disk that fills up during the save: the reason is given, the old file
+// stays whole and no temporary is left.
+TEST_F(SafeFileTest, FullDiskFailsWithTheSystemsReason)
+{
+    const std::string disk = Path("disk");
+    fs::create_directory(disk);
+    const std::string path = disk + "/big.cbb";
+    const std::string big(testing::kFullDiskBytes * 2, 'B');
+    if (testing::MountSmallDisk(disk)) {
+        ASSERT_EQ(WriteFileAtomically(path, std::string_view("old")), 0);
+        std::string error;
+        EXPECT_EQ(WriteFileAtomically(path, big, &error), -1);
+        EXPECT_EQ(error, std::strerror(ENOSPC));
+        EXPECT_EQ(ReadAll(path), "old");
+        EXPECT_EQ(std::distance(fs::directory_iterator(disk), {}), 1);
+        testing::UnmountSmallDisk(disk);
+        return;
+    }
+    ASSERT_EQ(WriteFileAtomically(path, std::string_view("old")), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        testing::LimitFileSizeInChild();
+        std::string error;
+        const bool failed = WriteFileAtomically(path, big, &error) == -1;
+        _exit(failed && error == std::strerror(EFBIG) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadAll(path), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(disk), {}), 1);
+}
+
+TEST_F(SafeFileTest, ReadsOnlyRegularFilesUpToTheirBound)
+{
+    std::string bytes = "untouched", error;
+    ASSERT_EQ(WriteFileAtomically(Path("a.cbw"), std::string_view("<workspace/>")), 0);
+    ASSERT_EQ(ReadRegularFile(Path("a.cbw"), 100, bytes, &error), 0);
+    EXPECT_EQ(bytes, "<workspace/>");
+    fs::create_symlink(Path("a.cbw"), Path("link.cbw"));  // reading may follow a link
+    ASSERT_EQ(ReadRegularFile(Path("link.cbw"), 100, bytes, &error), 0);
+
+    bytes = "untouched";
+    EXPECT_EQ(ReadRegularFile(Path("a.cbw"), 5, bytes, &error), -1);
+    EXPECT_EQ(error, "file too large (12 bytes, at most 5)");
+    ASSERT_EQ(mkfifo(Path("fifo.cbw").c_str(), 0600), 0);
+    EXPECT_EQ(ReadRegularFile(Path("fifo.cbw"), 100, bytes, &error), -1);  // never blocks
+    EXPECT_EQ(error, "it is a FIFO");
+    EXPECT_EQ(ReadRegularFile("/dev/zero", 100, bytes, &error), -1);
+    EXPECT_EQ(error, "it is a device");
+    EXPECT_EQ(ReadRegularFile(m_dir, 100, bytes, &error), -1);
+    EXPECT_EQ(error, "it is a directory");
+    EXPECT_EQ(ReadRegularFile(Path("missing"), 100, bytes, &error), -1);
+    EXPECT_EQ(error, std::strerror(ENOENT));
+    EXPECT_EQ(bytes, "untouched");
+    if (geteuid() != 0) {  // the administrator reads everything
+        ASSERT_EQ(chmod(Path("a.cbw").c_str(), 0), 0);
+        EXPECT_EQ(ReadRegularFile(Path("a.cbw"), 100, bytes, &error), -1);
+        EXPECT_EQ(error, std::strerror(EACCES));
+    }
 }
 
 TEST_F(SafeFileTest, FailsCleanlyOnMissingFolderOrFolderName)
@@ -152,6 +281,9 @@ TEST_F(SafeFileTest, KilledWriterNeverLeavesAPartialFile)
             << "round " << rounds << ": " << now.size() << " bytes";
         ++rounds;
     }
+    // The killed writers' temporaries go with the next save.
+    ASSERT_EQ(WriteFileAtomically(path, contentA), 0);
+    EXPECT_EQ(EntryCount(), 1u);
 }
 
 }  // namespace codeburg
