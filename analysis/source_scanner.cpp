@@ -10,6 +10,7 @@
 
 #include "analysis/file_stats.h"
 #include "analysis/source_tokenizer.h"
+#include "platform/safe_file.h"
 
 namespace codeburg {
 
@@ -533,8 +534,10 @@ void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
                 } else if (commentOnly) {
                     // Unlike the C rules, a "//" line never raised the file's
                     // comment count here, so a separator has nothing to take back.
-                    if (!tokens.separator()) ++headerComments;
-                    else ++file.emptyLines;
+                    if (!tokens.separator())
+                        ++headerComments;
+                    else
+                        ++file.emptyLines;
                 }
                 lineBlank = true;
                 commentOnly = false;
@@ -636,34 +639,50 @@ int ScanBufferTokenByToken(FileStats& stats, const char* data, size_t size, Scan
     return Scan(stats, data, size, language, Driver::TokenByToken);
 }
 
-bool ReadSourceFile(const std::string& path, std::vector<char>& buffer, size_t& size)
+namespace {
+
+// Reads the open file "fd" of "expected" bytes and closes it.
+bool ReadOpenFile(int fd, uint64_t expected, std::vector<char>& buffer, size_t& size,
+                  std::string* error)
 {
-    // Non-blocking, so that a FIFO given by mistake cannot hang the open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
-    struct stat info;
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
-              static_cast<uint64_t>(info.st_size) <= kMaxScanBytes;
+    bool ok = true;
     size_t total = 0;
-    if (ok) {
-        const size_t expected = static_cast<size_t>(info.st_size);
-        if (buffer.size() < expected) buffer.resize(expected);
-        // A file that shrinks meanwhile is scanned as far as it goes; one that
-        // grows is scanned at the size it had when opened.
-        while (total < expected) {
-            const ssize_t n = ::read(fd, buffer.data() + total, expected - total);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                ok = false;
-                break;
-            }
-            if (n == 0) break;
-            total += static_cast<size_t>(n);
+    if (buffer.size() < expected) buffer.resize(static_cast<size_t>(expected));
+    // A file that shrinks meanwhile is scanned as far as it goes; one that
+    // grows is scanned at the size it had when opened.
+    while (total < expected) {
+        const ssize_t n = ::read(fd, buffer.data() + total, static_cast<size_t>(expected) - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            if (error) *error = std::strerror(errno);
+            ok = false;
+            break;
         }
+        if (n == 0) break;
+        total += static_cast<size_t>(n);
     }
     ::close(fd);
     size = total;
     return ok;
+}
+
+}  // namespace
+
+bool ReadSourceFile(const std::string& path, std::vector<char>& buffer, size_t& size,
+                    std::string* error)
+{
+    uint64_t expected = 0;
+    const int fd = OpenRegularFile(path, kMaxScanBytes, expected, error);
+    return ReadOpenFile(fd, expected, buffer, size, error);
+}
+
+bool ReadSourceFileAt(int directory, const std::string& name, std::vector<char>& buffer,
+                      size_t& size, std::string* error)
+{
+    uint64_t expected = 0;
+    const int fd = OpenRegularFileAt(directory, name, kMaxScanBytes, expected, error);
+    return ReadOpenFile(fd, expected, buffer, size, error);
 }
 
 int ScanFile(FileStats& stats, const std::string& path, std::vector<char>& buffer)

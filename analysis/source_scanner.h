@@ -40,8 +40,13 @@ int ScanFile(FileStats& stats, const std::string& path);
 int ScanFile(FileStats& stats, const std::string& path, std::vector<char>& buffer);
 
 // Reads the file at "path" into "buffer" (grown as needed) and sets "size".
-// False for the same failures as ScanFile.
-bool ReadSourceFile(const std::string& path, std::vector<char>& buffer, size_t& size);
+// False for the same failures as ScanFile, with the reason in "error" when
+// given ("it is a FIFO", "file too large (...)", "Permission denied").
+bool ReadSourceFile(const std::string& path, std::vector<char>& buffer, size_t& size,
+                    std::string* error = nullptr);
+// The same for "name" inside the open folder "directory", at any depth.
+bool ReadSourceFileAt(int directory, const std::string& name, std::vector<char>& buffer,
+                      size_t& size, std::string* error = nullptr);
 
 // Whether "word" is one of the assertion keywords, in any case.
 bool IsAssertKeyword(std::string_view word);

@@ -72,8 +72,8 @@ bool ReadMethod(StatsBuffer& b, FileStats& file)
     int32_t paramCount, eloc, comments, asserts, empty;
     if (!b.ReadU16(version) || version != kMethodRecordVersion) return false;
     if (!b.ReadString(className) || !b.ReadString(methodName)) return false;
-    if (!b.ReadI32(paramCount) || !b.ReadI32(eloc) || !b.ReadI32(comments) ||
-        !b.ReadI32(asserts) || !b.ReadI32(empty))
+    if (!b.ReadI32(paramCount) || !b.ReadI32(eloc) || !b.ReadI32(comments) || !b.ReadI32(asserts) ||
+        !b.ReadI32(empty))
         return false;
     auto method = std::make_unique<MethodStats>();
     method->className = std::move(className);
@@ -93,10 +93,9 @@ std::unique_ptr<FileStats> ReadFileRecord(StatsBuffer& b, int32_t lineCount)
 {
     uint16_t version;
     std::string name;
-    if (!b.ReadU16(version) || version > kFileRecordVersion || !b.ReadString(name))
-        return nullptr;
+    if (!b.ReadU16(version) || version > kFileRecordVersion || !b.ReadString(name)) return nullptr;
     int32_t lines, empty, methodEloc, comments, blockComments = 0, asserts, maxEloc, skipped,
-        includes, constructors;
+                                                includes, constructors;
     uint32_t colour;
     bool ok = b.ReadI32(lines) && b.ReadI32(empty) && b.ReadI32(methodEloc) &&
               b.ReadI32(comments) && (version < 1 || b.ReadI32(blockComments)) &&
@@ -228,7 +227,7 @@ int DeserialiseStatistics(ProjectStats& stats, StatsBuffer& buffer)
     return 0;
 }
 
-int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
+int WriteStatisticsFile(ProjectStats& stats, const std::string& path, std::string* error)
 {
     if (stats.progressSink) stats.progressSink->Status(stats.name, "Serializing");
     StatsBuffer head;
@@ -236,7 +235,7 @@ int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
     if (cells.size() != stats.cityGrid.cells.size() * sizeof(CityCell)) {
         SerialiseStatistics(stats, head);
         if (stats.progressSink) stats.progressSink->Status(stats.name, "Saving");
-        return head.Save(path) == 0 ? 0 : -1;
+        return head.Save(path, error) == 0 ? 0 : -1;
     }
     // The city is by far the largest part: it goes from memory to the file
     // without a copy, which a large project could not afford twice over.
@@ -252,14 +251,16 @@ int WriteStatisticsFile(ProjectStats& stats, const std::string& path)
     std::vector<BytePiece> pieces{{head.data().data(), head.size()}};
     for (size_t at = 0; at < cells.size(); at += kStep)
         pieces.push_back({cells.data() + at, std::min(kStep, cells.size() - at)});
-    return WriteFileAtomically(path, pieces, keepAlive) == 0 ? 0 : -1;
+    return WriteFileAtomically(path, pieces, keepAlive, error) == 0 ? 0 : -1;
 }
 
-int ReadStatisticsFile(ProjectStats& stats, const std::string& path)
+int ReadStatisticsFile(ProjectStats& stats, const std::string& path, std::string* error)
 {
     StatsBuffer buffer;
-    if (buffer.Load(path) != 0) return -1;
-    return DeserialiseStatistics(stats, buffer);
+    if (buffer.Load(path, error) != 0) return -1;
+    if (DeserialiseStatistics(stats, buffer) == 0) return 0;
+    if (error) *error = "it is truncated or corrupted";
+    return -1;
 }
 
 }  // namespace codeburg

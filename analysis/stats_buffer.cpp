@@ -1,8 +1,9 @@
 #include "analysis/stats_buffer.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -29,7 +30,10 @@ void StatsBuffer::Put(const void* data, size_t length)
     m_pos += length;
 }
 
-void StatsBuffer::WriteU8(uint8_t value) { Put(&value, 1); }
+void StatsBuffer::WriteU8(uint8_t value)
+{
+    Put(&value, 1);
+}
 
 void StatsBuffer::WriteU16(uint16_t value)
 {
@@ -44,7 +48,10 @@ void StatsBuffer::WriteU32(uint32_t value)
     Put(b, 4);
 }
 
-void StatsBuffer::WriteI32(int32_t value) { WriteU32(static_cast<uint32_t>(value)); }
+void StatsBuffer::WriteI32(int32_t value)
+{
+    WriteU32(static_cast<uint32_t>(value));
+}
 
 void StatsBuffer::WriteFloat(float value)
 {
@@ -59,7 +66,10 @@ void StatsBuffer::WriteString(std::string_view text)
     WriteU8(0);
 }
 
-void StatsBuffer::WriteRaw(const void* data, size_t length) { Put(data, length); }
+void StatsBuffer::WriteRaw(const void* data, size_t length)
+{
+    Put(data, length);
+}
 
 bool StatsBuffer::ReadRaw(void* data, size_t length)
 {
@@ -69,7 +79,10 @@ bool StatsBuffer::ReadRaw(void* data, size_t length)
     return true;
 }
 
-bool StatsBuffer::ReadU8(uint8_t& value) { return ReadRaw(&value, 1); }
+bool StatsBuffer::ReadU8(uint8_t& value)
+{
+    return ReadRaw(&value, 1);
+}
 
 bool StatsBuffer::ReadU16(uint16_t& value)
 {
@@ -83,7 +96,8 @@ bool StatsBuffer::ReadU32(uint32_t& value)
 {
     uint8_t b[4];
     if (!ReadRaw(b, 4)) return false;
-    value = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+    value =
+        uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
     return true;
 }
 
@@ -121,27 +135,37 @@ void StatsBuffer::Assign(const void* data, size_t length)
     m_pos = 0;
 }
 
-int StatsBuffer::Save(const std::string& path) const
+int StatsBuffer::Save(const std::string& path, std::string* error) const
 {
     // A build interrupted while saving must not leave half a statistics file.
-    return WriteFileAtomically(path, m_data.data(), m_data.size());
+    return WriteFileAtomically(path, m_data.data(), m_data.size(), error);
 }
 
-int StatsBuffer::Load(const std::string& path)
+int StatsBuffer::Load(const std::string& path, std::string* error, uint64_t maxBytes)
 {
-    FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f) return -1;
+    uint64_t size = 0;
+    const int fd = OpenRegularFile(path, maxBytes, size, error);
+    if (fd < 0) return -1;
+    FilePtr f(fdopen(fd, "rb"));
+    if (!f) {
+        if (error) *error = std::strerror(errno);
+        close(fd);
+        return -1;
+    }
     // Read into room of the file's size, backed by large pages: a large city
     // grown 64 KB at a time was copied over and over, page by page, and took
     // seconds to load. The size is only a hint; a file that changes meanwhile
-    // is read to its end all the same.
+    // is read to its end all the same, but never beyond the bound.
+    auto fail = [error](const char* why) {
+        if (error) *error = why;
+        return -1;
+    };
     std::vector<uint8_t> data;
-    struct stat st;
-    if (fstat(fileno(f.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    if (size > 0) {
         try {
-            data.reserve(static_cast<size_t>(st.st_size));
+            data.reserve(static_cast<size_t>(size));
         } catch (const std::exception&) {
-            return -1;
+            return fail(std::strerror(ENOMEM));
         }
         AdviseLargePages(data.data(), data.capacity());
     }
@@ -158,13 +182,14 @@ int StatsBuffer::Load(const std::string& path)
     uint8_t chunk[65536];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) {
+        if (data.size() + n > maxBytes) return fail("file too large");
         try {
             data.insert(data.end(), chunk, chunk + n);
         } catch (const std::exception&) {
-            return -1;
+            return fail(std::strerror(ENOMEM));
         }
     }
-    if (std::ferror(f.get())) return -1;
+    if (std::ferror(f.get())) return fail(std::strerror(errno));
     m_data = std::move(data);
     m_pos = 0;
     return 0;

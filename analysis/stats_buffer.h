@@ -30,9 +30,12 @@ public:
     bool ReadString(std::string& text);  // up to a NUL that must lie within the data
     bool ReadRaw(void* data, size_t length);
 
-    // 0 on success, -1 when the file cannot be opened or fully written/read.
-    int Save(const std::string& path) const;
-    int Load(const std::string& path);
+    // 0 on success, -1 when the file cannot be opened or fully written/read,
+    // with the reason in "error" when given. Save never writes through a
+    // link; Load reads only a regular file of at most "maxBytes".
+    int Save(const std::string& path, std::string* error = nullptr) const;
+    int Load(const std::string& path, std::string* error = nullptr,
+             uint64_t maxBytes = uint64_t{4} << 30);
 
     void Assign(const void* data, size_t length);  // replaces the content, position 0
     // Makes room for "bytes" more, so that a large serialisation is not

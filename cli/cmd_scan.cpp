@@ -73,12 +73,14 @@ private:
         std::vector<char> buffer;  // reused: one allocation per thread, not per file
         for (size_t i; (i = m_next.fetch_add(1)) < m_paths.size();) {
             FileStats stats(LastPathComponent(m_paths[i]), m_lineCount, uint32_t{0});
-            std::string text;
-            if (ScanFile(stats, m_paths[i], buffer) == 0) {
+            std::string text, reason;
+            size_t size = 0;
+            if (ReadSourceFile(m_paths[i], buffer, size, &reason) &&
+                ScanBuffer(stats, buffer.data(), size, LanguageForPath(m_paths[i])) == 0) {
                 AppendScanRecord(text, m_paths[i], stats);
             } else {
                 AppendScanError(text, m_paths[i]);
-                m_failed[i] = 1;
+                m_failed[i] = reason.empty() ? "it cannot be read" : std::move(reason);
             }
             m_text[i] = std::move(text);
             m_ready[i].store(true, std::memory_order_release);
@@ -99,8 +101,9 @@ private:
             m_out += "\n  ";
             m_out += m_text[i];
             std::string().swap(m_text[i]);  // printed records are not kept
-            if (m_failed[i]) {
-                std::fprintf(stderr, "codeburg-cli: cannot read file '%s'\n", m_paths[i].c_str());
+            if (!m_failed[i].empty()) {
+                std::fprintf(stderr, "codeburg-cli: cannot read file '%s': %s\n",
+                             m_paths[i].c_str(), m_failed[i].c_str());
                 m_anyFailed = true;
             }
             if (m_out.size() > (1u << 20)) Flush();
@@ -116,8 +119,8 @@ private:
 
     const std::vector<std::string>& m_paths;
     const int32_t m_lineCount;
-    std::vector<std::string> m_text;  // a record's JSON from its scan until it is printed
-    std::vector<char> m_failed;
+    std::vector<std::string> m_text;    // a record's JSON from its scan until it is printed
+    std::vector<std::string> m_failed;  // why a file could not be read; empty when it could
     std::unique_ptr<std::atomic<bool>[]> m_ready;
     std::atomic<size_t> m_next{0};
     std::mutex m_printer;

@@ -1,6 +1,7 @@
 // Runs the real codeburg-cli binary on temporary files and checks its JSON
 // output, its messages and its exit status.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -109,9 +110,17 @@ TEST_F(ScanCommandTest, UnreadableFilesGiveErrorEntriesInPlace)
     EXPECT_EQ(doc["files"][1], json({{"path", missing}, {"error", 1}}));
     EXPECT_EQ(doc["files"][2], json({{"path", m_dir.string()}, {"error", 1}}));
     EXPECT_EQ(doc["files"][3]["classes"], json({"b.asm"}));
-    // One line on standard error per failed file, naming it.
+    // One line on standard error per failed file, naming it and saying why.
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2);
-    EXPECT_NE(run.err.find(missing), std::string::npos);
+    EXPECT_NE(run.err.find("'" + missing + "': No such file or directory"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("'" + m_dir.string() + "': it is a directory"), std::string::npos);
+
+    const std::string fifo = (m_dir / "pipe.cpp").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const CliRun piped = Scan({fifo});
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_NE(piped.err.find("'" + fifo + "': it is a FIFO"), std::string::npos) << piped.err;
 }
 
 TEST_F(ScanCommandTest, UsageErrorsExitTwo)

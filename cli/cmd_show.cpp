@@ -23,11 +23,10 @@ int RunShow(int argc, char** argv)
     ScoringSettings settings;
     LoadInstalledSettings(settings);
     ProjectStats stats(&settings);
-    if (ReadStatisticsFile(stats, path) != 0) {
-        std::fprintf(stderr,
-                     "codeburg-cli: cannot read statistics file %s: missing, truncated or "
-                     "corrupted\n",
-                     path.c_str());
+    std::string reason;
+    if (ReadStatisticsFile(stats, path, &reason) != 0) {
+        std::fprintf(stderr, "codeburg-cli: cannot read statistics file %s: %s\n", path.c_str(),
+                     reason.c_str());
         return 1;
     }
     const ProjectHeader header{stats.name, stats.directory, path, FileTimeStamp(path), false};

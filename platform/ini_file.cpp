@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <utility>
 
@@ -16,6 +15,8 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r\v\f";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// Settings are a few hundred bytes; anything this large is not ours.
+constexpr uint64_t kMaxSettingsBytes = 16u << 20;
 
 std::string_view Trim(std::string_view text)
 {
@@ -77,12 +78,9 @@ bool IniFile::Reload()
     std::error_code ec;
     const auto status = std::filesystem::status(m_path, ec);
     if (status.type() == std::filesystem::file_type::not_found) return true;
-    // A folder or a device under the settings name is no settings file.
-    if (ec || status.type() != std::filesystem::file_type::regular) return false;
-    std::ifstream in(m_path, std::ios::binary);
-    if (!in) return false;
-    std::string content(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) return false;
+    // A folder, a FIFO or a device under the settings name is no settings file.
+    std::string content;
+    if (ReadRegularFile(m_path, kMaxSettingsBytes, content, nullptr) != 0) return false;
 
     std::string_view rest(content);
     if (rest.starts_with(kBom)) {

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "platform/path_util.h"
@@ -16,6 +14,8 @@ const char kUninstallKey[] =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 namespace {
+
+constexpr uint64_t kMaxStoreBytes = 64u << 20;
 
 // Keys that exist on every system; the file store keeps them only while they
 // hold values.
@@ -301,12 +301,9 @@ InMemoryRegistry FileRegistry::load() const
 {
     InMemoryRegistry registry;
     for (const std::string& key : SystemKeys()) registry.CreateKey(key);
-    std::ifstream in(m_path, std::ios::binary);
-    if (in) {
-        std::ostringstream text;
-        text << in.rdbuf();
-        registry.Parse(text.str());
-    }
+    // Never a FIFO or a device under the store's name, nor without bound.
+    std::string text;
+    if (ReadRegularFile(m_path, kMaxStoreBytes, text, nullptr) == 0) registry.Parse(text);
     return registry;
 }
 
