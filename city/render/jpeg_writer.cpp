@@ -6,9 +6,11 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <string>
+
+#include "platform/safe_file.h"
 
 namespace codeburg {
 
@@ -83,18 +85,25 @@ bool WriteJpeg(const std::string& path, const RgbImage& image, int quality, std:
         image.height > JPEG_MAX_DIMENSION ||
         image.pixels.size() < static_cast<size_t>(image.width) * image.height * 3)
         return fail("cannot write an empty or inconsistent image to " + path);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return fail("can't open " + path + ": " + std::strerror(errno));
+    // Compressed in memory and then put in place in one step, so that a
+    // failure never costs the previous picture of that name.
+    char* bytes = nullptr;
+    size_t size = 0;
+    FILE* memory = open_memstream(&bytes, &size);
+    if (!memory) return fail("cannot write " + path + ": " + std::strerror(errno));
     char message[JMSG_LENGTH_MAX] = {};
-    const bool compressed = Compress(file, image, std::clamp(quality, 1, 100), message);
-    const bool flushed = std::ferror(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (compressed && flushed && closed) return true;
-    // A truncated picture is worse than none; but never unlink a device or pipe.
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(path, ignored)) std::remove(path.c_str());
+    const bool compressed = Compress(memory, image, std::clamp(quality, 1, 100), message);
+    const bool flushed = std::fclose(memory) == 0;
+    const std::string jpeg = flushed && bytes ? std::string(bytes, size) : std::string();
+    std::free(bytes);
     if (!compressed) return fail("cannot write " + path + ": " + message);
-    return fail("cannot write " + path + ": " + std::strerror(errno));
+    if (!flushed) return fail("cannot write " + path + ": " + std::strerror(ENOMEM));
+    StagedFile file;
+    std::string reason;
+    if (file.Create(path, &reason) != 0) return fail("can't open " + path + ": " + reason);
+    if (file.Write(jpeg.data(), jpeg.size(), &reason) != 0 || file.Commit(&reason) != 0)
+        return fail("cannot write " + path + ": " + reason);
+    return true;
 }
 
 }  // namespace codeburg

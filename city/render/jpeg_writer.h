@@ -15,10 +15,12 @@ struct RgbImage {
     uint32_t At(int32_t x, int32_t y) const;  // 0x00RRGGBB; 0 outside
 };
 
-// Writes a baseline JPEG of the image at "quality" (clamped to 1..100).
-// Returns false with a message in "error" (when given) if the file cannot be
-// opened or written, or the image is empty or inconsistent; a partly written
-// file is then removed. Never prints and never ends the process.
+// Writes a baseline JPEG of the image at "quality" (clamped to 1..100),
+// replacing an older file of that name only once the new one is complete; a
+// link or anything but a regular file in its place is refused. Returns false
+// with a message in "error" (when given) naming the file and the reason, or
+// the image being empty or inconsistent; the old file then stays as it was.
+// Never prints and never ends the process.
 bool WriteJpeg(const std::string& path, const RgbImage& image, int quality, std::string* error);
 
 }  // namespace codeburg

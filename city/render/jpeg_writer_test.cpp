@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/full_disk_test_util.h"
 
 namespace codeburg {
 
@@ -88,6 +94,52 @@ TEST(JpegWriterTest, EmptyOrShortImageIsAnError)
     shortImage.pixels.resize(10);
     EXPECT_FALSE(WriteJpeg(path, shortImage, 75, &error));
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A picture that cannot be written costs nothing of the previous one of that
+// name, and a link in its place is not written through.
+TEST(JpegWriterTest, FailedSnapshotKeepsThePreviousPicture)
+{
+    const std::string dir = TempPath("codeburg_jpeg_full");
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/city.jpg";
+    std::string error;
+    // Noise compresses badly: far larger than the disk that takes it.
+    RgbImage noise = Filled(400, 400, 0, 0, 0);
+    uint32_t state = 1;
+    for (uint8_t& byte : noise.pixels) byte = uint8_t((state = state * 214013 + 2531011) >> 16);
+
+    const bool mounted = testing::MountSmallDisk(dir);
+    ASSERT_TRUE(WriteJpeg(path, Filled(8, 8, 10, 20, 30), 75, &error)) << error;
+    const auto before = std::filesystem::file_size(path);
+    if (mounted) {
+        EXPECT_FALSE(WriteJpeg(path, noise, 100, &error));
+        EXPECT_NE(error.find("cannot write " + path), std::string::npos) << error;
+    } else {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            testing::LimitFileSizeInChild();
+            _exit(WriteJpeg(path, noise, 100, nullptr) ? 1 : 0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    int components = 0;
+    EXPECT_EQ(std::filesystem::file_size(path), before);
+    EXPECT_EQ(Decode(path, &components).width, 8);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+    if (mounted) testing::UnmountSmallDisk(dir);
+
+    const std::string victim = dir + "/victim";
+    std::ofstream(victim) << "precious";
+    std::filesystem::create_symlink(victim, dir + "/link.jpg");
+    EXPECT_FALSE(WriteJpeg(dir + "/link.jpg", Filled(8, 8, 0, 0, 0), 75, &error));
+    EXPECT_NE(error.find("it is a symbolic link"), std::string::npos) << error;
+    EXPECT_EQ(std::filesystem::file_size(victim), 8u);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace codeburg
