@@ -12,6 +12,7 @@ class BuildProgressSink;
 class FileStats;
 class MsRandom;
 class ProjectStats;
+struct SkippedEntry;
 
 // True when "name" matches an entry of the comma-separated list: "*suffix",
 // "prefix*" or an exact name, all without regard to case. Blanks are part of
@@ -30,13 +31,20 @@ struct BuildOptions {
 };
 
 // Walks "directory" with the filters held by "stats", entries in the order the
-// file system returns them, depth first, without recursion. Dot-names, links
-// to directories, FIFOs, sockets and devices are skipped unopened. With a
-// counter, only counts the matching files; without, scans them into
-// stats.files, drawing each new record's colour from "rng" in walk order.
-// Both modes raise *stats.newestWriteTime (nanoseconds) when it is set.
+// file system returns them, depth first, without recursion; every folder is
+// opened relative to its parent, so no depth keeps a file from being read.
+// Dot-names, links to directories, FIFOs, sockets and devices are skipped
+// unopened. With a counter, only counts the matching files; without, scans
+// them into stats.files, drawing each new record's colour from "rng" in walk
+// order, and appends to stats.skipped every matching file and every folder
+// that could not be read. Both modes raise *stats.newestWriteTime
+// (nanoseconds) when it is set.
 void WalkDirectory(ProjectStats& stats, const std::string& directory, int* counter,
                    MsRandom* rng = nullptr, const BuildOptions& options = {});
+
+// "N files or folders were left out: PATH (REASON), ..." naming the first
+// "named" of them; empty when nothing was left out.
+std::string SkippedSummary(const std::vector<SkippedEntry>& skipped, size_t named = 3);
 
 // The colour seed: the sum of the name's bytes, each a signed 8-bit value
 // times its 1-based position.
@@ -44,7 +52,8 @@ uint32_t NameSeed(std::string_view name);
 
 // Scans the project directory into "stats", lays out the city and runs the
 // measure pass. -1 when no file was scanned (the statistics keep no files and
-// the old city), else 0.
+// the old city), else 0. What could not be read is in stats.skipped, and
+// summed up in a line of the text report.
 int EvaluateProject(ProjectStats& stats, const std::string& directory, BuildProgressSink* sink,
                     const BuildOptions& options = {});
 

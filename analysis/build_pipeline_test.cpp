@@ -1,11 +1,14 @@
 #include "analysis/build_pipeline.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -86,8 +89,8 @@ TEST(MatchesListTest, SuffixAndPrefixPatterns)
     const char* list = "*xx.cpp, xx*.cpp";
     EXPECT_TRUE(MatchesList("fooxx.cpp", list));
     EXPECT_TRUE(MatchesList("XX.CPP", list));
-    EXPECT_FALSE(MatchesList("xxfoo.cpp", list));   // the second entry begins with a blank
-    EXPECT_TRUE(MatchesList(" xx*.cpp", list));     // "*" is literal inside a prefix entry
+    EXPECT_FALSE(MatchesList("xxfoo.cpp", list));  // the second entry begins with a blank
+    EXPECT_TRUE(MatchesList(" xx*.cpp", list));    // "*" is literal inside a prefix entry
     EXPECT_TRUE(MatchesList("gen_a.h", "gen*"));
     EXPECT_TRUE(MatchesList("a_test.cpp", "**_test.cpp"));  // one more leading "*" dropped
     EXPECT_TRUE(MatchesList("anything", "*"));
@@ -153,8 +156,20 @@ TEST(WalkDirectoryTest, DeepTreeNeedsNoRecursion)
     ProjectStats stats(nullptr);
     int count = 0;
     WalkDirectory(stats, tree.root(), &count);
-    EXPECT_EQ(count, 1);  // paths beyond the system's limit cannot be opened
+    EXPECT_EQ(count, 2);
     EXPECT_EQ(FindSourceFile(tree.root(), "mid.cpp"), tree.root() + reachable + "/mid.cpp");
+
+    // Depth alone keeps no file out of a build: the one far beyond the
+    // length a path may have is scanned too, by either path.
+    for (bool parallel : {false, true}) {
+        BuildOptions options;
+        options.parallel = parallel;
+        options.threads = 2;
+        ProjectStats built(nullptr);
+        ASSERT_EQ(EvaluateProject(built, tree.root(), nullptr, options), 0);
+        EXPECT_EQ(built.files.size(), 2u);
+        EXPECT_TRUE(built.skipped.empty());
+    }
 }
 
 TEST(WalkDirectoryTest, CountingTracksNewestMatchingWriteTime)
@@ -231,7 +246,8 @@ TEST(EvaluateProjectTest, ReportHoldsOnlyErrorLinesUnlessEnabled)
         EXPECT_EQ(stats.files.size(), 1u);
         std::stringstream text;
         text << std::ifstream(options.reportPath).rdbuf();
-        EXPECT_EQ(text.str(), ">>>> Error 1 on [" + bad + "]\r\n");
+        EXPECT_EQ(text.str(), ">>>> Error 1 on [" + bad + "]\r\n1 file or folder was left out: " +
+                                  bad + " (it cannot be read)\r\n");
     }
 }
 
@@ -262,6 +278,88 @@ TEST(EvaluateProjectTest, FullReportIsTheSameForParallelAndSequentialScans)
     EXPECT_NE(reports[0].find("Parsing dir [" + tree.path("d3") + "]\r\n"), std::string::npos);
     EXPECT_NE(reports[0].find(">>>> Error 1 on [" + tree.path("d3/f7.cpp") + "]\r\n"),
               std::string::npos);
+}
+
+// Files that cannot be read, folders that cannot be entered and files too
+// large to scan are named, with the reason, in walk order, by either path.
+TEST(EvaluateProjectTest, NamesWhatItLeavesOut)
+{
+    TempTree tree;
+    tree.Write("a/one.cpp", "int x;\n");
+    const std::string locked = tree.Write("b/locked/two.cpp", "int x;\n");
+    const std::string secret = tree.Write("c/secret.cpp", "int x;\n");
+    const std::string huge = tree.Write("d/huge.cpp", "");
+    ASSERT_EQ(truncate(huge.c_str(), off_t(kMaxScanBytes) + 1), 0);  // sparse: costs no room
+    tree.Write("e/three.cpp", "int x;\n");
+    ASSERT_EQ(chmod(tree.path("b/locked").c_str(), 0), 0);
+    ASSERT_EQ(chmod(secret.c_str(), 0), 0);
+
+    // The administrator reads everything: the walk then runs as nobody.
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        const std::string base = tree.root().substr(0, tree.root().rfind('/'));
+        ASSERT_EQ(chmod(base.c_str(), 0755), 0);  // the scratch folder, private until now
+    }
+    for (bool parallel : {false, true}) {
+        int pipe[2];
+        ASSERT_EQ(::pipe(pipe), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (asRoot && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+            BuildOptions options;
+            options.parallel = parallel;
+            options.threads = 3;
+            ProjectStats stats(nullptr);
+            EvaluateProject(stats, tree.root(), nullptr, options);
+            std::string lines = std::to_string(stats.files.size()) + "\n";
+            for (const SkippedEntry& entry : stats.skipped)
+                lines += entry.path + "|" + entry.reason + "\n";
+            (void)!write(pipe[1], lines.data(), lines.size());
+            _exit(0);
+        }
+        close(pipe[1]);
+        std::string got;
+        char chunk[4096];
+        for (ssize_t n; (n = read(pipe[0], chunk, sizeof chunk)) > 0;) got.append(chunk, size_t(n));
+        close(pipe[0]);
+        waitpid(child, nullptr, 0);
+        std::vector<std::string> expected = {"2"};
+        for (const auto& [path, why] : std::vector<std::pair<std::string, std::string>>{
+                 {tree.path("b/locked"), std::strerror(EACCES)},
+                 {secret, std::strerror(EACCES)},
+                 {huge, "file too large (" + std::to_string(kMaxScanBytes + 1) +
+                            " bytes, at most " + std::to_string(kMaxScanBytes) + ")"}})
+            expected.push_back(path + "|" + why);
+        std::vector<std::string> lines;
+        std::istringstream in(got);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        // The walk order is the file system's: compare as sets, then the order by itself.
+        std::vector<std::string> sortedLines = lines, sortedExpected = expected;
+        std::sort(sortedLines.begin(), sortedLines.end());
+        std::sort(sortedExpected.begin(), sortedExpected.end());
+        EXPECT_EQ(sortedLines, sortedExpected) << "parallel " << parallel;
+    }
+    ProjectStats sequential(nullptr), parallel(nullptr);
+    BuildOptions options;
+    options.parallel = false;
+    EvaluateProject(sequential, tree.root(), nullptr, options);
+    options.parallel = true;
+    EvaluateProject(parallel, tree.root(), nullptr, options);
+    ASSERT_EQ(sequential.skipped.size(), parallel.skipped.size());
+    for (size_t i = 0; i < sequential.skipped.size(); ++i)
+        EXPECT_EQ(sequential.skipped[i].path, parallel.skipped[i].path);
+    chmod(tree.path("b/locked").c_str(), 0700);
+}
+
+TEST(SkippedSummaryTest, CountsAndNamesTheFirstFew)
+{
+    EXPECT_EQ(SkippedSummary({}), "");
+    EXPECT_EQ(SkippedSummary({{"/p/a.cpp", "Permission denied"}}),
+              "1 file or folder was left out: /p/a.cpp (Permission denied)");
+    const std::vector<SkippedEntry> four = {{"a", "x"}, {"b", "y"}, {"c", "z"}, {"d", "w"}};
+    EXPECT_EQ(SkippedSummary(four), "4 files or folders were left out: a (x), b (y), c (z), ...");
+    EXPECT_EQ(SkippedSummary(four, 1), "4 files or folders were left out: a (x), ...");
 }
 
 TEST(EvaluateProjectTest, ReportIsDeletedWhenEveryFileWasRead)

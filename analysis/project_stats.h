@@ -28,6 +28,13 @@ struct ProjectMeasures {
     int32_t constructors = 0;
 };
 
+// A file or folder that a build had to leave out, and why ("Permission
+// denied", "file too large (...)").
+struct SkippedEntry {
+    std::string path;
+    std::string reason;
+};
+
 // The analysis of one project: its files in city order, the city and the
 // project's own copy of the scoring topics. Owned by the workspace project.
 class ProjectStats {
@@ -39,7 +46,7 @@ public:
 
     bool reportEnabled = false;
     BuildProgressSink* progressSink = nullptr;  // of the current or last build; not owned
-    std::string name;       // last component of the scanned directory
+    std::string name;                           // last component of the scanned directory
     std::string directory;
     CityGrid cityGrid;
     std::vector<std::unique_ptr<FileStats>> files;  // city order
@@ -49,6 +56,7 @@ public:
     std::string excludedFiles;
     std::string extensions = "cpp,cc,java,asm";
     int64_t* newestWriteTime = nullptr;  // set only during an up-to-date check
+    std::vector<SkippedEntry> skipped;   // by the last scan, in walk order; never saved
     ProjectMeasures measures;
 
     void ClearFiles() { files.clear(); }

@@ -1,20 +1,20 @@
 #include "analysis/text_report.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "analysis/project_stats.h"
+#include "platform/safe_file.h"
 
 namespace codeburg {
 
 namespace {
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 // printf into a string of whatever length the text needs.
 __attribute__((format(printf, 2, 0))) bool AppendV(std::string& out, const char* format,
@@ -47,10 +47,35 @@ __attribute__((format(printf, 2, 3))) void Append(std::string& out, const char* 
 int AppendToReport(const std::string& path, const std::string& text)
 {
     if (path.empty()) return -1;
-    FilePtr f(std::fopen(path.c_str(), "ab"));
-    if (!f) return -1;
-    const bool written = std::fwrite(text.data(), 1, text.size(), f.get()) == text.size();
-    return (std::fclose(f.release()) == 0 && written) ? 0 : -1;
+    // Never through a link, nor into a FIFO that would hang the build.
+    const int fd = OpenForAppending(path, nullptr);
+    if (fd < 0) return -1;
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return (close(fd) == 0 && done == text.size()) ? 0 : -1;
+}
+
+bool CanWriteBeside(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode) && access(path.c_str(), W_OK) == 0;
+    return access(dir.c_str(), W_OK) == 0;
+}
+
+// Creates "path" and its missing parents, private to the user.
+void MakeDirectories(const std::string& path)
+{
+    for (size_t at = 1; at <= path.size(); ++at) {
+        if (at == path.size() || path[at] == '/') mkdir(path.substr(0, at).c_str(), 0700);
+    }
 }
 
 }  // namespace
@@ -58,6 +83,23 @@ int AppendToReport(const std::string& path, const std::string& text)
 std::string ReportPathForExecutable(std::string_view executablePath)
 {
     return std::string(executablePath) + ".txt";
+}
+
+std::string TextReportPath(std::string_view executablePath)
+{
+    const std::string beside = ReportPathForExecutable(executablePath);
+    if (CanWriteBeside(beside)) return beside;
+    std::string state;
+    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/')
+        state = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        state = std::string(home) + "/.local/state";
+    else
+        return beside;
+    state += "/codeburg";
+    MakeDirectories(state);
+    const size_t slash = beside.rfind('/');
+    return state + "/" + (slash == std::string::npos ? beside : beside.substr(slash + 1));
 }
 
 int ReportLine(const std::string& path, const char* format, ...)

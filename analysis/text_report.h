@@ -11,13 +11,20 @@ class ProjectStats;
 // the caller holds (BuildOptions::reportPath). Every write opens the file for
 // appending in binary mode and closes it again, so the file is complete after
 // each line; lines end in CR LF. A report that cannot be opened is skipped:
-// the call returns -1 and nothing else happens. An empty path is never opened.
+// the call returns -1 and nothing else happens. An empty path is never opened,
+// nor is a link or anything but a regular file written into.
 
 // The banner that starts a full report.
 inline constexpr char kReportBanner[] = "codeburg, by halcyon";
 
 // The report of an executable: its full path with ".txt" appended.
 std::string ReportPathForExecutable(std::string_view executablePath);
+
+// Where the report of an executable goes: beside it when that can be written,
+// else, as an installed program's folder is read-only, under the same name in
+// the user's state folder ($XDG_STATE_HOME/codeburg, or ~/.local/state/codeburg),
+// which is created then.
+std::string TextReportPath(std::string_view executablePath);
 
 // Formats with printf rules, appends CR LF and appends the line to the
 // report. Lines of any length are written whole. 0 when written, else -1.

@@ -1,6 +1,8 @@
 #include "analysis/text_report.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "analysis/project_stats.h"
+#include "platform/full_disk_test_util.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg {
@@ -18,11 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TextReportTest : public testing::Test {
+class TextReportTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = testing::TempDir() + "text_report_XXXXXX";
+        std::string pattern = ::testing::TempDir() + "text_report_XXXXXX";
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         m_dir = pattern;
         m_path = m_dir + "/codeburg.txt";
@@ -101,6 +104,41 @@ TEST_F(TextReportTest, FullReportFormats)
 TEST(ReportPathTest, AppendsTxtToTheExecutablePath)
 {
     EXPECT_EQ(ReportPathForExecutable("/opt/Cb/codeburg"), "/opt/Cb/codeburg.txt");
+}
+
+// An installed program's folder is read-only: the report goes to the user's
+// state folder then, under the same name.
+TEST_F(TextReportTest, ReadOnlyProgramFolderSendsTheReportToTheStateFolder)
+{
+    const std::string program = m_dir + "/bin";
+    fs::create_directories(program);
+    const std::string state = m_dir + "/state";
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    EXPECT_EQ(TextReportPath(program + "/codeburg"), program + "/codeburg.txt");
+
+    const bool asRoot = geteuid() == 0;
+    if (asRoot && !testing::MountSmallDisk(program, true))
+        GTEST_SKIP() << "cannot make a folder the administrator cannot write";
+    if (!asRoot) chmod(program.c_str(), 0555);
+    EXPECT_EQ(TextReportPath(program + "/codeburg"), state + "/codeburg/codeburg.txt");
+    EXPECT_TRUE(fs::is_directory(state + "/codeburg"));
+    if (asRoot) testing::UnmountSmallDisk(program);
+    chmod(program.c_str(), 0755);
+    unsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(TextReportTest, NeverWritesThroughALink)
+{
+    const std::string victim = m_dir + "/victim";
+    std::ofstream(victim) << "precious";
+    fs::create_symlink(victim, m_path);
+    EXPECT_EQ(ReportLine(m_path, ">>>> Error %d on [%s]", 1, "x"), -1);
+    const std::string state = m_dir + "/state";
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    EXPECT_EQ(TextReportPath(m_dir + "/codeburg"), state + "/codeburg/codeburg.txt");
+    unsetenv("XDG_STATE_HOME");
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
 }
 
 }  // namespace codeburg

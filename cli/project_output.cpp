@@ -7,6 +7,7 @@
 #include <climits>
 #include <ctime>
 
+#include "analysis/build_pipeline.h"
 #include "analysis/file_stats.h"
 #include "analysis/project_stats.h"
 #include "platform/ini_file.h"
@@ -103,7 +104,8 @@ void PrintScoreSheet(FILE* out, const ProjectStats& stats, const ProjectHeader& 
 
 void PrintJson(FILE* out, const nlohmann::ordered_json& json)
 {
-    const std::string text = json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    const std::string text =
+        json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     std::fwrite(text.data(), 1, text.size(), out);
     std::fputc('\n', out);
 }
@@ -134,6 +136,25 @@ void LoadInstalledSettings(ScoringSettings& settings)
     Load(settings, ini);
 }
 
+void WarnSkipped(const ProjectStats& stats, const std::string& reportPath)
+{
+    if (stats.skipped.empty()) return;
+    std::fprintf(stderr, "codeburg-cli: warning: %s: %s\n", stats.name.c_str(),
+                 SkippedSummary(stats.skipped).c_str());
+    struct stat st;
+    if (!reportPath.empty() && stat(reportPath.c_str(), &st) == 0)
+        std::fprintf(stderr, "codeburg-cli: the text report is in %s\n", reportPath.c_str());
+}
+
+void AddSkippedJson(nlohmann::ordered_json& json, const ProjectStats& stats)
+{
+    if (stats.skipped.empty()) return;
+    nlohmann::ordered_json skipped = nlohmann::ordered_json::array();
+    for (const SkippedEntry& entry : stats.skipped)
+        skipped.push_back({{"path", entry.path}, {"reason", entry.reason}});
+    json["skipped"] = std::move(skipped);
+}
+
 TerminalProgress::TerminalProgress() : m_enabled(isatty(STDERR_FILENO) == 1) {}
 
 TerminalProgress::~TerminalProgress()
@@ -156,7 +177,10 @@ void TerminalProgress::FileStep(const std::string& name)
     Draw(text, m_position == range);
 }
 
-void TerminalProgress::AddRange(int count) { m_range += count; }
+void TerminalProgress::AddRange(int count)
+{
+    m_range += count;
+}
 
 void TerminalProgress::Draw(const std::string& text, bool force)
 {

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "analysis/build_progress_sink.h"
 
@@ -42,6 +41,14 @@ std::string ExecutablePath();
 
 // Loads the settings file shared with the GUI, beside this executable.
 void LoadInstalledSettings(ScoringSettings& settings);
+
+// What the last build of "stats" left out: a warning on standard error with
+// the count, the first few paths and where the text report went ("reportPath"
+// when that file exists); nothing when every file was read.
+void WarnSkipped(const ProjectStats& stats, const std::string& reportPath);
+// Adds "skipped": [{"path", "reason"}...] to a project's JSON, only when
+// something was left out, so a complete build prints what it always did.
+void AddSkippedJson(nlohmann::ordered_json& json, const ProjectStats& stats);
 
 // A progress bar on standard error: the file count and percent, redrawn at
 // most every 50 ms. Prints nothing unless standard error is a terminal.

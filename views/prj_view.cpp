@@ -8,6 +8,8 @@
 #include <QTreeWidget>
 
 #include "analysis/build_pipeline.h"
+#include "analysis/project_stats.h"
+#include "analysis/text_report.h"
 #include "app/codeburg_app.h"
 #include "app/codeburg_doc.h"
 #include "app/command_ids.h"
@@ -65,6 +67,25 @@ int IconOf(int kind)
         default:
             return 3;
     }
+}
+
+// What the last builds of the project or folder left out, for the status
+// bar: the count and the first paths, and where the text report lists them.
+QString SkippedStatus(Project* project, Folder* folder)
+{
+    std::vector<Project*> projects;
+    if (project)
+        projects.push_back(project);
+    else if (folder)
+        folder->CollectProjects(projects);
+    std::vector<SkippedEntry> skipped;
+    for (const Project* p : projects)
+        skipped.insert(skipped.end(), p->stats->skipped.begin(), p->stats->skipped.end());
+    if (skipped.empty()) return {};
+    return QLatin1Char(' ') + QString::fromStdString(SkippedSummary(skipped)) +
+           QStringLiteral(" (see %1)")
+               .arg(QString::fromStdString(
+                   TextReportPath(QCoreApplication::applicationFilePath().toStdString())));
 }
 
 }  // namespace
@@ -583,8 +604,7 @@ void CPrjView::build(bool force)
     // The city view resets its highlight filter here once it exists.
 
     BuildOptions options;
-    options.reportPath =
-        (QCoreApplication::applicationFilePath() + QStringLiteral(".txt")).toStdString();
+    options.reportPath = TextReportPath(QCoreApplication::applicationFilePath().toStdString());
     const int result = project ? BuildIfNeeded(*project, this, force, true, &Ui(), options)
                                : BuildAll(*folder, this, force, true, &Ui(), options);
     // Showing the freshly built project refreshes every view in turn.
@@ -597,7 +617,7 @@ void CPrjView::build(bool force)
     m_doc->setBetweenUpdates({});
     m_progress->hide();
     layoutControls();
-    setStatusText(QStringLiteral("Build complete."));
+    setStatusText(QStringLiteral("Build complete.") + SkippedStatus(project, folder));
     QApplication::restoreOverrideCursor();
     if (m_frame) m_frame->setBusy(false);
     m_building = false;

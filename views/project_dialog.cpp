@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "analysis/build_pipeline.h"
+#include "analysis/text_report.h"
 #include "app/interaction.h"
 #include "views/dialog_util.h"
 #include "workspace/folder.h"
@@ -156,8 +157,7 @@ void ProjectDialog::accept()
         m_progress->setValue(0);
         m_progress->setVisible(true);
         BuildOptions options;
-        options.reportPath =
-            (QCoreApplication::applicationFilePath() + QStringLiteral(".txt")).toStdString();
+        options.reportPath = TextReportPath(QCoreApplication::applicationFilePath().toStdString());
         // A failed build still closes with OK: the project itself is valid.
         BuildIfNeeded(*target, this, true, true, &Ui(), options);
         QApplication::restoreOverrideCursor();
