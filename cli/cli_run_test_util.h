@@ -33,7 +33,9 @@ inline std::string ReadFromStart(FILE* file)
 }  // namespace detail
 
 // Runs "codeburg-cli ARGS..." in "workingDirectory" (the test's own when empty).
-inline CliRun RunCli(const std::vector<std::string>& args, const std::string& workingDirectory = {})
+// "inChild", when set, runs in the child just before the tool starts.
+inline CliRun RunCli(const std::vector<std::string>& args, const std::string& workingDirectory = {},
+                     void (*inChild)() = nullptr)
 {
     CliRun run;
     // Files rather than pipes: a chatty tool cannot block on a full pipe.
@@ -58,6 +60,7 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::string& wo
             ::dup2(::fileno(err), STDERR_FILENO) < 0)
             ::_exit(127);
         if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(127);
+        if (inChild) inChild();
         ::execv(cargv[0], cargv.data());
         ::_exit(127);
     }

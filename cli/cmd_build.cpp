@@ -28,8 +28,7 @@ public:
         std::fprintf(stderr, "codeburg-cli: %s: %s\n", title.c_str(), text.c_str());
     }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    std::optional<std::string> BrowseForDirectory(const std::string&,
-                                                  const std::string&) override
+    std::optional<std::string> BrowseForDirectory(const std::string&, const std::string&) override
     {
         return std::nullopt;
     }
@@ -79,6 +78,10 @@ int RunBuild(int argc, char** argv)
     project.extensions = args.extensions;
     project.excludedDirs = args.excludedDirs;
     project.excludedFiles = args.excludedFiles;
+    if (IsRootDirectory(directory)) {
+        std::fprintf(stderr, "codeburg-cli: %s\n", RootDirectoryMessage(directory).c_str());
+        return 1;
+    }
     if (!IsSafeProjectName(project.name)) {
         std::fprintf(stderr, "codeburg-cli: %s\n", UnsafeProjectNameMessage(project.name).c_str());
         return 1;
@@ -89,9 +92,10 @@ int RunBuild(int argc, char** argv)
     const std::string statisticsPath = project.StatisticsPath();
     bool force = args.force;
     if (!force && std::filesystem::exists(statisticsPath, ec)) {
-        if (ReadStatisticsFile(stats, statisticsPath) != 0) {
-            std::fprintf(stderr, "codeburg-cli: %s is unreadable; rebuilding\n",
-                         statisticsPath.c_str());
+        std::string reason;
+        if (ReadStatisticsFile(stats, statisticsPath, &reason) != 0) {
+            std::fprintf(stderr, "codeburg-cli: %s is unreadable (%s); rebuilding\n",
+                         statisticsPath.c_str(), reason.c_str());
             force = true;
         }
         stats.directory = directory;
@@ -105,26 +109,30 @@ int RunBuild(int argc, char** argv)
     BuildOptions options;
     options.parallel = !args.sequential;
     if (const std::string exe = ExecutablePath(); !exe.empty())
-        options.reportPath = ReportPathForExecutable(exe);
+        options.reportPath = TextReportPath(exe);
     stats.progressSink = nullptr;
-    const int result =
-        BuildIfNeeded(project, &progress, force, progress.enabled(), &user, options);
+    const int result = BuildIfNeeded(project, &progress, force, progress.enabled(), &user, options);
     if (result != 0) return 1;
     const bool evaluated = stats.progressSink == &progress;
     const bool built = !project.lastBuild.empty();
+    if (evaluated) WarnSkipped(stats, options.reportPath);
     if (evaluated && !built) {
         std::fprintf(stderr, "codeburg-cli: no matching source file in %s\n", directory.c_str());
         return 1;
     }
-    if (!built) std::fprintf(stderr, "codeburg-cli: %s is up to date, not rebuilt\n",
-                             statisticsPath.c_str());
+    if (!built)
+        std::fprintf(stderr, "codeburg-cli: %s is up to date, not rebuilt\n",
+                     statisticsPath.c_str());
 
     const ProjectHeader header{project.name, directory, statisticsPath,
                                built ? project.lastBuild : FileTimeStamp(statisticsPath), built};
-    if (args.json)
-        PrintJson(stdout, ProjectJson(stats, header));
-    else
+    if (args.json) {
+        nlohmann::ordered_json json = ProjectJson(stats, header);
+        if (evaluated) AddSkippedJson(json, stats);
+        PrintJson(stdout, json);
+    } else {
         PrintScoreSheet(stdout, stats, header);
+    }
     std::fflush(stdout);
     const int percent = ScorePercent(stats.measures.overallScore);
     if (args.minScore && percent < *args.minScore) {

@@ -16,6 +16,7 @@
 #include "platform/ini_file.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/project.h"
+#include "workspace/project_build.h"
 #include "workspace/workspace.h"
 #include "workspace/workspace_file.h"
 
@@ -62,6 +63,7 @@ std::string LastComponent(const fs::path& directory)
 
 int LoadFromDirectory(const SnapshotArgs& args, ProjectStats& stats)
 {
+    if (IsRootDirectory(args.source)) return Failure(RootDirectoryMessage(args.source));
     stats.directory = args.source;
     stats.name = LastComponent(fs::absolute(args.source));
     if (EvaluateProject(stats, args.source, nullptr) != 0)
@@ -71,8 +73,9 @@ int LoadFromDirectory(const SnapshotArgs& args, ProjectStats& stats)
 
 int LoadFromStatisticsFile(const SnapshotArgs& args, ProjectStats& stats)
 {
-    if (ReadStatisticsFile(stats, args.source) != 0)
-        return Failure("cannot read statistics file " + args.source);
+    std::string reason;
+    if (ReadStatisticsFile(stats, args.source, &reason) != 0)
+        return Failure("cannot read statistics file " + args.source + ": " + reason);
     // The file sits in the project directory, whose name seeds the ground's noise.
     if (stats.name.empty()) stats.name = LastComponent(fs::absolute(args.source).parent_path());
     return 0;

@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 #include "analysis/build_pipeline.h"
 #include "analysis/build_progress_sink.h"
@@ -43,27 +46,63 @@ int64_t ModificationTimeNs(const struct stat& st)
 
 bool IsSafeProjectName(const std::string& name)
 {
-    return name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
-           name.find("..") == std::string::npos;
+    return !name.empty() && name.find('/') == std::string::npos &&
+           name.find('\\') == std::string::npos && name.find("..") == std::string::npos;
 }
 
 std::string UnsafeProjectNameMessage(const std::string& name)
 {
     return "The project name \"" + name +
-           "\" cannot name a statistics file: it must not contain \"/\", \"\\\" or \"..\".";
+           "\" cannot name a statistics file: it must not be empty nor contain \"/\", \"\\\" "
+           "or \"..\".";
 }
 
-int BuildProject(Project& project, BuildProgressSink* sink, bool count,
-                 const BuildOptions& options)
+bool IsRootDirectory(const std::string& directory)
+{
+    char resolved[PATH_MAX];
+    return !directory.empty() && realpath(directory.c_str(), resolved) != nullptr &&
+           std::string_view(resolved) == "/";
+}
+
+std::string RootDirectoryMessage(const std::string& directory)
+{
+    return "The project directory " + directory +
+           " is the root of the file system: a project must be the folder of its sources.";
+}
+
+namespace {
+
+// Why nothing may be built for the project, or nothing.
+std::string BuildRefusal(const Project& project)
 {
     // The statistics path is made from the name; an unsafe one could write
-    // anywhere, so nothing is built for it at all.
-    if (!IsSafeProjectName(project.name)) return -1;
+    // anywhere. The root would be every mounted file system at once.
+    if (IsRootDirectory(project.directory)) return RootDirectoryMessage(project.directory);
+    if (!IsSafeProjectName(project.name)) return UnsafeProjectNameMessage(project.name);
+    return {};
+}
+
+}  // namespace
+
+int BuildProject(Project& project, BuildProgressSink* sink, bool count, const BuildOptions& options,
+                 std::string* error)
+{
+    if (std::string refusal = BuildRefusal(project); !refusal.empty()) {
+        if (error) *error = std::move(refusal);
+        return -1;
+    }
     CopyFilters(project);
     ProjectStats& stats = *project.stats;
     if (sink && count) CountFiles(stats, project.directory, sink, options);
     if (EvaluateProject(stats, project.directory, sink, options) != 0) return 0;
-    WriteStatisticsFile(stats, project.StatisticsPath());
+    // A build whose statistics were not saved did not happen as far as the
+    // workspace knows: no new stamp, and the old file stays as it was.
+    std::string reason;
+    const std::string path = project.StatisticsPath();
+    if (WriteStatisticsFile(stats, path, &reason) != 0) {
+        if (error) *error = "cannot write statistics file " + path + ": " + reason;
+        return -1;
+    }
     project.lastBuild = BuildStamp();
     project.statisticsLoaded = 1;
     return 0;
@@ -72,28 +111,34 @@ int BuildProject(Project& project, BuildProgressSink* sink, bool count,
 int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool force, bool count,
                   UserInteraction* ui, const BuildOptions& options)
 {
-    if (!IsSafeProjectName(project.name)) {
-        if (ui) ui->ShowMessage(UnsafeProjectNameMessage(project.name), "Error");
+    if (std::string refusal = BuildRefusal(project); !refusal.empty()) {
+        if (ui) ui->ShowMessage(refusal, "Error");
         return -1;
     }
-    if (force) return BuildProject(project, sink, count, options);
+    auto build = [&] {
+        std::string error;
+        const int result = BuildProject(project, sink, count, options, &error);
+        if (result != 0 && ui && !error.empty()) ui->ShowMessage(error, "Error");
+        return result;
+    };
+    if (force) return build();
 
     const std::string path = project.StatisticsPath();
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT) return BuildProject(project, sink, count, options);
+        if (errno == ENOENT) return build();
         if (ui) ui->ShowMessage("Can't access file " + path, "Error");
         return -1;
     }
 
     ProjectStats& stats = *project.stats;
-    if (stats.directory.empty()) return BuildProject(project, sink, count, options);
+    if (stats.directory.empty()) return build();
     int64_t newest = 0;
     int counted = 0;
     stats.newestWriteTime = &newest;
     WalkDirectory(stats, stats.directory, &counted, nullptr, options);
     stats.newestWriteTime = nullptr;
-    if (newest > ModificationTimeNs(st)) return BuildProject(project, sink, count, options);
+    if (newest > ModificationTimeNs(st)) return build();
     return 0;
 }
 

@@ -28,8 +28,7 @@ public:
         messages.push_back(title + ": " + text);
     }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    std::optional<std::string> BrowseForDirectory(const std::string&,
-                                                  const std::string&) override
+    std::optional<std::string> BrowseForDirectory(const std::string&, const std::string&) override
     {
         return std::nullopt;
     }
@@ -52,17 +51,14 @@ protected:
         project.directory = tree.root();
     }
 
-    int Build(bool force)
-    {
-        return BuildIfNeeded(project, nullptr, force, false, &user, options);
-    }
+    int Build(bool force) { return BuildIfNeeded(project, nullptr, force, false, &user, options); }
     // Dates a file one second after the statistics file, so "newer" needs no
     // sleeping and does not hang on the file system's time granularity.
     void Touch(const std::string& relative)
     {
         tree.Write(relative, "// touched\n");
-        fs::last_write_time(tree.path(relative),
-                            fs::last_write_time(project.StatisticsPath()) + std::chrono::seconds(1));
+        fs::last_write_time(tree.path(relative), fs::last_write_time(project.StatisticsPath()) +
+                                                     std::chrono::seconds(1));
     }
 
     TempTree tree;
@@ -78,8 +74,8 @@ TEST_F(ProjectBuildTest, BuildSavesStampsAndMarksLoaded)
 {
     ASSERT_EQ(Build(false), 0);
     EXPECT_TRUE(fs::exists(tree.path("proj.cbb")));
-    EXPECT_TRUE(std::regex_match(project.lastBuild,
-                                 std::regex(R"(\d\d/\d\d/\d\d at \d\d:\d\d:\d\d)")));
+    EXPECT_TRUE(
+        std::regex_match(project.lastBuild, std::regex(R"(\d\d/\d\d/\d\d at \d\d:\d\d:\d\d)")));
     EXPECT_EQ(project.statisticsLoaded, 1);
     EXPECT_EQ(project.stats->files.size(), 12u);
     EXPECT_TRUE(user.messages.empty());
@@ -123,6 +119,42 @@ TEST_F(ProjectBuildTest, NoMatchingFileSavesAndStampsNothing)
     EXPECT_EQ(project.statisticsLoaded, 0);
 }
 
+// A build whose statistics cannot be saved did not happen: it says why, the
+// project keeps its stamp, and a folder build stops there.
+TEST_F(ProjectBuildTest, FailedSaveIsReportedAndNotStamped)
+{
+    fs::create_directory(project.StatisticsPath());
+    EXPECT_EQ(Build(true), -1);
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_EQ(user.messages[0], "Error: cannot write statistics file " + project.StatisticsPath() +
+                                    ": it is a directory");
+    EXPECT_TRUE(project.lastBuild.empty());
+    EXPECT_EQ(project.statisticsLoaded, 0);
+    EXPECT_TRUE(fs::is_directory(project.StatisticsPath()));
+
+    std::string error;
+    EXPECT_EQ(BuildProject(project, nullptr, false, options, &error), -1);
+    EXPECT_EQ(error,
+              "cannot write statistics file " + project.StatisticsPath() + ": it is a directory");
+}
+
+TEST_F(ProjectBuildTest, RootIsNoProjectDirectory)
+{
+    fs::create_directory_symlink("/", tree.path("../to-root"));
+    for (const std::string& root :
+         {std::string("/"), std::string("/tmp/../"), tree.path("../to-root")}) {
+        EXPECT_TRUE(IsRootDirectory(root)) << root;
+        project.directory = root;
+        user.messages.clear();
+        EXPECT_EQ(Build(true), -1) << root;
+        ASSERT_EQ(user.messages.size(), 1u);
+        EXPECT_EQ(user.messages[0], "Error: " + RootDirectoryMessage(root));
+        EXPECT_TRUE(project.stats->files.empty());
+    }
+    for (const std::string& other : {tree.root(), std::string("/tmp"), std::string("")})
+        EXPECT_FALSE(IsRootDirectory(other)) << other;
+}
+
 TEST_F(ProjectBuildTest, UnreadableStatusStopsWithMessage)
 {
     project.directory = tree.Write("plainfile", "x");  // "plainfile/proj.cbb" cannot be examined
@@ -133,7 +165,7 @@ TEST_F(ProjectBuildTest, UnreadableStatusStopsWithMessage)
 
 TEST_F(ProjectBuildTest, UnsafeNamesNeverWriteOutsideTheProject)
 {
-    for (const char* name : {"../escape", "a/b", "/tmp/abs", "a\\b", "..", "x..y"}) {
+    for (const char* name : {"../escape", "a/b", "/tmp/abs", "a\\b", "..", "x..y", ""}) {
         project.name = name;
         user.messages.clear();
         EXPECT_EQ(Build(true), -1) << name;

@@ -1,11 +1,11 @@
 #include "workspace/workspace_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdint>
+
+#include "platform/path_util.h"
 #include "platform/safe_file.h"
 #include "workspace/workspace.h"
 
@@ -14,7 +14,7 @@ namespace codeburg {
 namespace {
 
 // Workspace files are small text; anything this large is not one.
-constexpr std::uintmax_t kMaxFileSize = 256u * 1024 * 1024;
+constexpr uint64_t kMaxFileSize = 256u * 1024 * 1024;
 
 void SetMessage(std::string* message, std::string text)
 {
@@ -38,32 +38,31 @@ bool WriteBackupCopy(const std::string& path)
 {
     const std::string backup = BackupPath(path);
     if (backup == path) return false;
-    std::error_code ec;
-    return std::filesystem::copy_file(path, backup,
-                                      std::filesystem::copy_options::overwrite_existing, ec);
+    // The name may be taken by a file of the user's: only an earlier backup,
+    // itself a workspace, is replaced, and never anything through a link or
+    // but a regular file (which the atomic write refuses as well).
+    struct stat st;
+    if (lstat(backup.c_str(), &st) == 0) {
+        std::string old;
+        if (!S_ISREG(st.st_mode) || ReadRegularFile(backup, kMaxFileSize, old, nullptr) != 0 ||
+            ToLowerAscii(old).find("<workspace") == std::string::npos)
+            return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    std::string bytes;
+    if (ReadRegularFile(path, kMaxFileSize, bytes, nullptr) != 0) return false;
+    return WriteFileAtomically(backup, bytes) == 0;
 }
 
 int LoadWorkspaceFile(Workspace& workspace, const std::string& path, std::string* message)
 {
     SetMessage(message, {});
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        SetMessage(message, "cannot read workspace file " + path + ": it is a directory");
-        return -1;
-    }
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kMaxFileSize) {
-        SetMessage(message, "cannot read workspace file " + path + ": file too large");
-        return -1;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        SetMessage(message, "cannot open workspace file " + path + ": " + std::strerror(errno));
-        return -1;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        SetMessage(message, "cannot read workspace file " + path);
+    // Only a regular file of a sane size: a FIFO would hang the reading and a
+    // device would never end.
+    std::string bytes, reason;
+    if (ReadRegularFile(path, kMaxFileSize, bytes, &reason) != 0) {
+        SetMessage(message, "cannot read workspace file " + path + ": " + reason);
         return -1;
     }
     const int result = workspace.Read(bytes);
@@ -87,7 +86,10 @@ int OpenWorkspaceFile(Workspace& workspace, const std::string& path, std::string
     return LoadWorkspaceFile(workspace, path, message);
 }
 
-int SaveWorkspaceFile(const Workspace& workspace, const std::string& path, std::string* message)
+namespace {
+
+int Store(const Workspace& workspace, const std::string& path, std::string* message,
+          StagedFile::Mode mode)
 {
     SetMessage(message, {});
     std::string text;
@@ -96,11 +98,26 @@ int SaveWorkspaceFile(const Workspace& workspace, const std::string& path, std::
         SetMessage(message, error);
         return -1;
     }
-    if (WriteFileAtomically(path, text) != 0) {
-        SetMessage(message, "cannot write workspace file " + path + ": " + std::strerror(errno));
+    const int result = mode == StagedFile::Mode::CreateOnly
+                           ? CreateFileAtomically(path, text, &error)
+                           : WriteFileAtomically(path, text, &error);
+    if (result != 0) {
+        SetMessage(message, "cannot write workspace file " + path + ": " + error);
         return -1;
     }
     return 0;
+}
+
+}  // namespace
+
+int SaveWorkspaceFile(const Workspace& workspace, const std::string& path, std::string* message)
+{
+    return Store(workspace, path, message, StagedFile::Mode::Replace);
+}
+
+int CreateWorkspaceFile(const Workspace& workspace, const std::string& path, std::string* message)
+{
+    return Store(workspace, path, message, StagedFile::Mode::CreateOnly);
 }
 
 }  // namespace codeburg

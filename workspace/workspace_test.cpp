@@ -1,6 +1,7 @@
 #include "workspace/workspace.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -441,6 +442,64 @@ TEST(WorkspaceFilesTest, FailuresNameTheFileAndChangeNothing)
     ws.AddProject(std::make_unique<Project>(&settings, &ws, std::string("a\0b", 3)));
     EXPECT_EQ(SaveWorkspaceFile(ws, kept.string(), &message), -1);
     EXPECT_EQ(Slurp(kept), "old");
+}
+
+// The backup's name may be taken: only an earlier backup is replaced, never
+// a file of the user's, a link's target or a folder; the opening goes on.
+TEST(WorkspaceFilesTest, BackupReplacesOnlyAnEarlierBackup)
+{
+    TempDir dir;
+    ScoringSettings settings;
+    const std::string path = (dir.path / "n.cbw").string();
+    const fs::path backup = dir.path / "n.bak";
+    Workspace ws(&settings);
+    ws.New();
+    ASSERT_EQ(SaveWorkspaceFile(ws, path, nullptr), 0);
+
+    std::ofstream(backup) << "<WORKSPACE name=''></WORKSPACE>";  // an earlier backup
+    EXPECT_TRUE(WriteBackupCopy(path));
+    EXPECT_EQ(Slurp(backup), Slurp(path));
+
+    std::ofstream(backup) << "the user's own notes";
+    EXPECT_FALSE(WriteBackupCopy(path));
+    EXPECT_EQ(Slurp(backup), "the user's own notes");
+
+    fs::remove(backup);
+    std::ofstream(dir.path / "victim") << "<workspace> of somebody else";
+    fs::create_symlink(dir.path / "victim", backup);
+    EXPECT_FALSE(WriteBackupCopy(path));
+    EXPECT_EQ(Slurp(dir.path / "victim"), "<workspace> of somebody else");
+    EXPECT_TRUE(fs::is_symlink(backup));
+
+    fs::remove(backup);
+    fs::create_directory(backup);
+    EXPECT_FALSE(WriteBackupCopy(path));
+    Workspace back(&settings);
+    EXPECT_EQ(OpenWorkspaceFile(back, path, nullptr), 0);  // opens all the same
+    EXPECT_EQ(back.subfolders.size(), 1u);
+}
+
+TEST(WorkspaceFilesTest, OnlyRegularFilesAreReadAndCreatingNeverReplaces)
+{
+    TempDir dir;
+    ScoringSettings settings;
+    Workspace ws(&settings);
+    std::string message;
+    const std::string fifo = (dir.path / "fifo.cbw").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(LoadWorkspaceFile(ws, fifo, &message), -1);  // never waits for a writer
+    EXPECT_EQ(message, "cannot read workspace file " + fifo + ": it is a FIFO");
+    EXPECT_EQ(LoadWorkspaceFile(ws, "/dev/zero", &message), -1);
+    EXPECT_EQ(message, "cannot read workspace file /dev/zero: it is a device");
+
+    ws.New();
+    const std::string path = (dir.path / "w.cbw").string();
+    ASSERT_EQ(CreateWorkspaceFile(ws, path, &message), 0) << message;
+    const std::string first = Slurp(path);
+    ws.subfolders[0]->name = "Other";
+    EXPECT_EQ(CreateWorkspaceFile(ws, path, &message), -1);
+    EXPECT_EQ(message, "cannot write workspace file " + path + ": it already exists");
+    EXPECT_EQ(Slurp(path), first);
 }
 
 }  // namespace codeburg
