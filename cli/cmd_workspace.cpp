@@ -257,11 +257,13 @@ int RunWorkspace(int argc, char** argv)
     const Parsed<WorkspaceArgs> parsed = ParseWorkspaceArgs(ToArgList(argc, argv));
     if (!parsed.ok()) return UsageError(parsed.error);
     const std::string& path = parsed.options.path;
+    const bool noWait = parsed.options.noWait;
     std::string missing = parsed.options.missing;
 
-    // Without a terminal nobody can answer, and a script never loses projects
-    // by accident: missing projects are kept.
-    if (missing != "keep" && !::isatty(STDIN_FILENO)) {
+    // Without a terminal nobody can answer the questions of "ask", and a
+    // script never loses projects by accident: missing projects are kept.
+    // "drop" asks nothing and stays what it says.
+    if (missing == "ask" && !::isatty(STDIN_FILENO)) {
         std::fprintf(stderr,
                      "codeburg-cli: standard input is not a terminal: missing projects are kept\n");
         missing = "keep";

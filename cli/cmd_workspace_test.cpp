@@ -239,17 +239,24 @@ TEST_F(WorkspaceCliTest, BuildStampsProjectsAndKeepsABackup)
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-TEST_F(WorkspaceCliTest, MissingProjectsAreKeptWithoutATerminal)
+TEST_F(WorkspaceCliTest, OnlyAskNeedsATerminal)
 {
     const fs::path core = MakeProjectDir("core");
     ASSERT_EQ(Run({file, "init"}).status, 0);
     ASSERT_EQ(Run({file, "add", core.string()}).status, 0);
     fs::rename(core, dir / "src" / "moved");
 
-    Result r = Run({file, "--missing", "drop", "show"});
+    // Nobody can answer the questions of "ask": missing projects are kept.
+    Result r = Run({file, "--missing", "ask", "show"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("not a terminal"), std::string::npos);
     EXPECT_NE(r.out.find("core (0%)"), std::string::npos);
+
+    // "drop" asks nothing, so it drops with or without a terminal.
+    r = Run({file, "--missing", "drop", "show"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("not a terminal"), std::string::npos);
+    EXPECT_EQ(r.out.find("core"), std::string::npos) << r.out;
 
     // On a terminal "drop" drops, and a saving command saves the repair.
     r = RunOnTerminal(
