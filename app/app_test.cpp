@@ -226,6 +226,62 @@ private slots:
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
 
+    // Another program changed the file since it was opened: saving asks
+    // before overwriting, and a No keeps the other program's change.
+    void savingAsksBeforeOverwritingAChangeOnDisk()
+    {
+        QTemporaryDir dir;
+        ScoringSettings settings;
+        CCodeburgDoc doc(&settings);
+        doc.newDocument(nullptr);
+        const QString path = dir.filePath("work.cbw");
+        QVERIFY(doc.saveAs(nullptr, path));
+        doc.setModifiedFlag(true);
+        QVERIFY(doc.save(nullptr));  // unchanged on disk: nothing asked
+        QVERIFY(m_ui.messages.isEmpty());
+
+        QFile other(path);
+        QVERIFY(other.open(QIODevice::WriteOnly | QIODevice::Append));
+        other.write("<!-- changed by another program, which adds a line -->\n");
+        other.close();
+        const QByteArray changed = [&] {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        m_ui.answers = {QMessageBox::No};
+        QVERIFY(!doc.save(nullptr));
+        QVERIFY(m_ui.saw("was changed on disk"));
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), changed);
+
+        m_ui.answers = {QMessageBox::Yes};
+        QVERIFY(doc.save(nullptr));
+        m_ui.messages.clear();
+        QVERIFY(doc.save(nullptr));  // what this program wrote is no change of another's
+        QVERIFY(m_ui.messages.isEmpty());
+    }
+
+    // A save that fails says so, with the file and the reason.
+    void failedSaveShowsAMessage()
+    {
+        QTemporaryDir dir;
+        ScoringSettings settings;
+        CCodeburgDoc doc(&settings);
+        doc.newDocument(nullptr);
+        QFile victim(dir.filePath("victim"));
+        QVERIFY(victim.open(QIODevice::WriteOnly));
+        victim.write("precious");
+        victim.close();
+        QVERIFY(QFile::link(dir.filePath("victim"), dir.filePath("link.cbw")));
+        QVERIFY(!doc.saveAs(nullptr, dir.filePath("link.cbw")));
+        QVERIFY(m_ui.saw("Unable to save"));
+        QVERIFY(m_ui.saw("it is a symbolic link"));
+        QVERIFY(victim.open(QIODevice::ReadOnly));
+        QCOMPARE(victim.readAll(), QByteArray("precious"));
+    }
+
     void openingSomethingElseIsRefused()
     {
         QTemporaryDir dir;

@@ -2,13 +2,22 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <cerrno>
 
 #include "app/interaction.h"
 #include "app/workspace_file.h"
+#include "platform/safe_file.h"
 #include "workspace/folder.h"
+#include "workspace/workspace_file.h"
 
 namespace codeburg {
+
+namespace {
+
+// Workspace files are small text; anything this large is not one.
+constexpr uint64_t kMaxWorkspaceBytes = 256u << 20;
+
+}  // namespace
 
 CCodeburgDoc::CCodeburgDoc(const ScoringSettings* settings, QObject* parent)
     : Document(parent), m_settings(settings), m_root(NewWorkspaceRoot(settings))
@@ -61,21 +70,23 @@ bool CCodeburgDoc::onNewDocument()
 bool CCodeburgDoc::onOpenDocument(QWidget* owner, const QString& path)
 {
     resetViews();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Message(owner, QStringLiteral("Cannot open %1.\n%2").arg(path, file.errorString()));
+    // Only a regular file: a FIFO would hang the program, a device never end.
+    const std::string file = path.toStdString();
+    const std::optional<FileVersion> version = VersionOf(file);
+    std::string content, reason;
+    if (ReadRegularFile(file, kMaxWorkspaceBytes, content, &reason) != 0) {
+        Message(owner,
+                QStringLiteral("Cannot open %1.\n%2").arg(path, QString::fromStdString(reason)));
         return false;
     }
-    const QByteArray content = file.readAll();
-    file.close();
-
+    // A failed backup does not stop the opening; a file of the user's under
+    // the backup's name is never replaced.
     const QString backup = BackupPath(path);
-    QFile::remove(backup);
-    QFile::copy(path, backup);  // a failed backup does not stop the opening
+    const bool backedUp = WriteBackupCopy(file);
 
     m_root->Clear();
     m_changedWhileOpening = false;
-    const int result = ReadWorkspaceText(*m_root, content.toStdString());
+    const int result = ReadWorkspaceText(*m_root, content);
     if (result == kWorkspaceNotRecognised) {
         // Opening it anyway would let Save overwrite a file that is not ours.
         Message(owner, QStringLiteral("%1 is not a workspace file.").arg(path));
@@ -84,11 +95,16 @@ bool CCodeburgDoc::onOpenDocument(QWidget* owner, const QString& path)
     if (result == kChangedWhileReading) m_changedWhileOpening = true;
     if (result == kWorkspaceIncomplete) {
         // Saving would drop the unread rest; the user should know before.
-        Message(owner, QStringLiteral("%1 could not be read completely. What could be read is "
-                                      "shown; the file as it was is kept in %2.")
-                           .arg(path, backup));
+        Message(owner, backedUp ? QStringLiteral("%1 could not be read completely. What could be "
+                                                 "read is shown; the file as it was is kept in %2.")
+                                      .arg(path, backup)
+                                : QStringLiteral("%1 could not be read completely. What could be "
+                                                 "read is shown.")
+                                      .arg(path));
     }
 
+    m_readVersion = version;
+    m_readPath = file;
     setModifiedFlag(false);
     setPathName(path);
     if (m_changedWhileOpening) setModifiedFlag(true);
@@ -115,14 +131,31 @@ bool CCodeburgDoc::onSaveDocument(QWidget* owner, const QString& path)
                 QStringLiteral("Unable to save %1.\n%2").arg(path, QString::fromStdString(error)));
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        Message(owner, QStringLiteral("Unable to save %1.\n%2").arg(path, file.errorString()));
+    // Held while saving, so that a command changing the file meanwhile is
+    // neither overwritten unseen nor lost.
+    const std::string file = path.toStdString();
+    FileLock lock;
+    int code = 0;
+    if (lock.Lock(file, FileLock::Wait::No, {}, &error, &code) != 0 && code != ENOENT) {
+        Message(owner,
+                QStringLiteral("Unable to save %1.\n%2").arg(path, QString::fromStdString(error)));
         return false;
     }
+    const std::optional<FileVersion> onDisk = VersionOf(file);
+    if (file == m_readPath && onDisk && onDisk != m_readVersion &&
+        !AskYesNo(owner,
+                  QStringLiteral("%1 was changed on disk since it was opened or saved here.\n"
+                                 "Do you want to overwrite those changes?")
+                      .arg(path),
+                  QStringLiteral("Codeburg")))
+        return false;
+    if (WriteFileAtomically(file, text, &error) != 0) {
+        Message(owner,
+                QStringLiteral("Unable to save %1.\n%2").arg(path, QString::fromStdString(error)));
+        return false;
+    }
+    m_readVersion = VersionOf(file);
+    m_readPath = file;
     return true;
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/document.h"
+#include "platform/file_lock.h"
 
 namespace codeburg {
 
@@ -41,6 +44,10 @@ private:
     const ScoringSettings* m_settings;
     std::unique_ptr<Folder> m_root;
     bool m_changedWhileOpening = false;
+    // The file as it was last read or written here, to notice before saving
+    // that another program changed it meanwhile.
+    std::string m_readPath;
+    std::optional<FileVersion> m_readVersion;
 };
 
 }  // namespace codeburg

@@ -95,13 +95,20 @@ Parsed<BuildArgs> ParseBuildArgs(const ArgList& args)
         const bool hasValue = i + 1 < args.size();
         auto value = [&]() { return std::string(args[++i]); };
         double number;
-        if (a == "--force") o.force = true;
-        else if (a == "--json") o.json = true;
-        else if (a == "--sequential") o.sequential = true;
-        else if (a == "--name" && hasValue) o.name = value();
-        else if (a == "--ext" && hasValue) o.extensions = value();
-        else if (a == "--exclude-dirs" && hasValue) o.excludedDirs = value();
-        else if (a == "--exclude-files" && hasValue) o.excludedFiles = value();
+        if (a == "--force")
+            o.force = true;
+        else if (a == "--json")
+            o.json = true;
+        else if (a == "--sequential")
+            o.sequential = true;
+        else if (a == "--name" && hasValue)
+            o.name = value();
+        else if (a == "--ext" && hasValue)
+            o.extensions = value();
+        else if (a == "--exclude-dirs" && hasValue)
+            o.excludedDirs = value();
+        else if (a == "--exclude-files" && hasValue)
+            o.excludedFiles = value();
         else if (a == "--linecount" && hasValue) {
             // Written so that "nan" fails the range test before it is converted.
             if (!ParseNumber(args[++i], number) || !(number >= 0 && number <= 1e6) ||
@@ -131,9 +138,12 @@ Parsed<ShowArgs> ParseShowArgs(const ArgList& args)
     Parsed<ShowArgs> result;
     ShowArgs& o = result.options;
     for (const std::string_view a : args) {
-        if (a == "--json") o.json = true;
-        else if (a.starts_with("--") || !o.path.empty()) return Error<ShowArgs>(kUsage);
-        else o.path = a;
+        if (a == "--json")
+            o.json = true;
+        else if (a.starts_with("--") || !o.path.empty())
+            return Error<ShowArgs>(kUsage);
+        else
+            o.path = a;
     }
     if (o.path.empty()) return Error<ShowArgs>(kUsage);
     return result;
@@ -215,6 +225,10 @@ Parsed<WorkspaceArgs> ParseWorkspaceArgs(const ArgList& args)
     }
     if (o.missing != "keep" && o.missing != "drop" && o.missing != "ask")
         return Error<E>("--missing takes keep, drop or ask");
+    if (const auto at = std::find(rest.begin(), rest.end(), "--no-wait"); at != rest.end()) {
+        o.noWait = true;
+        rest.erase(at);
+    }
     if (rest.size() < 2) return Error<E>("missing workspace file or command");
     o.path = rest[0];
     o.command = rest[1];
@@ -259,7 +273,8 @@ Parsed<WorkspaceCommandArgs> ParseWorkspaceCommandArgs(std::string_view command,
                                       [&](const auto& v) { return v.first == a; });
             if (!add || known == std::end(valued))
                 return Error<E>("unknown option '" + std::string(a) + "'");
-            if (i + 1 >= args.size()) return Error<E>("option '" + std::string(a) + "' needs a value");
+            if (i + 1 >= args.size())
+                return Error<E>("option '" + std::string(a) + "' needs a value");
             *known->second = std::string(args[++i]);
         } else {
             positional.push_back(a);

@@ -73,10 +73,11 @@ struct SnapshotArgs {
 Parsed<SnapshotArgs> ParseSnapshotArgs(const ArgList& args,
                                        const std::function<bool(const std::string&)>& isFile);
 
-// workspace FILE.cbw [--missing keep|drop|ask] COMMAND ARGS...: the command's
-// own arguments are parsed by ParseWorkspaceCommandArgs.
+// workspace FILE.cbw [--missing keep|drop|ask] [--no-wait] COMMAND ARGS...:
+// the command's own arguments are parsed by ParseWorkspaceCommandArgs.
 struct WorkspaceArgs {
     std::string missing = "keep";
+    bool noWait = false;  // fail at once when another command holds the file
     std::string path;
     std::string command;
     ArgList rest;  // views into the arguments given

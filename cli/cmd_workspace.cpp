@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,12 +13,15 @@
 
 #include "analysis/build_pipeline.h"
 #include "analysis/build_progress_sink.h"
+#include "analysis/project_stats.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/workspace_print.h"
+#include "platform/file_lock.h"
 #include "platform/ini_file.h"
 #include "platform/path_util.h"
 #include "scoring/scoring_settings.h"
+#include "workspace/project.h"
 #include "workspace/project_build.h"
 #include "workspace/user_interaction.h"
 #include "workspace/workspace.h"
@@ -30,7 +34,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: codeburg-cli workspace FILE.cbw [--missing keep|drop|ask] COMMAND\n"
+    "usage: codeburg-cli workspace FILE.cbw [--missing keep|drop|ask] [--no-wait] COMMAND\n"
     "  init\n"
     "  add DIR [--folder NAME] [--name NAME] [--ext LIST] [--exclude-dirs LIST]\n"
     "          [--exclude-files LIST] [--dev NAME]\n"
@@ -173,6 +177,29 @@ int LoadForSaving(Workspace& ws, const std::string& path)
     return 0;
 }
 
+// Holds the workspace file through a command's whole read, change and write,
+// so that two commands at once never lose each other's change. A second
+// command waits (and says so after a second) or, with --no-wait, gives up.
+int LockForChange(FileLock& lock, const std::string& path, bool noWait)
+{
+    std::string error;
+    int code = 0;
+    const auto waiting = [&path] {
+        std::fprintf(stderr,
+                     "codeburg-cli: waiting for workspace file %s: another command is "
+                     "changing it\n",
+                     path.c_str());
+    };
+    if (lock.Lock(path, noWait ? FileLock::Wait::No : FileLock::Wait::Yes, waiting, &error,
+                  &code) == 0)
+        return 0;
+    if (code == ENOENT) return 0;  // the reading reports it
+    if (code == EWOULDBLOCK)
+        return Fail("workspace file " + path +
+                    " is being changed by another command; nothing was changed");
+    return Fail("cannot lock workspace file " + path + ": " + error);
+}
+
 int Save(const Workspace& ws, const std::string& path)
 {
     std::error_code ec;
@@ -188,16 +215,20 @@ int RunInit(Workspace& ws, const std::string& path)
     if (fs::exists(path, ec))
         return Fail("workspace file " + path + " already exists; nothing was changed");
     ws.New();
-    return Save(ws, path);
+    // Created only if the name is still free: a file made meanwhile stays.
+    std::string message;
+    if (CreateWorkspaceFile(ws, path, &message) != 0) return Fail(message);
+    return 0;
 }
 
-int RunAdd(Workspace& ws, const std::string& path, const WorkspaceCommandArgs& o)
+int RunAdd(Workspace& ws, const std::string& path, const WorkspaceCommandArgs& o, bool noWait)
 {
     std::error_code ec;
     if (!fs::is_directory(o.directory, ec))
         return Fail("project directory " + o.directory + " does not exist");
     std::string directory = fs::absolute(o.directory, ec).lexically_normal().string();
     while (directory.size() > 1 && directory.back() == kPathSeparator) directory.pop_back();
+    if (IsRootDirectory(directory)) return Fail(RootDirectoryMessage(directory));
 
     const std::string name = o.name.value_or(LastPathComponent(directory));
     // The name is also the statistics file's name inside the project directory.
@@ -206,6 +237,8 @@ int RunAdd(Workspace& ws, const std::string& path, const WorkspaceCommandArgs& o
         return Fail("invalid project name '" + name +
                     "': it must not be empty nor contain \"/\", \"\\\" or \"..\"");
 
+    FileLock lock;
+    if (int rc = LockForChange(lock, path, noWait)) return rc;
     if (int rc = LoadForSaving(ws, path)) return rc;
     const std::string folderName = o.folder.value_or("Projects");
     Folder* folder = nullptr;
@@ -223,13 +256,22 @@ int RunAdd(Workspace& ws, const std::string& path, const WorkspaceCommandArgs& o
     return Save(ws, path);
 }
 
-int RunBuild(Workspace& ws, const std::string& path, bool force, UserInteraction& ui)
+int RunBuild(Workspace& ws, const std::string& path, bool force, UserInteraction& ui, bool noWait)
 {
+    FileLock lock;
+    if (int rc = LockForChange(lock, path, noWait)) return rc;
     if (int rc = LoadForSaving(ws, path)) return rc;
     TerminalProgress progress;
     BuildProgressSink* sink = ::isatty(STDERR_FILENO) ? &progress : nullptr;
     const int result = BuildAll(ws, sink, force, true, &ui, BuildOptions{});
     if (sink) std::fprintf(stderr, "\r\033[K");
+    std::vector<Project*> projects;
+    ws.CollectProjects(projects);
+    for (const Project* project : projects) {
+        if (!project->stats->skipped.empty())
+            std::fprintf(stderr, "codeburg-cli: warning: %s: %s\n", project->name.c_str(),
+                         SkippedSummary(project->stats->skipped).c_str());
+    }
     if (result != 0)
         return Fail("a project failed to build; workspace file " + path + " was not changed");
     if (int rc = Save(ws, path)) return rc;
@@ -279,11 +321,16 @@ int RunWorkspace(int argc, char** argv)
         ParseWorkspaceCommandArgs(parsed.options.command, parsed.options.rest);
     if (!command.ok()) return UsageError(command.error);
     switch (command.options.command) {
-    case WorkspaceCommand::Init: return RunInit(ws, path);
-    case WorkspaceCommand::Add: return RunAdd(ws, path, command.options);
-    case WorkspaceCommand::Build: return RunBuild(ws, path, false, ui);
-    case WorkspaceCommand::Rebuild: return RunBuild(ws, path, true, ui);
-    case WorkspaceCommand::Show: return RunShow(ws, path, command.options.json);
+        case WorkspaceCommand::Init:
+            return RunInit(ws, path);
+        case WorkspaceCommand::Add:
+            return RunAdd(ws, path, command.options, noWait);
+        case WorkspaceCommand::Build:
+            return RunBuild(ws, path, false, ui, noWait);
+        case WorkspaceCommand::Rebuild:
+            return RunBuild(ws, path, true, ui, noWait);
+        case WorkspaceCommand::Show:
+            return RunShow(ws, path, command.options.json);
     }
     return 2;
 }

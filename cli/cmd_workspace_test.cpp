@@ -2,16 +2,21 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "cli/cli_run_test_util.h"
+#include "platform/file_lock.h"
 
 namespace {
 
@@ -177,6 +182,8 @@ TEST_F(WorkspaceCliTest, FailedCommandsChangeNothingOnDisk)
         {{file, "frobnicate"}, 2},
         {{file, "--missing", "sometimes", "show"}, 2},
         {{file, "build", "extra"}, 2},
+        {{file, "add", "/"}, 1},
+        {{file, "add", (dir / "..").string() + "/../../../../../../../.."}, 1},
     };
     for (const Case& c : cases) {
         const Result r = Run(c.args);
@@ -287,4 +294,96 @@ TEST_F(WorkspaceCliTest, AskPutsTheQuestionsOnTheTerminal)
     EXPECT_NE(r.out.find("Select directory for project core"), std::string::npos);
     const nlohmann::json j = ShowJson();
     EXPECT_EQ(j["folders"][0]["projects"][0]["directory"], moved.string());
+}
+
+// Ten commands changing one workspace at once: each waits for the one before,
+// so none loses another's change.
+TEST_F(WorkspaceCliTest, ConcurrentChangesLoseNothing)
+{
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    constexpr int kAdds = 10;
+    std::vector<fs::path> sources;
+    for (int i = 0; i < kAdds; ++i) sources.push_back(MakeProjectDir("p" + std::to_string(i)));
+    std::vector<Result> results(kAdds);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kAdds; ++i)
+        threads.emplace_back([&, i] { results[i] = Run({file, "add", sources[i].string()}); });
+    for (std::thread& t : threads) t.join();
+    for (const Result& r : results) EXPECT_EQ(r.status, 0) << r.err;
+    const nlohmann::json j = ShowJson();
+    ASSERT_EQ(j["folders"].size(), 1u);
+    EXPECT_EQ(j["folders"][0]["projects"].size(), size_t(kAdds));
+}
+
+TEST_F(WorkspaceCliTest, SecondCommandWaitsOrGivesUp)
+{
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    const fs::path core = MakeProjectDir("core");
+    const std::string before = Slurp(file);
+    auto held = std::make_unique<codeburg::FileLock>();
+    ASSERT_EQ(held->Lock(file, codeburg::FileLock::Wait::No, {}, nullptr), 0);
+
+    Result r = Run({file, "--no-wait", "add", core.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is being changed by another command; nothing was changed"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Slurp(file), before);
+
+    std::thread waiter([&] { r = Run({file, "add", core.string()}); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(Slurp(file), before);
+    held.reset();
+    waiter.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("waiting for workspace file " + file), std::string::npos) << r.err;
+    EXPECT_EQ(ShowJson()["folders"][0]["projects"].size(), 1u);
+}
+
+// The backup's name may be taken by a file of the user's, or by a link.
+TEST_F(WorkspaceCliTest, BackupNeverReplacesTheUsersFiles)
+{
+    const fs::path core = MakeProjectDir("core");
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    const fs::path backup = dir / "out" / "w.bak";
+    std::ofstream(backup) << "my notes";
+    ASSERT_EQ(Run({file, "add", core.string()}).status, 0);
+    EXPECT_EQ(Slurp(backup), "my notes");
+
+    fs::remove(backup);
+    std::ofstream(dir / "victim") << "precious";
+    fs::create_symlink(dir / "victim", backup);
+    ASSERT_EQ(Run({file, "add", core.string(), "--name", "again"}).status, 0);
+    EXPECT_EQ(Slurp(dir / "victim"), "precious");
+    EXPECT_TRUE(fs::is_symlink(backup));
+    EXPECT_EQ(ShowJson()["folders"][0]["projects"].size(), 2u);
+}
+
+// A project whose statistics cannot be saved is not built: the command says
+// so, fails, and keeps the project's last build as it was.
+TEST_F(WorkspaceCliTest, FailedSaveIsReportedAndNotStamped)
+{
+    const fs::path core = MakeProjectDir("core");
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    ASSERT_EQ(Run({file, "add", core.string()}).status, 0);
+    fs::create_directory(core / "core.cbb");
+    const Result r = Run({file, "rebuild"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.find("Build complete."), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("cannot write statistics file " + (core / "core.cbb").string() +
+                         ": it is a directory"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ShowJson()["folders"][0]["projects"][0]["lastBuild"], "");
+}
+
+TEST_F(WorkspaceCliTest, ReadersRefuseWhatIsNotARegularFile)
+{
+    const std::string fifo = (dir / "out" / "fifo.cbw").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const char* command : {"show", "build"}) {
+        const Result r = Run({fifo, command});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("fifo.cbw: it is a FIFO"), std::string::npos) << r.err;
+    }
 }
