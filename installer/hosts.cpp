@@ -66,8 +66,11 @@ void ConsoleHost::showMessage(const std::string& text, const std::string&, Icon)
     std::fflush(stdout);
 }
 
-bool ConsoleHost::askYesNo(const std::string&, const std::string&)
+bool ConsoleHost::askYesNo(const std::string& text, const std::string&)
 {
+    // Nobody to answer: the question is shown with the answer given.
+    std::printf("%s\nNo (unattended)\n", ForDisplay(text).toLocal8Bit().constData());
+    std::fflush(stdout);
     return false;
 }
 

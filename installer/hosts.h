@@ -16,7 +16,8 @@ public:
     bool startDetached(const std::string& program, const std::string& workingDirectory) override;
 };
 
-// The unattended mode: messages go to standard output, questions are declined.
+// The unattended mode: messages go to standard output, questions are shown
+// there and declined.
 class ConsoleHost final : public InstallerHost {
 public:
     void showMessage(const std::string& text, const std::string& caption, Icon icon) override;

@@ -1,16 +1,22 @@
 #include "installer/installer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <vector>
 
 #include "installer/installer_host.h"
 #include "platform/path_util.h"
 #include "platform/registry.h"
+#include "platform/safe_file.h"
 
 namespace codeburg {
 
@@ -25,6 +31,11 @@ const char kDontAcceptText[] =
     "You cannot install the application if you don't accept the licence.\r\nDo you really "
     "want\tto cancel the installation ?";
 const char kBrowseTitle[] = "Select an existing directory";
+const char kNotEmptyText[] =
+    "The folder %s is not empty and does not hold %s.\r\nDo you want to install into it "
+    "anyway?";
+const char kInstalledFilesValue[] = "InstalledFiles";
+const char kShortcutsValue[] = "Shortcuts";
 
 namespace {
 
@@ -125,10 +136,73 @@ std::string FileUrl(const std::string& path)
     return url;
 }
 
-void WriteDesktopEntry(const std::string& path, const std::string& body)
+// Written like every file of ours: whole or not at all, never through a link.
+bool WriteDesktopEntry(const std::string& path, const std::string& body)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "[Desktop Entry]\n" << body;
+    return WriteFileAtomically(path, "[Desktop Entry]\n" + body) == 0;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        if (end > start) lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool IsEmptyDirectory(const fs::path& directory)
+{
+    std::error_code error;
+    return fs::is_directory(directory, error) && fs::is_empty(directory, error) && !error;
+}
+
+// Removes a file we made, or a link put in its place; never a folder.
+void RemoveOurFile(const fs::path& path)
+{
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    if (!error && (fs::is_regular_file(status) || fs::is_symlink(status))) fs::remove(path, error);
+}
+
+// Copies one listed file beside its destination, not yet in place: a failed
+// installation then leaves the folder as it found it.
+bool StageCopy(const fs::path& from, const fs::path& to, StagedFile& staged, std::string& why)
+{
+    uint64_t size = 0;
+    const int in = OpenRegularFile(from.string(), uint64_t{1} << 34, size, &why);
+    if (in < 0) {
+        why = from.string() + ": " + why;
+        return false;
+    }
+    struct stat st;
+    bool ok = fstat(in, &st) == 0 && staged.Create(to.string(), &why) == 0;
+    if (ok) fchmod(staged.fd(), st.st_mode & 0777);
+    char buffer[1 << 16];
+    while (ok) {
+        const ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) why = std::strerror(errno);
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = staged.Write(buffer, static_cast<size_t>(n), &why) == 0;
+    }
+    close(in);
+    ok = ok && staged.Finish(&why) == 0;
+    if (!ok) why = to.string() + ": " + why;
+    return ok;
 }
 
 }  // namespace
@@ -147,6 +221,12 @@ Installer::Result Installer::Install(std::string_view targetText, bool launch)
     std::string target(targetText);
     if (fs::path(target).is_relative()) target = (fs::current_path(error) / target).string();
     target = WithSeparator(target);
+    // A folder of the user's is no place to install into unasked: an
+    // uninstall would later have to tell their files from ours.
+    if (fs::is_directory(target, error) && !IsEmptyDirectory(target) && !holdsProduct(target)) {
+        std::string question = Replace(kNotEmptyText, target);
+        if (!m_host.askYesNo(Replace(question, m_product.name), "Confirm")) return Result::Refused;
+    }
     // Only the folder of programs itself may be missing with its parents, as
     // a fresh account has no "~/.local/opt"; any other target gets one level.
     const fs::path parent = Resolve(target, error).parent_path();
@@ -154,16 +234,19 @@ Installer::Result Installer::Install(std::string_view targetText, bool launch)
         parent == Resolve(m_places.programsDirectory, error)) {
         fs::create_directories(parent, error);
     }
-    if (!fs::exists(target, error)) fs::create_directory(target, error);
+    const bool created = !fs::exists(target, error) && fs::create_directory(target, error);
 
-    const bool copied = copyFiles(target);
-    writeUninstallEntry(target);
-    createShortcuts(target);
-
-    if (!copied) {
-        m_host.showMessage(kInstallErrorText, "Error", InstallerHost::Icon::Exclamation);
+    std::string why;
+    if (!copyFiles(target, why)) {
+        // Nothing of a failed installation stays: no files, no entry, no shortcuts.
+        if (created) fs::remove(target, error);
+        std::string text = kInstallErrorText;
+        if (!why.empty()) text += "\r\n" + why;
+        m_host.showMessage(text, "Error", InstallerHost::Icon::Exclamation);
         return Result::Failed;
     }
+    writeUninstallEntry(target, createShortcuts(target));
+
     m_host.showMessage(Replace(kInstallDoneText, m_product.name), "Success",
                        InstallerHost::Icon::Information);
     if (launch && !m_product.mainProgram.empty())
@@ -171,22 +254,54 @@ Installer::Result Installer::Install(std::string_view targetText, bool launch)
     return Result::Done;
 }
 
-bool Installer::copyFiles(const std::string& target)
+bool Installer::holdsProduct(const std::string& target) const
+{
+    if (!IsSafeProductName(m_product.name)) return false;
+    const std::string key = std::string(kUninstallKey) + "\\" + m_product.name;
+    const std::string installed = m_registry.ReadString(key, "UninstallPath").value_or("");
+    std::error_code a, b;
+    return !installed.empty() && Resolve(installed, a) == Resolve(target, b) && !a && !b;
+}
+
+bool Installer::copyFiles(const std::string& target, std::string& why)
 {
     std::error_code error;
     const fs::path source = Resolve(m_product.sourceDirectory, error);
-    for (const std::string& file : m_product.files) {
-        if (!IsPlainRelative(file)) return false;
-        // A symbolic link in the source folder must not lead the copy elsewhere.
+    const fs::path root = Resolve(target, error);
+    // Every file is staged first and put in place only when all are.
+    std::vector<StagedFile> staged(m_product.files.size());
+    for (size_t i = 0; i < m_product.files.size(); ++i) {
+        const std::string& file = m_product.files[i];
+        if (!IsPlainRelative(file)) {
+            why = file + ": not a plain relative name";
+            return false;
+        }
+        // A symbolic link in the source folder must not lead the copy
+        // elsewhere, nor one in the target the files.
         const fs::path from = fs::weakly_canonical(source / file, error);
-        if (error || !IsWithin(from, source)) return false;
-        fs::copy_file(from, fs::path(target) / file, fs::copy_options::overwrite_existing, error);
-        if (error) return false;
+        if (error || !IsWithin(from, source)) {
+            why = (source / file).string() + ": it leads outside the installer's folder";
+            return false;
+        }
+        const fs::path to = fs::path(target) / file;
+        const fs::path folder = Resolve(to.parent_path().string(), error);
+        if (error || !IsWithin(folder, root)) {
+            why = to.string() + ": it leads outside the target folder";
+            return false;
+        }
+        if (!StageCopy(from, to, staged[i], why)) return false;
+    }
+    for (size_t i = 0; i < staged.size(); ++i) {
+        if (staged[i].Commit(&why) != 0) {
+            why = (fs::path(target) / m_product.files[i]).string() + ": " + why;
+            return false;
+        }
     }
     return true;
 }
 
-void Installer::writeUninstallEntry(const std::string& target)
+void Installer::writeUninstallEntry(const std::string& target,
+                                    const std::vector<std::string>& shortcuts)
 {
     // An empty or path-like name would put the entry on the uninstall key
     // itself or beside it, where the uninstall would remove other products.
@@ -201,39 +316,53 @@ void Installer::writeUninstallEntry(const std::string& target)
     // Long paths may hold blanks, which the short paths of old never did.
     std::string installer = target + kInstallerFileName;
     if (installer.find_first_of(" \t") != std::string::npos) installer = '"' + installer + '"';
+    // What the uninstall may remove: an earlier installation's files in the
+    // same folder, and this one's.
+    std::vector<std::string> files;
+    if (holdsProduct(target))
+        files = SplitLines(m_registry.ReadString(key, kInstalledFilesValue).value_or(""));
+    for (const std::string& file : m_product.files)
+        if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
     m_registry.WriteString(key, "UninstallString", installer + " -u:" + m_product.name);
     m_registry.WriteString(key, "UninstallPath", target);
+    m_registry.WriteString(key, kInstalledFilesValue, JoinLines(files));
+    m_registry.WriteString(key, kShortcutsValue, JoinLines(shortcuts));
 }
 
-void Installer::createShortcuts(const std::string& target)
+std::vector<std::string> Installer::createShortcuts(const std::string& target)
 {
-    if (!IsSafeProductName(m_product.name) || m_places.applicationsDirectory.empty()) return;
+    std::vector<std::string> made;
+    if (!IsSafeProductName(m_product.name) || m_places.applicationsDirectory.empty()) return made;
     const std::string folder = PathJoin(m_places.applicationsDirectory, m_product.name);
     std::error_code error;
     fs::create_directories(folder, error);
-    if (error) return;
+    if (error) return made;
+    auto write = [&made](const std::string& path, const std::string& body) {
+        if (WriteDesktopEntry(path, body)) made.push_back(path);
+    };
 
     // Without a program there is nothing for a program shortcut to start.
     if (!m_product.mainProgram.empty()) {
         const std::string program = target + m_product.mainProgram;
         const std::string directory = fs::path(program).parent_path().string();
-        WriteDesktopEntry(PathJoin(folder, LastPathComponent(m_product.mainProgram) + ".desktop"),
-                          "Type=Application\nName=" + DesktopText(LastPathComponent(program)) +
-                              "\nComment=" + DesktopText(m_product.name) + "\nExec=" +
-                              DesktopExec(program) + "\nPath=" + DesktopText(directory) + "\n");
+        write(PathJoin(folder, LastPathComponent(m_product.mainProgram) + ".desktop"),
+              "Type=Application\nName=" + DesktopText(LastPathComponent(program)) +
+                  "\nComment=" + DesktopText(m_product.name) + "\nExec=" + DesktopExec(program) +
+                  "\nPath=" + DesktopText(directory) + "\n");
     }
     if (!m_product.helpFile.empty()) {
         const std::string help = target + m_product.helpFile;
-        WriteDesktopEntry(PathJoin(folder, LastPathComponent(m_product.helpFile) + ".desktop"),
-                          "Type=Link\nName=" + DesktopText(LastPathComponent(help)) +
-                              "\nComment=Documentation\nURL=" + DesktopText(FileUrl(help)) + "\n");
+        write(PathJoin(folder, LastPathComponent(m_product.helpFile) + ".desktop"),
+              "Type=Link\nName=" + DesktopText(LastPathComponent(help)) +
+                  "\nComment=Documentation\nURL=" + DesktopText(FileUrl(help)) + "\n");
     }
     if (!m_product.url.empty()) {
         const std::string name = LastPathComponent(m_product.url) + ".url";
-        WriteDesktopEntry(
+        write(
             PathJoin(folder, name + ".desktop"),
             "Type=Link\nName=" + DesktopText(name) + "\nURL=" + DesktopText(m_product.url) + "\n");
     }
+    return made;
 }
 
 Installer::Result Installer::Uninstall(std::string_view keyText, std::string_view executable)
@@ -244,7 +373,16 @@ Installer::Result Installer::Uninstall(std::string_view keyText, std::string_vie
     const std::string key = std::string(kUninstallKey) + "\\" + name;
     if (!m_registry.KeyExists(key)) return Result::NothingDone;
     const std::string installed = m_registry.ReadString(key, "UninstallPath").value_or("");
-    if (!installed.empty()) deleteContents(installed);
+    const std::vector<std::string> files =
+        SplitLines(m_registry.ReadString(key, kInstalledFilesValue).value_or(""));
+    const std::vector<std::string> shortcuts =
+        SplitLines(m_registry.ReadString(key, kShortcutsValue).value_or(""));
+    // Only what the installation put there: the folder may hold the user's
+    // files too, which stay, and with them the folder.
+    if (!installed.empty() && MayDeleteContentsOf(installed)) {
+        for (const std::string& file : files)
+            if (IsPlainRelative(file)) RemoveOurFile(fs::path(installed) / file);
+    }
     m_registry.DeleteKey(key);
 
     std::error_code error;
@@ -256,27 +394,19 @@ Installer::Result Installer::Uninstall(std::string_view keyText, std::string_vie
 
     if (!m_places.applicationsDirectory.empty()) {
         const fs::path folder = fs::path(m_places.applicationsDirectory) / name;
-        for (const auto& entry : fs::directory_iterator(folder, error)) {
-            if (!entry.is_directory(error) || entry.is_symlink(error))
-                fs::remove(entry.path(), error);
-        }
-        fs::remove(folder, error);
+        for (const std::string& shortcut : shortcuts)
+            if (fs::path(shortcut).parent_path() == folder) RemoveOurFile(shortcut);
+        if (IsEmptyDirectory(folder)) fs::remove(folder, error);
     }
 
     m_host.showMessage(Replace(Replace(kUninstallDoneText, name), name), name,
                        InstallerHost::Icon::Information);
 
-    // The running program goes last, with its folder when that is empty now,
-    // but only from the installed folder: an uninstaller started from
-    // elsewhere must not delete itself.
-    if (!executable.empty() && !installed.empty() && MayDeleteContentsOf(installed)) {
-        const fs::path self = Resolve(std::string(executable), error);
-        const fs::path root = Resolve(installed, error);
-        if (!error && IsWithin(self, root) && self != root) {
-            fs::remove(self, error);
-            fs::remove(self.parent_path(), error);
-        }
-    }
+    // The folder goes last, and only when nothing else is left in it; the
+    // running uninstaller, listed among the files, is gone by then.
+    (void)executable;
+    if (!installed.empty() && MayDeleteContentsOf(installed) && IsEmptyDirectory(installed))
+        fs::remove(installed, error);
     return Result::Done;
 }
 
@@ -292,22 +422,6 @@ bool Installer::MayDeleteContentsOf(const std::string& directory) const
         if (error || IsWithin(home, resolved)) return false;
     }
     return true;
-}
-
-void Installer::deleteContents(const std::string& directory)
-{
-    if (!MayDeleteContentsOf(directory)) return;
-    std::error_code error;
-    // Collected first: removing entries while iterating leaves the order undefined.
-    std::vector<fs::directory_entry> entries;
-    for (const auto& entry : fs::directory_iterator(directory, error)) entries.push_back(entry);
-    for (const auto& entry : entries) {
-        // A link to a folder is removed as a link; its target is not ours.
-        if (entry.is_directory(error) && !entry.is_symlink(error)) {
-            deleteContents(entry.path().string());
-        }
-        fs::remove(entry.path(), error);
-    }
 }
 
 bool Installer::UninstallKeyFromCommandLine(std::string_view commandLine, std::string* key)

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "installer/product.h"
 
@@ -23,20 +24,28 @@ struct InstallerPlaces {
 // and host are not owned and must outlive the installer.
 class Installer {
 public:
-    enum class Result { Done, Failed, NothingDone };
+    // Refused: the target folder holds files of the user's and the host did
+    // not agree to install among them (unattended, it never does).
+    enum class Result { Done, Failed, NothingDone, Refused };
 
     Installer(Product product, Registry& registry, InstallerHost& host, InstallerPlaces places);
 
     const Product& product() const { return m_product; }
 
-    // Copies the listed files, writes the uninstall entry and the shortcuts,
-    // reports the outcome and starts the main program when "launch" is set.
-    // An empty target does nothing.
+    // Copies the listed files, writes the uninstall entry (with the lists of
+    // the files and shortcuts made) and the shortcuts, reports the outcome
+    // and starts the main program when "launch" is set. An empty target does
+    // nothing; a non-empty one that does not already hold the product is
+    // used only when the host agrees. A copy that fails leaves no file of
+    // this installation behind, no entry and no shortcut; files are never
+    // written through a link nor outside the target.
     Result Install(std::string_view target, bool launch);
 
-    // Removes what Install made for the product "key". "executable" is the
-    // running uninstaller, removed last with its directory when it lies in
-    // the installed directory. NothingDone when no entry exists.
+    // Removes what Install made for the product "key": the files and
+    // shortcuts it listed, the entry, the settings, then the installed folder
+    // and the shortcut folder only when nothing else is left in them.
+    // "executable" is the running uninstaller. NothingDone when no entry
+    // exists.
     Result Uninstall(std::string_view key, std::string_view executable);
 
     // The key after "-u:" anywhere in the command line, or nothing.
@@ -47,10 +56,11 @@ public:
     bool MayDeleteContentsOf(const std::string& directory) const;
 
 private:
-    bool copyFiles(const std::string& target);
-    void writeUninstallEntry(const std::string& target);
-    void createShortcuts(const std::string& target);
-    void deleteContents(const std::string& directory);
+    bool copyFiles(const std::string& target, std::string& why);
+    // Whether the uninstall entry of this product names "target".
+    bool holdsProduct(const std::string& target) const;
+    void writeUninstallEntry(const std::string& target, const std::vector<std::string>& shortcuts);
+    std::vector<std::string> createShortcuts(const std::string& target);
 
     Product m_product;
     Registry& m_registry;
@@ -64,5 +74,8 @@ extern const char kInstallDoneText[];    // "%s" = product name
 extern const char kUninstallDoneText[];  // "%s" twice = product name
 extern const char kDontAcceptText[];
 extern const char kBrowseTitle[];
+extern const char kNotEmptyText[];         // "%s" = target folder, then product name
+extern const char kInstalledFilesValue[];  // uninstall entry: the files, one a line
+extern const char kShortcutsValue[];       // uninstall entry: the shortcuts made
 
 }  // namespace codeburg

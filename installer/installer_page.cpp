@@ -206,7 +206,9 @@ void InstallerPage::onBrowseClicked()
 void InstallerPage::onInstallClicked()
 {
     const QString target = m_target->text();
-    if (!target.isEmpty()) m_installer.Install(target.toStdString(), m_launch->isChecked());
+    if (!target.isEmpty() && m_installer.Install(target.toStdString(), m_launch->isChecked()) ==
+                                 Installer::Result::Refused)
+        return;  // the page stays, for another folder
     accept();
 }
 

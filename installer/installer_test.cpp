@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "installer/installer_host.h"
@@ -32,7 +34,11 @@ public:
     {
         messages.push_back({text, caption, icon});
     }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    bool askYesNo(const std::string& text, const std::string&) override
+    {
+        questions.push_back(text);
+        return answerYes;
+    }
     std::string browseForDirectory(const std::string&) override { return {}; }
     bool startDetached(const std::string& program, const std::string& directory) override
     {
@@ -41,6 +47,8 @@ public:
     }
     std::vector<Message> messages;
     std::vector<std::string> started;
+    std::vector<std::string> questions;
+    bool answerYes = false;
 };
 
 std::string ReadFile(const fs::path& path)
@@ -167,22 +175,33 @@ TEST_F(InstallerTest, NoListFileInstallsNothingAndSucceeds)
     EXPECT_FALSE(fs::exists(places.applicationsDirectory));
 }
 
-TEST_F(InstallerTest, MissingFileStopsCopyingButKeepsEntryAndShortcuts)
+TEST_F(InstallerTest, FailedInstallLeavesNothingBehind)
 {
     WriteList(kApp, {"a.txt", "gone.txt", "prod"});
     WriteFile(source / "a.txt", "a");
     AddProgram("prod");
     const fs::path target = root / "target";
     EXPECT_EQ(Make().Install(target.string(), true), Installer::Result::Failed);
-    EXPECT_TRUE(fs::exists(target / "a.txt"));
-    EXPECT_FALSE(fs::exists(target / "prod"));
+    EXPECT_FALSE(fs::exists(target));  // made by the install, so gone with it
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, "An error occured during installation.");
+    EXPECT_EQ(host.messages[0].text, "An error occured during installation.\r\n" +
+                                         (source / "gone.txt").string() +
+                                         ": No such file or directory");
     EXPECT_EQ(host.messages[0].caption, "Error");
     EXPECT_EQ(host.messages[0].icon, InstallerHost::Icon::Exclamation);
     EXPECT_TRUE(host.started.empty());
-    EXPECT_EQ(Value("DisplayName"), "Prod");
-    EXPECT_TRUE(fs::exists(home / ".local/share/applications/Prod/prod.desktop"));
+    EXPECT_FALSE(registry->KeyExists(kEntry));
+    EXPECT_FALSE(fs::exists(home / ".local/share/applications/Prod"));
+
+    // Over an earlier installation, the files it had stay as they were.
+    WriteList(kApp, {"a.txt", "prod"});
+    ASSERT_EQ(Make().Install(target.string(), false), Installer::Result::Done);
+    WriteFile(source / "a.txt", "new a");
+    WriteList(kApp, {"a.txt", "gone.txt"});
+    EXPECT_EQ(Make().Install(target.string(), false), Installer::Result::Failed);
+    EXPECT_EQ(ReadFile(target / "a.txt"), "a");
+    EXPECT_EQ(Value("InstalledFiles"), "a.txt\nprod");
+    EXPECT_EQ(std::distance(fs::directory_iterator(target), {}), 2);  // no temporary left
 }
 
 TEST_F(InstallerTest, TargetIsCreatedOneLevelOnly)
@@ -191,8 +210,8 @@ TEST_F(InstallerTest, TargetIsCreatedOneLevelOnly)
     WriteFile(source / "a.txt", "a");
     EXPECT_EQ(Make().Install((root / "x/y/target").string(), false), Installer::Result::Failed);
     EXPECT_FALSE(fs::exists(root / "x"));
-    EXPECT_EQ(host.messages.back().text, "An error occured during installation.");
-    EXPECT_EQ(Value("UninstallPath"), (root / "x/y/target").string() + "/");
+    EXPECT_EQ(host.messages.back().text.rfind("An error occured during installation.", 0), 0u);
+    EXPECT_FALSE(registry->KeyExists(kEntry));
 
     // The programs folder of a fresh account is the one that may be missing.
     host.messages.clear();
@@ -259,8 +278,8 @@ TEST_F(InstallerTest, ListValuesCannotLeaveSourceOrTarget)
         WriteList(kApp, {bad});
         host.messages.clear();
         EXPECT_EQ(Make().Install(target.string(), false), Installer::Result::Failed) << bad;
-        EXPECT_EQ(host.messages.back().text, "An error occured during installation.");
-        EXPECT_TRUE(fs::is_empty(target)) << bad;
+        EXPECT_EQ(host.messages.back().text.rfind("An error occured during installation.", 0), 0u);
+        EXPECT_FALSE(fs::exists(target)) << bad;
     }
     EXPECT_FALSE(fs::exists(root / "target/../secret.copy"));
     EXPECT_EQ(ReadFile(root / "secret"), "secret");
@@ -274,17 +293,14 @@ TEST_F(InstallerTest, UninstallRemovesWhatInstallMade)
     WriteFile(source / "prod.qch", "help");
     const fs::path target = root / "target";
     ASSERT_EQ(Make().Install(target.string(), false), Installer::Result::Done);
-    fs::create_directories(target / "sub/deeper");
-    WriteFile(target / "sub/deeper/.hidden", "x");
-    fs::create_symlink(source, target / "link-to-source");
+    EXPECT_EQ(Value("InstalledFiles"), "prod\ninstaller\nprod.qch");
     fs::create_directories(home / ".config/halcyon");
     WriteFile(places.settingsFile, "[MAIN]\nFIRSTTIME=0\n");
     WriteFile(home / ".config/halcyon/Other.conf", "keep");
 
     host.messages.clear();
     EXPECT_EQ(Make().Uninstall("Prod", (target / "installer").string()), Installer::Result::Done);
-    EXPECT_FALSE(fs::exists(target));
-    EXPECT_TRUE(fs::exists(source / "prod"));  // a link's target is not ours
+    EXPECT_FALSE(fs::exists(target));  // nothing else was in it
     EXPECT_FALSE(registry->KeyExists(kEntry));
     EXPECT_FALSE(fs::exists(DefaultRegistryPath()));
     EXPECT_FALSE(fs::exists(places.settingsFile));
@@ -303,23 +319,189 @@ TEST_F(InstallerTest, UninstallRemovesWhatInstallMade)
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(InstallerTest, UninstallKeepsShortcutSubfolderAndForeignInstaller)
+// What the user put beside the product, in its folder or its menu folder,
+// stays, and with it the folders.
+TEST_F(InstallerTest, UninstallKeepsWhatItDidNotInstall)
+{
+    WriteList(kApp, {"prod", "installer"});
+    AddProgram("prod");
+    AddProgram("installer");
+    const fs::path target = root / "target";
+    ASSERT_EQ(Make().Install(target.string(), false), Installer::Result::Done);
+    fs::create_directories(target / "sub/deeper");
+    WriteFile(target / "sub/deeper/.hidden", "x");
+    WriteFile(target / "notes.txt", "mine");
+    fs::create_symlink(source, target / "link-to-source");
+    const fs::path menu = home / ".local/share/applications/Prod";
+    fs::create_directories(menu / "extra");
+    WriteFile(menu / "mine.desktop", "[Desktop Entry]\n");
+
+    EXPECT_EQ(Make().Uninstall("Prod", (target / "installer").string()), Installer::Result::Done);
+    EXPECT_FALSE(fs::exists(target / "prod"));
+    EXPECT_FALSE(fs::exists(target / "installer"));
+    EXPECT_EQ(ReadFile(target / "sub/deeper/.hidden"), "x");
+    EXPECT_EQ(ReadFile(target / "notes.txt"), "mine");
+    EXPECT_TRUE(fs::is_symlink(target / "link-to-source"));
+    EXPECT_TRUE(fs::exists(source / "prod"));
+    EXPECT_FALSE(fs::exists(menu / "prod.desktop"));
+    EXPECT_TRUE(fs::exists(menu / "mine.desktop"));
+    EXPECT_TRUE(fs::exists(menu / "extra"));
+}
+
+TEST_F(InstallerTest, UninstallFromElsewhereKeepsItself)
 {
     WriteList(kApp, {"prod"});
     AddProgram("prod");
     const fs::path target = root / "target";
     ASSERT_EQ(Make().Install(target.string(), false), Installer::Result::Done);
-    const fs::path menu = home / ".local/share/applications/Prod";
-    fs::create_directories(menu / "extra");
-    // An uninstaller started from outside the installed folder keeps itself.
     AddProgram("elsewhere");
     EXPECT_EQ(Make().Uninstall("Prod", (source / "elsewhere").string()), Installer::Result::Done);
-    EXPECT_TRUE(fs::exists(menu / "extra"));
-    EXPECT_FALSE(fs::exists(menu / "prod.desktop"));
     EXPECT_TRUE(fs::exists(source / "elsewhere"));
-    // Only emptied: removing the installed folder is left to the uninstaller in it.
-    EXPECT_TRUE(fs::is_directory(target));
-    EXPECT_TRUE(fs::is_empty(target));
+    EXPECT_FALSE(fs::exists(target));
+}
+
+TEST_F(InstallerTest, NonEmptyFolderIsUsedOnlyWhenAgreed)
+{
+    WriteList(kApp, {"prod", "data.txt"});
+    AddProgram("prod");
+    WriteFile(source / "data.txt", "ours");
+    const fs::path target = root / "data";
+    fs::create_directories(target);
+    WriteFile(target / "data.txt", "the user's");
+
+    EXPECT_EQ(Make().Install(target.string(), false), Installer::Result::Refused);
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0], "The folder " + target.string() +
+                                     "/ is not empty and does not hold Prod.\r\nDo you want to "
+                                     "install into it anyway?");
+    EXPECT_EQ(ReadFile(target / "data.txt"), "the user's");
+    EXPECT_FALSE(fs::exists(target / "prod"));
+    EXPECT_FALSE(registry->KeyExists(kEntry));
+    EXPECT_TRUE(host.messages.empty());
+
+    // Agreed: installed, and installing again over it asks nothing.
+    host.answerYes = true;
+    EXPECT_EQ(Make().Install(target.string(), false), Installer::Result::Done);
+    host.answerYes = false;
+    host.questions.clear();
+    EXPECT_EQ(Make().Install(target.string(), false), Installer::Result::Done);
+    EXPECT_TRUE(host.questions.empty());
+}
+
+namespace {
+
+// Every entry below "dir", links as links, with the bytes of each file.
+std::map<std::string, std::string> Snapshot(const fs::path& dir)
+{
+    std::map<std::string, std::string> entries;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(dir, error);
+         it != fs::recursive_directory_iterator(); it.increment(error)) {
+        const fs::path& path = it->path();
+        if (fs::is_symlink(it->symlink_status()))
+            entries[path.string()] = "-> " + fs::read_symlink(path, error).string();
+        else
+            entries[path.string()] = it->is_directory() ? "<dir>" : ReadFile(path);
+    }
+    return entries;
+}
+
+size_t Differences(const std::map<std::string, std::string>& a,
+                   const std::map<std::string, std::string>& b)
+{
+    size_t count = 0;
+    for (const auto& [path, content] : a) count += !b.count(path) || b.at(path) != content;
+    for (const auto& [path, content] : b) count += !a.count(path);
+    return count;
+}
+
+}  // namespace
+
+// Installs and uninstalls over folders and links laid out by somebody hostile
+// or unlucky: nothing outside the target and the installer's own places
+// (its entry, its menu folder) may change.
+TEST_F(InstallerTest, HostileCasesTouchNothingOutsideTheTarget)
+{
+    const fs::path outside = root / "outside";
+    fs::create_directories(outside / "folder");
+    WriteFile(outside / "victim", "precious");
+    WriteFile(outside / "folder/x", "precious too");
+    WriteFile(home / ".bashrc", "export A=1\n");
+    WriteList(kApp, {"prod", "installer", "sub/x"});
+    AddProgram("prod");
+    AddProgram("installer");
+    fs::create_directories(source / "sub");
+    WriteFile(source / "sub/x", "ours");
+    const auto outsideBefore = Snapshot(outside);
+    const auto homeBefore = Snapshot(home);
+    const fs::path target = root / "target";
+    size_t touched = 0;
+    auto check = [&](const char* what) {
+        const size_t n = Differences(outsideBefore, Snapshot(outside));
+        touched += n;
+        EXPECT_EQ(n, 0u) << what;
+    };
+
+    // A listed name already a link to a file outside, in a folder of ours.
+    fs::create_directories(target / "sub");
+    fs::create_symlink(outside / "victim", target / "prod");
+    host.answerYes = true;
+    EXPECT_EQ(Make().Install(target.string(), false), Installer::Result::Failed);
+    EXPECT_NE(host.messages.back().text.find("prod: it is a symbolic link"), std::string::npos);
+    check("link in place of a file");
+    fs::remove(target / "prod");
+
+    // A listed file's folder a link to a folder outside.
+    fs::remove(target / "sub");
+    fs::create_directory_symlink(outside / "folder", target / "sub");
+    EXPECT_EQ(Make().Install(target.string(), false), Installer::Result::Failed);
+    check("link in place of a folder");
+    fs::remove(target / "sub");
+    fs::create_directories(target / "sub");
+
+    // A shortcut already a link to a file outside: no shortcut, nothing written there.
+    const fs::path menu = home / ".local/share/applications/Prod";
+    fs::create_directories(menu);
+    fs::create_symlink(outside / "victim", menu / "prod.desktop");
+    ASSERT_EQ(Make().Install(target.string(), false), Installer::Result::Done);
+    check("link in place of a shortcut");
+    fs::remove(menu / "prod.desktop");
+
+    // Uninstall after an installed file became a link outside, with the
+    // lists of the entry tampered with.
+    fs::remove(target / "installer");
+    fs::create_symlink(outside / "victim", target / "installer");
+    registry->WriteString(kEntry, "InstalledFiles", "prod\ninstaller\nsub/x\n../outside/victim");
+    registry->WriteString(kEntry, "Shortcuts", (outside / "victim").string());
+    EXPECT_EQ(Make().Uninstall("Prod", ""), Installer::Result::Done);
+    check("uninstall with tampered lists");
+    EXPECT_TRUE(fs::is_directory(target / "sub"));  // folders are never removed but the target
+    EXPECT_FALSE(fs::exists(target / "sub/x"));
+
+    // An entry naming the home folder.
+    registry->CreateKey(kEntry);
+    registry->WriteString(kEntry, "UninstallPath", home.string());
+    registry->WriteString(kEntry, "InstalledFiles", ".bashrc");
+    EXPECT_EQ(Make().Uninstall("Prod", ""), Installer::Result::Done);
+
+    // Unattended into a folder full of somebody's files: refused.
+    host.answerYes = false;
+    EXPECT_EQ(Make().Install((outside / "folder").string(), false), Installer::Result::Refused);
+    check("non-empty folder");
+
+    // The home folder apart from the installer's own places.
+    auto ours = [&](std::map<std::string, std::string> entries) {
+        std::erase_if(entries, [&](const auto& entry) {
+            return entry.first.rfind(menu.string(), 0) == 0 ||
+                   entry.first.rfind(DefaultRegistryPath(), 0) == 0 ||
+                   (home / ".local/share/applications").string().rfind(entry.first, 0) == 0;
+        });
+        return entries;
+    };
+    const size_t inHome = Differences(ours(homeBefore), ours(Snapshot(home)));
+    EXPECT_EQ(inHome, 0u);
+    touched += inHome;
+    std::printf("files outside the target touched over the hostile cases: %zu\n", touched);
 }
 
 TEST_F(InstallerTest, GuardedUninstallPathsDeleteNothing)

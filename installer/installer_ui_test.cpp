@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
@@ -96,6 +97,7 @@ private slots:
     void dontAcceptAsksFirst();
     void installPageListsFilesAndBrowses();
     void installButtonInstalls();
+    void nonEmptyFolderIsAskedAbout();
     void aboutEntry();
 
 private:
@@ -226,11 +228,31 @@ void InstallerPageTest::installButtonInstalls()
     page.findChild<QCheckBox*>("launch")->setChecked(false);
     Button(&page, "Install")->click();
     QVERIFY(!page.isVisible());
-    // codeburg is missing from the folder, so the copy fails at once.
-    QCOMPARE(m_host.messages, QStringList("Error: An error occured during installation."));
-    QVERIFY(QFileInfo(target).isDir());
-    QCOMPARE(m_registry.ReadString(std::string(kUninstallKey) + "\\Codeburg", "UninstallPath"),
-             (target + "/").toStdString());
+    // codeburg is missing from the folder, so the copy fails at once, and
+    // nothing of the installation is left: no folder, no entry.
+    QCOMPARE(m_host.messages.size(), 1);
+    QVERIFY(m_host.messages[0].startsWith("Error: An error occured during installation.\r\n"));
+    QVERIFY(m_host.messages[0].contains("codeburg"));
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(!m_registry.KeyExists(std::string(kUninstallKey) + "\\Codeburg"));
+}
+
+void InstallerPageTest::nonEmptyFolderIsAskedAbout()
+{
+    Installer installer = make();
+    const QString target = m_dir->path() + "/mine";
+    QVERIFY(QDir().mkpath(target));
+    WriteText(target + "/notes.txt", "mine");
+    InstallerPage page(InstallerPage::Kind::Install, installer, m_host);
+    page.show();
+    page.setTargetDirectory(target);
+    Button(&page, "Install")->click();
+    QCOMPARE(m_host.questions.size(), 1);
+    QVERIFY(m_host.questions[0].startsWith("Confirm: The folder " + target + "/ is not empty"));
+    QVERIFY(page.isVisible());  // declined: the page stays for another folder
+    QVERIFY(m_host.messages.isEmpty());
+    QCOMPARE(QDir(target).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList("notes.txt"));
 }
 
 void InstallerPageTest::aboutEntry()
@@ -306,6 +328,18 @@ void StagedInstallTest::installThenUninstallLeavesHomeAsItWas()
     QCOMPARE(Tree(home), before);
     QVERIFY(!QFileInfo::exists(target));
     QVERIFY(QDir(m_dir.path() + "/apps").isEmpty());
+
+    // Unattended, a folder of the user's is never installed into.
+    const QString mine = m_dir.path() + "/apps/mine";
+    QVERIFY(QDir().mkpath(mine));
+    WriteText(mine + "/notes.txt", "mine");
+    QCOMPARE(run(CODEBURG_STAGE_DIR "/installer", {"--silent", "--target", mine, "--no-launch"},
+                 &output),
+             1);
+    QVERIFY(output.contains("is not empty"));
+    QCOMPARE(QDir(mine).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList("notes.txt"));
+    QCOMPARE(Tree(home), before);
 
     // Again: no entry, so nothing is done and nothing is said.
     QCOMPARE(run(CODEBURG_STAGE_DIR "/installer", {"--silent", "-u:Codeburg"}, &output), 1);
