@@ -15,6 +15,7 @@
 #include "city/view/codeburg_view.h"
 #include "platform/ini_file.h"
 #include "platform/path_util.h"
+#include "platform/safe_file.h"
 #include "views/prj_view.h"
 #include "views/quote_dialog.h"
 
@@ -109,8 +110,7 @@ void CCodeburgApp::reopenMostRecent()
     // The marker exists only while the workspace is being opened: when it is
     // found here, the last opening died and is not tried a second time.
     if (!QFileInfo::exists(marker)) {
-        QFile file(marker);
-        if (file.open(QIODevice::WriteOnly)) file.close();
+        CreateFileAtomically(marker.toStdString(), {});  // never through a link left there
         const QStringList& entries = m_recent.entries();
         if (!entries.isEmpty() && !entries.first().isEmpty()) {
             m_frame->onCommand(cmd::kFileMru1);
