@@ -1,6 +1,7 @@
 // Runs the real codeburg-cli binary's snapshot command and checks its exit
 // status, its messages and the picture it writes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -31,7 +32,7 @@ protected:
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(m_dir / "demo");
         std::ofstream(m_dir / "demo" / "shape.cpp") << "void Shape::Draw(int a)\n{\n"
-                                                        "    // draw it\n    a = a + 1;\n}\n";
+                                                       "    // draw it\n    a = a + 1;\n}\n";
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
@@ -87,6 +88,21 @@ TEST_F(SnapshotCommandTest, MissingSourceFails)
     const CliRun run = Snapshot({(m_dir / "nothing.cbb").string(), (m_dir / "a.jpg").string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("cannot open"), std::string::npos) << run.err;
+}
+
+TEST_F(SnapshotCommandTest, SourceThatIsNoFileOrTheRootIsRefused)
+{
+    const std::string fifo = (m_dir / "fifo.cbb").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    CliRun run = Snapshot({fifo, (m_dir / "a.jpg").string()});  // never waits for a writer
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot read statistics file " + fifo + ": it is a FIFO"),
+              std::string::npos)
+        << run.err;
+    run = Snapshot({"/", (m_dir / "a.jpg").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is the root of the file system"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(m_dir / "a.jpg"));
 }
 
 TEST_F(SnapshotCommandTest, WritesAJpegOfADirectory)

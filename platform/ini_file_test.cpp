@@ -146,6 +146,18 @@ TEST_F(IniFileTest, UnwritableOrOddPathsFailAndKeepMemoryInStep)
     EXPECT_FALSE(folder.Reload());
     EXPECT_FALSE(folder.WriteString("S", "k", "1"));
     EXPECT_TRUE(fs::is_directory(m_dir));
+
+    // Neither written through a link nor waited on as a FIFO.
+    std::ofstream(m_dir + "/victim") << "precious";
+    fs::create_symlink(m_dir + "/victim", m_dir + "/link.ini");
+    IniFile linked(m_dir + "/link.ini");
+    EXPECT_FALSE(linked.WriteString("S", "k", "1"));
+    EXPECT_EQ(linked.GetString("S", "k", "d"), "d");
+    std::ifstream victim(m_dir + "/victim");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "precious");
+    ASSERT_EQ(mkfifo((m_dir + "/fifo.ini").c_str(), 0600), 0);
+    IniFile fifo(m_dir + "/fifo.ini");
+    EXPECT_FALSE(fifo.Reload());
 }
 
 TEST(SettingsFilePathTest, LowerCasesOnlyTheFileName)

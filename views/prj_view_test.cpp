@@ -398,6 +398,32 @@ private slots:
         QCOMPARE(m_app->mainFrame()->messageText(), QString("Build complete."));
     }
 
+    // A save that fails is shown, and the project keeps its last build;
+    // files left out are counted in the status bar.
+    void failedSaveAndLeftOutFilesAreShown()
+    {
+        const QString dir = m_sources.filePath("full");
+        MakeSources(dir, 3);
+        QFile huge(dir + "/huge.cpp");
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize((qint64(1) << 30) + 1));  // sparse: costs no room
+        huge.close();
+        Project* project = addProject("full", dir);
+        QVERIFY(project);
+        QVERIFY(QDir().mkpath(dir + "/full.cbb"));
+        view()->handleCommand(cmd::kBuild);
+        QVERIFY(m_ui.saw("cannot write statistics file " + dir + "/full.cbb: it is a directory"));
+        QVERIFY(project->lastBuild.empty());
+
+        QVERIFY(QDir(dir + "/full.cbb").removeRecursively());
+        view()->handleCommand(cmd::kBuild);
+        QVERIFY(!project->lastBuild.empty());
+        const QString status = m_app->mainFrame()->messageText();
+        QVERIFY2(status.startsWith("Build complete. 1 file or folder was left out: " + dir +
+                                   "/huge.cpp (file too large"),
+                 qPrintable(status));
+    }
+
     void buildOfAMissingDirectoryStillEndsCleanly()
     {
         addProject("gone", m_sources.filePath("nowhere"));
