@@ -429,8 +429,8 @@ uint32_t NameSeed(std::string_view name)
     return sum;
 }
 
-void WalkDirectory(ProjectStats& stats, const std::string& directory, int* counter, MsRandom* rng,
-                   const BuildOptions& options)
+void WalkDirectory(ProjectStats& stats, const std::string& directory, int* counter,
+                   MsRandom* rng, const BuildOptions& options)
 {
     const bool parallel = !counter && options.parallel && ThreadCount(options, 2) > 1;
     std::vector<PendingFile> pending;
@@ -560,7 +560,8 @@ void LayOutCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink,
     BuildCity(stats, rng, sink, options.parallel ? ThreadCount(options, stats.files.size()) : 1);
 }
 
-std::optional<std::string> FindSourceFile(const std::string& directory, const std::string& fileName)
+std::optional<std::string> FindSourceFile(const std::string& directory,
+                                          const std::string& fileName)
 {
     std::optional<std::string> found;
     WalkCallbacks walk;

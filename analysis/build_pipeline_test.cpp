@@ -1,10 +1,11 @@
 #include "analysis/build_pipeline.h"
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -89,8 +90,8 @@ TEST(MatchesListTest, SuffixAndPrefixPatterns)
     const char* list = "*xx.cpp, xx*.cpp";
     EXPECT_TRUE(MatchesList("fooxx.cpp", list));
     EXPECT_TRUE(MatchesList("XX.CPP", list));
-    EXPECT_FALSE(MatchesList("xxfoo.cpp", list));  // the second entry begins with a blank
-    EXPECT_TRUE(MatchesList(" xx*.cpp", list));    // "*" is literal inside a prefix entry
+    EXPECT_FALSE(MatchesList("xxfoo.cpp", list));   // the second entry begins with a blank
+    EXPECT_TRUE(MatchesList(" xx*.cpp", list));     // "*" is literal inside a prefix entry
     EXPECT_TRUE(MatchesList("gen_a.h", "gen*"));
     EXPECT_TRUE(MatchesList("a_test.cpp", "**_test.cpp"));  // one more leading "*" dropped
     EXPECT_TRUE(MatchesList("anything", "*"));

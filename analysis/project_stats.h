@@ -46,7 +46,7 @@ public:
 
     bool reportEnabled = false;
     BuildProgressSink* progressSink = nullptr;  // of the current or last build; not owned
-    std::string name;                           // last component of the scanned directory
+    std::string name;       // last component of the scanned directory
     std::string directory;
     CityGrid cityGrid;
     std::vector<std::unique_ptr<FileStats>> files;  // city order
@@ -56,7 +56,7 @@ public:
     std::string excludedFiles;
     std::string extensions = "cpp,cc,java,asm";
     int64_t* newestWriteTime = nullptr;  // set only during an up-to-date check
-    std::vector<SkippedEntry> skipped;   // by the last scan, in walk order; never saved
+    std::vector<SkippedEntry> skipped;  // by the last scan, in walk order; never saved
     ProjectMeasures measures;
 
     void ClearFiles() { files.clear(); }

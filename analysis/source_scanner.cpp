@@ -534,10 +534,8 @@ void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
                 } else if (commentOnly) {
                     // Unlike the C rules, a "//" line never raised the file's
                     // comment count here, so a separator has nothing to take back.
-                    if (!tokens.separator())
-                        ++headerComments;
-                    else
-                        ++file.emptyLines;
+                    if (!tokens.separator()) ++headerComments;
+                    else ++file.emptyLines;
                 }
                 lineBlank = true;
                 commentOnly = false;

@@ -72,8 +72,8 @@ bool ReadMethod(StatsBuffer& b, FileStats& file)
     int32_t paramCount, eloc, comments, asserts, empty;
     if (!b.ReadU16(version) || version != kMethodRecordVersion) return false;
     if (!b.ReadString(className) || !b.ReadString(methodName)) return false;
-    if (!b.ReadI32(paramCount) || !b.ReadI32(eloc) || !b.ReadI32(comments) || !b.ReadI32(asserts) ||
-        !b.ReadI32(empty))
+    if (!b.ReadI32(paramCount) || !b.ReadI32(eloc) || !b.ReadI32(comments) ||
+        !b.ReadI32(asserts) || !b.ReadI32(empty))
         return false;
     auto method = std::make_unique<MethodStats>();
     method->className = std::move(className);
@@ -93,9 +93,10 @@ std::unique_ptr<FileStats> ReadFileRecord(StatsBuffer& b, int32_t lineCount)
 {
     uint16_t version;
     std::string name;
-    if (!b.ReadU16(version) || version > kFileRecordVersion || !b.ReadString(name)) return nullptr;
+    if (!b.ReadU16(version) || version > kFileRecordVersion || !b.ReadString(name))
+        return nullptr;
     int32_t lines, empty, methodEloc, comments, blockComments = 0, asserts, maxEloc, skipped,
-                                                includes, constructors;
+        includes, constructors;
     uint32_t colour;
     bool ok = b.ReadI32(lines) && b.ReadI32(empty) && b.ReadI32(methodEloc) &&
               b.ReadI32(comments) && (version < 1 || b.ReadI32(blockComments)) &&

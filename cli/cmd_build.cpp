@@ -28,7 +28,8 @@ public:
         std::fprintf(stderr, "codeburg-cli: %s: %s\n", title.c_str(), text.c_str());
     }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    std::optional<std::string> BrowseForDirectory(const std::string&, const std::string&) override
+    std::optional<std::string> BrowseForDirectory(const std::string&,
+                                                  const std::string&) override
     {
         return std::nullopt;
     }
@@ -111,7 +112,8 @@ int RunBuild(int argc, char** argv)
     if (const std::string exe = ExecutablePath(); !exe.empty())
         options.reportPath = TextReportPath(exe);
     stats.progressSink = nullptr;
-    const int result = BuildIfNeeded(project, &progress, force, progress.enabled(), &user, options);
+    const int result =
+        BuildIfNeeded(project, &progress, force, progress.enabled(), &user, options);
     if (result != 0) return 1;
     const bool evaluated = stats.progressSink == &progress;
     const bool built = !project.lastBuild.empty();
@@ -120,9 +122,8 @@ int RunBuild(int argc, char** argv)
         std::fprintf(stderr, "codeburg-cli: no matching source file in %s\n", directory.c_str());
         return 1;
     }
-    if (!built)
-        std::fprintf(stderr, "codeburg-cli: %s is up to date, not rebuilt\n",
-                     statisticsPath.c_str());
+    if (!built) std::fprintf(stderr, "codeburg-cli: %s is up to date, not rebuilt\n",
+                             statisticsPath.c_str());
 
     const ProjectHeader header{project.name, directory, statisticsPath,
                                built ? project.lastBuild : FileTimeStamp(statisticsPath), built};

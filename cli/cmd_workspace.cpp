@@ -321,16 +321,11 @@ int RunWorkspace(int argc, char** argv)
         ParseWorkspaceCommandArgs(parsed.options.command, parsed.options.rest);
     if (!command.ok()) return UsageError(command.error);
     switch (command.options.command) {
-        case WorkspaceCommand::Init:
-            return RunInit(ws, path);
-        case WorkspaceCommand::Add:
-            return RunAdd(ws, path, command.options, noWait);
-        case WorkspaceCommand::Build:
-            return RunBuild(ws, path, false, ui, noWait);
-        case WorkspaceCommand::Rebuild:
-            return RunBuild(ws, path, true, ui, noWait);
-        case WorkspaceCommand::Show:
-            return RunShow(ws, path, command.options.json);
+    case WorkspaceCommand::Init: return RunInit(ws, path);
+    case WorkspaceCommand::Add: return RunAdd(ws, path, command.options, noWait);
+    case WorkspaceCommand::Build: return RunBuild(ws, path, false, ui, noWait);
+    case WorkspaceCommand::Rebuild: return RunBuild(ws, path, true, ui, noWait);
+    case WorkspaceCommand::Show: return RunShow(ws, path, command.options.json);
     }
     return 2;
 }

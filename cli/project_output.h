@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdio>
-#include <nlohmann/json.hpp>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "analysis/build_progress_sink.h"
 
