@@ -1,6 +1,7 @@
 #include "analysis/build_pipeline.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -170,6 +171,41 @@ TEST(WalkDirectoryTest, DeepTreeNeedsNoRecursion)
         ASSERT_EQ(EvaluateProject(built, tree.root(), nullptr, options), 0);
         EXPECT_EQ(built.files.size(), 2u);
         EXPECT_TRUE(built.skipped.empty());
+    }
+}
+
+// A deep tree with files on every level, some listed after the folder below:
+// the walk comes back to folders it had to close and finds them all, with few
+// descriptors at any time.
+TEST(WalkDirectoryTest, DeepTreeWithFilesOnEveryLevelKeepsFewFoldersOpen)
+{
+    TempTree tree;
+    std::string relative;
+    constexpr int kLevels = 300;
+    for (int i = 0; i < kLevels; ++i) {
+        tree.Write(relative + "a" + std::to_string(i) + ".cpp", "int x;\n");
+        relative += "d/";
+        tree.Write(relative + "z" + std::to_string(i) + ".cpp", "int y;\n");
+    }
+    for (bool parallel : {false, true}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const rlimit few{64, 64};
+            setrlimit(RLIMIT_NOFILE, &few);
+            BuildOptions options;
+            options.parallel = parallel;
+            options.threads = 2;
+            ProjectStats stats(nullptr);
+            EvaluateProject(stats, tree.root(), nullptr, options);
+            const bool found = FindSourceFile(tree.root(), "a" + std::to_string(kLevels - 1) +
+                                                               ".cpp")
+                                   .has_value();
+            _exit(stats.files.size() == 2 * kLevels && stats.skipped.empty() && found ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "parallel " << parallel;
     }
 }
 
