@@ -291,9 +291,14 @@ bool Installer::copyFiles(const std::string& target, std::string& why)
         }
         if (!StageCopy(from, to, staged[i], why)) return false;
     }
+    std::vector<bool> existed;
+    for (const StagedFile& file : staged) existed.push_back(fs::exists(file.target(), error));
     for (size_t i = 0; i < staged.size(); ++i) {
         if (staged[i].Commit(&why) != 0) {
-            why = (fs::path(target) / m_product.files[i]).string() + ": " + why;
+            why = staged[i].target() + ": " + why;
+            // Rare (the room was taken when staging): what is new goes again.
+            for (size_t j = 0; j < i; ++j)
+                if (!existed[j]) RemoveOurFile(staged[j].target());
             return false;
         }
     }
