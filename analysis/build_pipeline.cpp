@@ -163,11 +163,11 @@ void FinishScan(ProjectStats& stats, PendingFile& file, int result, const BuildO
                    added.MethodCount());
 }
 
-int Scan(const BuildOptions& options, FileStats& stats, const std::string& path,
+int Scan(const BuildOptions& options, MethodRule rule, FileStats& stats, const std::string& path,
          std::vector<char>& buffer)
 {
     return options.scanFile ? options.scanFile(stats, path, buffer)
-                            : ScanFile(stats, path, buffer);
+                            : ScanFile(stats, path, buffer, rule);
 }
 
 int ThreadCount(const BuildOptions& options, size_t files)
@@ -195,7 +195,7 @@ void ScanInParallel(ProjectStats& stats, std::vector<PendingFile>& pending,
         const size_t w = next.fetch_add(1);
         if (w >= work.size()) return false;
         PendingFile& file = pending[work[w]];
-        results[work[w]].store(Scan(options, *file.stats, file.path, buffer),
+        results[work[w]].store(Scan(options, stats.methodRule, *file.stats, file.path, buffer),
                                std::memory_order_release);
         results[work[w]].notify_all();
         return true;
@@ -287,7 +287,7 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
         if (parallel) {
             pending.push_back(std::move(file));
         } else {
-            const int result = Scan(options, *file.stats, file.path, buffer);
+            const int result = Scan(options, stats.methodRule, *file.stats, file.path, buffer);
             FinishScan(stats, file, result, options);
         }
         return true;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/file_stats.h"
+#include "analysis/method_rule.h"
 #include "city/city_grid.h"
 #include "scoring/scoring_topic.h"
 
@@ -48,6 +49,9 @@ public:
     std::string excludedDirs;
     std::string excludedFiles;
     std::string extensions = "cpp,cc,java,asm";
+    // The rule the methods are found by: copied from the project with the
+    // filters before every build, read back from the statistics file.
+    MethodRule methodRule = MethodRule::Classic;
     int64_t* newestWriteTime = nullptr;  // set only during an up-to-date check
     ProjectMeasures measures;
 
@@ -59,6 +63,12 @@ public:
     void ComputeMeasures(bool reload);
 
     int32_t MethodsPerFile() const;
+    // Bodies the classic rule passed over one level too deep in the last
+    // build (inside namespaces, class bodies or nested types); 0 after a load.
+    int64_t SkippedBodies() const;
+    // Whether there are enough of them, beside the methods found, to tell
+    // the user about the modern rule.
+    bool ShouldSuggestModernRule() const;
 };
 
 }  // namespace codeburg
