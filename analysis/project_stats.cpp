@@ -117,4 +117,16 @@ bool ProjectStats::ShouldSuggestModernRule() const
     return methodRule == MethodRule::Classic && skipped >= kMinimum && 4 * skipped >= found;
 }
 
+std::string SkippedBodiesText(int64_t count)
+{
+    // Thousands apart by a space, as in "2 310".
+    std::string digits = std::to_string(count);
+    for (size_t at = digits.size(); at > 3 && digits[at - 4] != '-'; at -= 3)
+        digits.insert(at - 3, " ");
+    return digits + (count == 1 ? " function body inside a namespace or class body was not "
+                                  "counted as a method"
+                                : " function bodies inside namespaces or class bodies were not "
+                                  "counted as methods");
+}
+
 }  // namespace codeburg

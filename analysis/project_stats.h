@@ -15,6 +15,11 @@ namespace codeburg {
 class BuildProgressSink;
 struct ScoringSettings;
 
+// "2 310 function bodies inside namespaces or class bodies were not counted
+// as methods": what a program says after a build that passed over "count"
+// bodies, before telling how to count them.
+std::string SkippedBodiesText(int64_t count);
+
 // Project-level figures filled by the measure pass.
 struct ProjectMeasures {
     float assertRatio = 0.0f;

@@ -21,7 +21,9 @@ namespace {
 
 int UsageError(const std::string& message)
 {
-    std::fprintf(stderr, "codeburg-cli: %s\nusage: codeburg-cli scan [--linecount N] FILE...\n",
+    std::fprintf(stderr,
+                 "codeburg-cli: %s\nusage: codeburg-cli scan [--linecount N] "
+                 "[--methods classic|modern] FILE...\n",
                  message.c_str());
     return 2;
 }
@@ -32,9 +34,10 @@ int UsageError(const std::string& message)
 // thread waits for another and none only prints.
 class OrderedScan {
 public:
-    OrderedScan(const std::vector<std::string>& paths, int32_t lineCount)
+    OrderedScan(const std::vector<std::string>& paths, int32_t lineCount, MethodRule rule)
         : m_paths(paths),
           m_lineCount(lineCount),
+          m_rule(rule),
           m_text(paths.size()),
           m_failed(paths.size()),
           m_ready(new std::atomic<bool>[paths.size()]())
@@ -74,7 +77,7 @@ private:
         for (size_t i; (i = m_next.fetch_add(1)) < m_paths.size();) {
             FileStats stats(LastPathComponent(m_paths[i]), m_lineCount, uint32_t{0});
             std::string text;
-            if (ScanFile(stats, m_paths[i], buffer) == 0) {
+            if (ScanFile(stats, m_paths[i], buffer, m_rule) == 0) {
                 AppendScanRecord(text, m_paths[i], stats);
             } else {
                 AppendScanError(text, m_paths[i]);
@@ -116,6 +119,7 @@ private:
 
     const std::vector<std::string>& m_paths;
     const int32_t m_lineCount;
+    const MethodRule m_rule;
     std::vector<std::string> m_text;  // a record's JSON from its scan until it is printed
     std::vector<char> m_failed;
     std::unique_ptr<std::atomic<bool>[]> m_ready;
@@ -134,7 +138,8 @@ int RunScan(int argc, char** argv)
 {
     const Parsed<ScanArgs> parsed = ParseScanArgs(ToArgList(argc, argv));
     if (!parsed.ok()) return UsageError(parsed.error);
-    return OrderedScan(parsed.options.paths, parsed.options.lineCount).Run();
+    const ScanArgs& args = parsed.options;
+    return OrderedScan(args.paths, args.lineCount, args.methods).Run();
 }
 
 }  // namespace codeburg::cli
