@@ -233,9 +233,10 @@ void SerialiseStatistics(const ProjectStats& stats, StatsBuffer& buffer)
 {
     SerialiseAllButGrid(stats, buffer);
     stats.cityGrid.Serialise(buffer);
+    if (TrailerOf(stats).Empty()) return;
     const std::vector<uint8_t> trailer =
         TrailerBytes(stats, Crc32c(buffer.data().data(), buffer.size()));
-    if (!trailer.empty()) buffer.WriteRaw(trailer.data(), trailer.size());
+    buffer.WriteRaw(trailer.data(), trailer.size());
 }
 
 int DeserialiseStatistics(ProjectStats& stats, StatsBuffer& buffer)
