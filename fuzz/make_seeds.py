@@ -212,11 +212,13 @@ def main():
 
     if cli and os.path.exists(cli):
         with tempfile.TemporaryDirectory() as tmp:
-            for folder in ('platform', 'scoring', 'city'):
+            # One by the modern method rule, so that seeds hold a trailer.
+            for folder, rule in (('platform', 'classic'), ('scoring', 'classic'),
+                                 ('city', 'modern')):
                 copy = os.path.join(tmp, folder)
                 shutil.copytree(os.path.join(src, folder), copy,
                                 ignore=shutil.ignore_patterns('*_test.cpp', 'testdata'))
-                subprocess.run([cli, 'build', copy, '--name', folder], cwd=tmp,
+                subprocess.run([cli, 'build', copy, '--name', folder, '--methods', rule], cwd=tmp,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 cbb = os.path.join(copy, folder + '.cbb')
                 if os.path.exists(cbb):
