@@ -326,8 +326,8 @@ void FinishScan(ProjectStats& stats, PendingFile& file, const BuildOptions& opti
 
 // Scans the file "name" of the open folder "directory", or by its path when
 // the folder is not at hand (-1).
-int Scan(const BuildOptions& options, PendingFile& file, int directory, const std::string& name,
-         std::vector<char>& buffer)
+int Scan(const BuildOptions& options, MethodRule rule, PendingFile& file, int directory,
+         const std::string& name, std::vector<char>& buffer)
 {
     if (options.scanFile) {
         const int result = options.scanFile(*file.stats, file.path, buffer);
@@ -338,7 +338,7 @@ int Scan(const BuildOptions& options, PendingFile& file, int directory, const st
     const bool read = directory >= 0 ? ReadSourceFileAt(directory, name, buffer, size, &file.reason)
                                      : ReadSourceFile(file.path, buffer, size, &file.reason);
     if (!read) return 1;
-    return ScanBuffer(*file.stats, buffer.data(), size, LanguageForPath(file.path));
+    return ScanBuffer(*file.stats, buffer.data(), size, LanguageForPath(file.path), rule);
 }
 
 int ThreadCount(const BuildOptions& options, size_t files)
@@ -368,7 +368,8 @@ void ScanInParallel(ProjectStats& stats, std::vector<PendingFile>& pending,
         const size_t w = next.fetch_add(1);
         if (w >= work.size()) return false;
         PendingFile& file = pending[work[w]];
-        results[work[w]].store(Scan(options, file, -1, {}, buffer), std::memory_order_release);
+        results[work[w]].store(Scan(options, stats.methodRule, file, -1, {}, buffer),
+                               std::memory_order_release);
         results[work[w]].notify_all();
         return true;
     };
@@ -469,7 +470,7 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
         // The workers open files by path; one too deep for that is read now,
         // through its folder.
         if (!parallel || entry.path.size() >= PATH_MAX)
-            file.result = Scan(options, file, entry.directory, name, buffer);
+            file.result = Scan(options, stats.methodRule, file, entry.directory, name, buffer);
         if (parallel)
             pending.push_back(std::move(file));
         else

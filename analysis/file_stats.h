@@ -49,7 +49,7 @@ public:
     FileStats& operator=(const FileStats&) = delete;
 
     int32_t methodLengthLimit = 25;
-    std::vector<std::unique_ptr<ClassStats>> classes;  // order of first appearance
+    std::vector<std::unique_ptr<ClassStats>> classes;   // order of first appearance
     std::vector<std::unique_ptr<MethodStats>> methods;  // after a scan: eloc, largest first
     std::string name;                                   // file name without directory
     int32_t methodElocSum = 0;
@@ -64,6 +64,9 @@ public:
     int32_t maxMethodEloc = 0;
     int32_t elocWithinLimit = 0;
     int32_t elocOverLimit = 0;
+    // Scanner scratch, not saved: bodies the classic rule passed over because
+    // they stood inside a namespace, a class body or a nested type.
+    int32_t skippedBodies = 0;
     CityGrid cityGrid;
 
     // Appends a method; a method named byte for byte like its class is a constructor.

@@ -99,4 +99,34 @@ void ProjectStats::ComputeMeasures(bool reload)
     measures.overallScore = m.totalEloc != 0 ? OverallScore(topics) : 0.0f;
 }
 
+int64_t ProjectStats::SkippedBodies() const
+{
+    int64_t sum = 0;
+    for (const auto& file : files) sum += file->skippedBodies;
+    return sum;
+}
+
+bool ProjectStats::ShouldSuggestModernRule() const
+{
+    // A handful passed over (an extern "C" block, a local helper class) is
+    // no reason to change rules; a quarter of what was found is.
+    constexpr int64_t kMinimum = 20;
+    const int64_t skipped = SkippedBodies();
+    int64_t found = 0;
+    for (const auto& file : files) found += file->MethodCount();
+    return methodRule == MethodRule::Classic && skipped >= kMinimum && 4 * skipped >= found;
+}
+
+std::string SkippedBodiesText(int64_t count)
+{
+    // Thousands apart by a space, as in "2 310".
+    std::string digits = std::to_string(count);
+    for (size_t at = digits.size(); at > 3 && digits[at - 4] != '-'; at -= 3)
+        digits.insert(at - 3, " ");
+    return digits + (count == 1 ? " function body inside a namespace or class body was not "
+                                  "counted as a method"
+                                : " function bodies inside namespaces or class bodies were not "
+                                  "counted as methods");
+}
+
 }  // namespace codeburg

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/file_stats.h"
+#include "analysis/method_rule.h"
 #include "city/city_grid.h"
 #include "scoring/scoring_topic.h"
 
@@ -13,6 +14,11 @@ namespace codeburg {
 
 class BuildProgressSink;
 struct ScoringSettings;
+
+// "2 310 function bodies inside namespaces or class bodies were not counted
+// as methods": what a program says after a build that passed over "count"
+// bodies, before telling how to count them.
+std::string SkippedBodiesText(int64_t count);
 
 // Project-level figures filled by the measure pass.
 struct ProjectMeasures {
@@ -55,6 +61,9 @@ public:
     std::string excludedDirs;
     std::string excludedFiles;
     std::string extensions = "cpp,cc,java,asm";
+    // The rule the methods are found by: copied from the project with the
+    // filters before every build, read back from the statistics file.
+    MethodRule methodRule = MethodRule::Classic;
     int64_t* newestWriteTime = nullptr;  // set only during an up-to-date check
     std::vector<SkippedEntry> skipped;  // by the last scan, in walk order; never saved
     ProjectMeasures measures;
@@ -67,6 +76,12 @@ public:
     void ComputeMeasures(bool reload);
 
     int32_t MethodsPerFile() const;
+    // Bodies the classic rule passed over one level too deep in the last
+    // build (inside namespaces, class bodies or nested types); 0 after a load.
+    int64_t SkippedBodies() const;
+    // Whether there are enough of them, beside the methods found, to tell
+    // the user about the modern rule.
+    bool ShouldSuggestModernRule() const;
 };
 
 }  // namespace codeburg

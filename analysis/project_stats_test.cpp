@@ -171,4 +171,35 @@ TEST(ProjectStatsTest, CorruptSumsNeitherOverflowNorScoreNaN)
     }
 }
 
+TEST(ProjectStatsTest, ModernRuleIsSuggestedForManySkippedBodies)
+{
+    ProjectStats stats(nullptr);
+    auto file = std::make_unique<FileStats>("a.cpp", 25, uint32_t{0});
+    for (int i = 0; i < 60; ++i) file->AddMethod("", "f", 0);
+    file->skippedBodies = 19;
+    stats.files.push_back(std::move(file));
+    EXPECT_FALSE(stats.ShouldSuggestModernRule());  // too few to matter
+    stats.files[0]->skippedBodies = 20;
+    EXPECT_TRUE(stats.ShouldSuggestModernRule());
+    stats.files[0]->skippedBodies = 14;
+    auto other = std::make_unique<FileStats>("b.cpp", 25, uint32_t{0});
+    other->skippedBodies = 6;
+    stats.files.push_back(std::move(other));
+    EXPECT_EQ(stats.SkippedBodies(), 20);
+    EXPECT_TRUE(stats.ShouldSuggestModernRule());
+    for (int i = 0; i < 21; ++i) stats.files[1]->AddMethod("", "g", 0);
+    EXPECT_FALSE(stats.ShouldSuggestModernRule());  // under a quarter of 81 found
+    stats.files[1]->methods.clear();
+    stats.methodRule = MethodRule::Modern;
+    EXPECT_FALSE(stats.ShouldSuggestModernRule());
+
+    EXPECT_EQ(SkippedBodiesText(2310),
+              "2 310 function bodies inside namespaces or class bodies were not counted as "
+              "methods");
+    EXPECT_EQ(SkippedBodiesText(1234567).substr(0, 10), "1 234 567 ");
+    EXPECT_EQ(SkippedBodiesText(999).substr(0, 4), "999 ");
+    EXPECT_EQ(SkippedBodiesText(1),
+              "1 function body inside a namespace or class body was not counted as a method");
+}
+
 }  // namespace codeburg

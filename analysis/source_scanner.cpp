@@ -9,20 +9,14 @@
 #include <cstring>
 
 #include "analysis/file_stats.h"
+#include "analysis/method_lines.h"
+#include "analysis/modern_rules.h"
 #include "analysis/source_tokenizer.h"
 #include "platform/safe_file.h"
 
 namespace codeburg {
 
 namespace {
-
-// Signature names whose braces open message maps, run-time class macros or
-// dialog data exchange rather than a method worth measuring.
-bool IsExcludedSignature(std::string_view name)
-{
-    return name == "BEGIN_MESSAGE_MAP" || name == "IMPLEMENT_DYNCREATE" ||
-           name == "IMPLEMENT_DYNAMIC" || name == "DoDataExchange";
-}
 
 bool EndsWithNoCase(std::string_view text, std::string_view lowerSuffix)
 {
@@ -36,86 +30,24 @@ bool EndsWithNoCase(std::string_view text, std::string_view lowerSuffix)
     return true;
 }
 
-// The counters of a whole file, kept apart from the record while scanning so
-// that the hot loop works on locals. Bounded by the scanned size, so the
-// 32-bit counters cannot overflow (see kMaxScanBytes).
-struct FileCounts {
-    int32_t lines = 0;
-    int32_t emptyLines = 0;
-    int32_t commentLines = 0;
-    int32_t asserts = 0;
-    int32_t includes = 0;
-
-    void StoreIn(FileStats& stats, const SourceTokenizer& tokens) const
-    {
-        stats.lines = lines;
-        stats.emptyLines = emptyLines;
-        stats.commentLines = commentLines;
-        stats.asserts = asserts;
-        stats.includes = includes;
-        stats.blockCommentLines = tokens.blockCommentLines();
-    }
-};
-
-int32_t NonNegativeDifference(int32_t a, int32_t b)
-{
-    const int64_t d = int64_t{a} - b;
-    return d > 0 ? static_cast<int32_t>(d) : 0;
-}
-
-// C, C++ and Java: the line accounting and the method recognition share one
-// pass. The rules see the tokens that have an effect of their own; every
-// other token (a word, a comma, a string, any other byte) only makes its
-// line a code line. Two drivers feed them: one token at a time, and one that
-// skims 64 bytes at a time and stops only at bytes that can start such a
-// token. Both must give the same figures.
-class CRules {
+// The classic rule: a body counts only at brace depth 0 (C, C++) or 1
+// (Java). The line accounting and the method recognition share one pass. The
+// rules see the tokens that have an effect of their own; every other token
+// (a word, a comma, a string, any other byte) only makes its line a code
+// line. Two drivers feed them: one token at a time, and one that skims 64
+// bytes at a time and stops only at bytes that can start such a token. Both
+// must give the same figures. Positions are those of the token's first byte;
+// this rule has no use for them.
+class CRules : public MethodLines {
 public:
     CRules(FileStats& stats, FileCounts& file, bool java)
-        : m_stats(stats), m_file(file), m_methodDepth(java ? 1 : 0)
+        : MethodLines(stats, file), m_methodDepth(java ? 1 : 0)
     {
     }
 
-    void Code() { m_lineBlank = false; }
-    void Import() { ++m_file.includes; }
+    static int32_t CountParameters(SourceTokenizer& tokens) { return tokens.CountParameters(); }
 
-    void Newline(bool separator)
-    {
-        ++m_file.lines;
-        if (m_lineBlank) {
-            ++m_file.emptyLines;
-            if (m_inMethod) ++m_methodEmptyLines;
-        } else if (m_inMethod) {
-            if (!m_commentOnly) {
-                ++m_methodLines;
-            } else if (!separator) {
-                ++m_methodCommentLines;
-            } else {
-                // The comment stays counted for the file, as an empty line too.
-                ++m_file.emptyLines;
-                ++m_methodEmptyLines;
-            }
-        } else if (m_commentOnly) {
-            if (!separator) {
-                ++m_headerComments;
-            } else {
-                ++m_file.emptyLines;
-                --m_file.commentLines;
-            }
-        }
-        m_lineBlank = true;
-        m_commentOnly = false;
-    }
-
-    void LineComment()
-    {
-        if (m_lineBlank) m_commentOnly = true;
-        m_lineBlank = false;
-        ++m_file.commentLines;
-        if (!m_commentOnly) ++m_trailingComments;
-    }
-
-    void Scope(std::string_view word)
+    void Scope(std::string_view word, const char*)
     {
         m_lineBlank = false;
         m_classCandidate = word;
@@ -124,14 +56,11 @@ public:
     // "countParameters" reads the parameter list up to its ")" when the
     // parenthesis may open a signature.
     template <typename CountParameters>
-    void OpenParen(std::string_view word, CountParameters countParameters)
+    void OpenParen(std::string_view word, const char* at, CountParameters countParameters)
     {
         m_lineBlank = false;
         if (m_inMethod) {
-            if (IsAssertKeyword(word)) {
-                ++m_file.asserts;
-                ++m_methodAsserts;
-            }
+            CountAssert(word);
             ++m_parenDepth;
             return;
         }
@@ -141,6 +70,7 @@ public:
         if (m_parenDepth == 0 && !m_pending) {
             m_pendingClass = m_classCandidate;
             m_pendingName = word;
+            m_pendingAt = at;
             m_pendingParams = countParameters();
             m_pending = true;
         } else {
@@ -148,103 +78,71 @@ public:
         }
     }
 
-    void CloseParen()
+    void CloseParen(const char*)
     {
         m_lineBlank = false;
         --m_parenDepth;
     }
 
-    void Colon()
+    void Colon(const char*)
     {
         m_lineBlank = false;
         m_colonSeen = true;
     }
 
-    void Semicolon()
+    void Semicolon(const char*)
     {
         m_lineBlank = false;
         m_classCandidate = {};
         m_pending = false;
         m_colonSeen = false;
-        if (!m_inMethod) m_headerComments = 0;
+        StatementEnd();
     }
 
-    void Directive(bool include, int32_t continuations)
-    {
-        m_lineBlank = false;
-        if (include) ++m_file.includes;
-        m_file.lines += continuations;
-        if (m_inMethod)
-            m_methodLines += continuations;
-        else
-            m_headerComments = 0;
-    }
-
-    void OpenBrace()
+    void OpenBrace(const char* at)
     {
         m_colonSeen = false;
-        if (m_pending && m_braceDepth == m_methodDepth) {
-            m_pending = false;
-            if (!IsExcludedSignature(m_pendingName)) {
-                m_inMethod = true;
-                m_stats.AddMethod(m_pendingClass, m_pendingName, m_pendingParams);
-                m_methodCommentLines = m_methodEmptyLines = m_methodAsserts = m_trailingComments =
-                    0;
-                // A brace that ends a code line: that line's break brings it to 0.
-                m_methodLines = m_lineBlank ? 0 : -1;
+        if (m_pending) {
+            if (m_braceDepth == m_methodDepth) {
+                m_pending = false;
+                if (!IsExcludedSignature(m_pendingName))
+                    StartMethod(m_pendingClass, m_pendingName, m_pendingParams, at, m_pendingAt);
+            } else if (m_braceDepth > m_methodDepth && m_skippedDepth < 0 &&
+                       !IsExcludedSignature(m_pendingName)) {
+                // A body one level too deep, most often in a namespace or a
+                // class body; the blocks inside it are not counted again.
+                ++m_file.skippedBodies;
+                m_skippedDepth = m_braceDepth;
             }
         }
         ++m_braceDepth;
     }
 
-    void CloseBrace()
+    void CloseBrace(const char* at)
     {
         --m_braceDepth;
-        if (m_braceDepth == m_methodDepth && m_inMethod) {
-            m_inMethod = false;
-            const int64_t comments =
-                int64_t{m_trailingComments} + m_headerComments + m_methodCommentLines;
-            m_stats.FinishMethod(NonNegativeDifference(m_methodLines, m_methodAsserts),
-                                 static_cast<int32_t>(comments), m_methodAsserts,
-                                 m_methodEmptyLines);
-            m_headerComments = 0;
-        }
-    }
-
-    // The final line break does not open another line.
-    void End(bool lastTokenWasNewline)
-    {
-        if (lastTokenWasNewline) --m_file.lines;
+        if (m_braceDepth == m_methodDepth && m_inMethod) FinishMethod(at);
+        if (m_braceDepth == m_skippedDepth) m_skippedDepth = -1;
     }
 
 private:
-    FileStats& m_stats;
-    FileCounts& m_file;
     const int32_t m_methodDepth;
-    // Line state.
-    bool m_lineBlank = true;
-    bool m_commentOnly = false;
     // Recogniser state. Depths move by one per token and so stay within the
     // scanned size.
     int32_t m_parenDepth = 0;
     int32_t m_braceDepth = 0;
+    int32_t m_skippedDepth = -1;  // the depth of the skipped body being read, or -1
     std::string_view m_classCandidate;
     bool m_pending = false;
     std::string_view m_pendingClass;
     std::string_view m_pendingName;
+    const char* m_pendingAt = nullptr;
     int32_t m_pendingParams = 0;
     bool m_colonSeen = false;
-    bool m_inMethod = false;
-    // Per-method counters; headerComments runs across methods.
-    int32_t m_methodLines = 0;
-    int32_t m_methodCommentLines = 0;
-    int32_t m_methodEmptyLines = 0;
-    int32_t m_methodAsserts = 0;
-    int32_t m_trailingComments = 0;
-    int32_t m_headerComments = 0;
 };
 
-void ScanCTokenByToken(CRules& rules, SourceTokenizer& tokens, bool java)
+template <typename Rules>
+void ScanCTokenByToken(Rules& rules, SourceTokenizer& tokens, bool java)
 {
     Token last = Token::End;
     for (;;) {
@@ -259,23 +157,29 @@ void ScanCTokenByToken(CRules& rules, SourceTokenizer& tokens, bool java)
                 rules.LineComment();
                 break;
             case Token::Word:
-                rules.Code();
+                rules.Code(tokens.tokenStart());
                 if (java && tokens.word() == "import") rules.Import();
                 break;
             case Token::Scope:
-                rules.Scope(tokens.word());
+                rules.Scope(tokens.word(), tokens.cursor() - 2);
                 break;
-            case Token::OpenParen:
-                rules.OpenParen(tokens.word(), [&] { return tokens.CountParameters(); });
+            case Token::OpenParen: {
+                const char* open = tokens.cursor() - 1;
+                rules.OpenParen(tokens.word(), open, [&] {
+                    const int32_t count = Rules::CountParameters(tokens);
+                    rules.NoteReadPast(open, tokens.cursor());
+                    return count;
+                });
                 break;
+            }
             case Token::CloseParen:
-                rules.CloseParen();
+                rules.CloseParen(tokens.tokenStart());
                 break;
             case Token::Colon:
-                rules.Colon();
+                rules.Colon(tokens.tokenStart());
                 break;
             case Token::Semicolon:
-                rules.Semicolon();
+                rules.Semicolon(tokens.cursor() - 1);
                 break;
             case Token::Hash: {
                 const bool include = !java && tokens.IncludeFollows();
@@ -283,16 +187,16 @@ void ScanCTokenByToken(CRules& rules, SourceTokenizer& tokens, bool java)
                 break;
             }
             case Token::OpenBrace:
-                rules.OpenBrace();
+                rules.OpenBrace(tokens.cursor() - 1);
                 break;
             case Token::CloseBrace:
-                rules.CloseBrace();
+                rules.CloseBrace(tokens.cursor() - 1);
                 break;
             case Token::Comma:
             case Token::String:
             case Token::Char:
             case Token::Other:
-                rules.Code();
+                rules.Code(tokens.tokenStart());
                 break;
             case Token::End:
                 break;
@@ -350,7 +254,8 @@ inline uint64_t BitsBelow(unsigned n)  // n in [0, 64]
 // code line when it holds anything but blanks, and its last word is the one
 // a following "(" or "::" would see. Everything that swallows bytes (strings,
 // comments, directives, parameter lists) is left to the tokenizer itself.
-void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
+template <typename Rules>
+void ScanCSkimming(Rules& rules, SourceTokenizer& tokens, bool java)
 {
     const char* const begin = tokens.cursor();
     const char* const end = tokens.end();
@@ -366,8 +271,8 @@ void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
         auto stretch = [&](unsigned to) __attribute__((always_inline))
         {
             const uint64_t range = BitsBelow(to) & ~BitsBelow(from);
-            if (m.nonBlank & range) {
-                rules.Code();
+            if (const uint64_t code = m.nonBlank & range) {
+                rules.Code(p + __builtin_ctzll(code));
                 lastWasNewline = false;
             }
             if (const uint64_t words = m.word & range) {
@@ -419,7 +324,7 @@ void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
                     break;
                 case '"':
                 case '\'':
-                    rules.Code();
+                    rules.Code(q);
                     tokens.SkipLiteralAt(q);
                     next = tokens.cursor();
                     break;
@@ -438,15 +343,15 @@ void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
                         }
                         next = tokens.cursor();
                     } else {
-                        rules.Code();
+                        rules.Code(q);
                     }
                     break;
                 case ':':
                     if (hasNext && q[1] == ':') {
-                        rules.Scope(lastWord);
+                        rules.Scope(lastWord, q);
                         ++from;
                     } else {
-                        rules.Colon();
+                        rules.Colon(q);
                     }
                     break;
                 case '#': {
@@ -457,25 +362,26 @@ void ScanCSkimming(CRules& rules, SourceTokenizer& tokens, bool java)
                     break;
                 }
                 case '(':
-                    rules.OpenParen(lastWord, [&] {
+                    rules.OpenParen(lastWord, q, [&] {
                         tokens.Resume(q + 1, lastWord);
-                        const int32_t count = tokens.CountParameters();
+                        const int32_t count = Rules::CountParameters(tokens);
                         next = tokens.cursor();
+                        rules.NoteReadPast(q, next);
                         lastWord = tokens.word();
                         return count;
                     });
                     break;
                 case ')':
-                    rules.CloseParen();
+                    rules.CloseParen(q);
                     break;
                 case '{':
-                    rules.OpenBrace();
+                    rules.OpenBrace(q);
                     break;
                 case '}':
-                    rules.CloseBrace();
+                    rules.CloseBrace(q);
                     break;
                 case ';':
-                    rules.Semicolon();
+                    rules.Semicolon(q);
                     break;
             }
         }
@@ -534,8 +440,10 @@ void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
                 } else if (commentOnly) {
                     // Unlike the C rules, a "//" line never raised the file's
                     // comment count here, so a separator has nothing to take back.
-                    if (!tokens.separator()) ++headerComments;
-                    else ++file.emptyLines;
+                    if (!tokens.separator())
+                        ++headerComments;
+                    else
+                        ++file.emptyLines;
                 }
                 lineBlank = true;
                 commentOnly = false;
@@ -576,20 +484,43 @@ void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
 
 bool IsAssertKeyword(std::string_view word)
 {
-    static constexpr std::string_view kKeywords[] = {
-        "assert",    "_assert",   "_asserte", "verify",    "xassert",      "xassertc",   "nvassert",
-        "nvassertc", "checknull", "checkptr", "checkcptr", "assert_valid", "assertvalid"};
-    // Most words are not keywords: reject them by length before folding case.
+    // Most words are not keywords: reject them by length and first letter
+    // before folding case, and compare with the keywords of their length only.
     if (word.size() < 6 || word.size() > 12) return false;
+    switch (word[0] | 0x20) {  // folds upper-case letters; "_" (0x5F) becomes 0x7F
+        case 'a':
+        case 'c':
+        case 'n':
+        case 'v':
+        case 'x':
+        case 0x7F:
+            break;
+        default:
+            return false;
+    }
     char lower[12];
     for (size_t i = 0; i < word.size(); ++i) {
         const char c = word[i];
         lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
     const std::string_view folded(lower, word.size());
-    for (std::string_view keyword : kKeywords)
-        if (folded == keyword) return true;
-    return false;
+    switch (word.size()) {
+        case 6:
+            return folded == "assert" || folded == "verify";
+        case 7:
+            return folded == "_assert" || folded == "xassert";
+        case 8:
+            return folded == "_asserte" || folded == "xassertc" || folded == "nvassert" ||
+                   folded == "checkptr";
+        case 9:
+            return folded == "nvassertc" || folded == "checknull" || folded == "checkcptr";
+        case 11:
+            return folded == "assertvalid";
+        case 12:
+            return folded == "assert_valid";
+        default:
+            return false;
+    }
 }
 
 ScanLanguage LanguageForPath(std::string_view path)
@@ -603,7 +534,17 @@ namespace {
 
 enum class Driver { Skimming, TokenByToken };
 
-int Scan(FileStats& stats, const char* data, size_t size, ScanLanguage language, Driver driver)
+template <typename Rules>
+void Drive(Rules& rules, SourceTokenizer& tokens, bool java, Driver driver)
+{
+    if (driver == Driver::Skimming)
+        ScanCSkimming(rules, tokens, java);
+    else
+        ScanCTokenByToken(rules, tokens, java);
+}
+
+int Scan(FileStats& stats, const char* data, size_t size, ScanLanguage language, MethodRule rule,
+         Driver driver, ScanTrace* trace = nullptr)
 {
     if (size > kMaxScanBytes) return 1;
     FileCounts file;
@@ -614,11 +555,15 @@ int Scan(FileStats& stats, const char* data, size_t size, ScanLanguage language,
         ScanAssembler(stats, tokens, file);
     } else {
         const bool java = language == ScanLanguage::Java;
-        CRules rules(stats, file, java);
-        if (driver == Driver::Skimming)
-            ScanCSkimming(rules, tokens, java);
-        else
-            ScanCTokenByToken(rules, tokens, java);
+        if (rule == MethodRule::Modern) {
+            ModernRules rules(stats, file, data + size, java);
+            rules.SetTrace(trace, data);
+            Drive(rules, tokens, java, driver);
+        } else {
+            CRules rules(stats, file, java);
+            rules.SetTrace(trace, data);
+            Drive(rules, tokens, java, driver);
+        }
     }
     file.StoreIn(stats, tokens);
     stats.SortMethods();
@@ -627,14 +572,22 @@ int Scan(FileStats& stats, const char* data, size_t size, ScanLanguage language,
 
 }  // namespace
 
-int ScanBuffer(FileStats& stats, const char* data, size_t size, ScanLanguage language)
+int ScanBuffer(FileStats& stats, const char* data, size_t size, ScanLanguage language,
+               MethodRule rule)
 {
-    return Scan(stats, data, size, language, Driver::Skimming);
+    return Scan(stats, data, size, language, rule, Driver::Skimming);
 }
 
-int ScanBufferTokenByToken(FileStats& stats, const char* data, size_t size, ScanLanguage language)
+int ScanBufferTokenByToken(FileStats& stats, const char* data, size_t size, ScanLanguage language,
+                           MethodRule rule)
 {
-    return Scan(stats, data, size, language, Driver::TokenByToken);
+    return Scan(stats, data, size, language, rule, Driver::TokenByToken);
+}
+
+int ScanBufferTraced(FileStats& stats, const char* data, size_t size, ScanLanguage language,
+                     MethodRule rule, ScanTrace& trace)
+{
+    return Scan(stats, data, size, language, rule, Driver::Skimming, &trace);
 }
 
 namespace {
@@ -683,17 +636,17 @@ bool ReadSourceFileAt(int directory, const std::string& name, std::vector<char>&
     return ReadOpenFile(fd, expected, buffer, size, error);
 }
 
-int ScanFile(FileStats& stats, const std::string& path, std::vector<char>& buffer)
+int ScanFile(FileStats& stats, const std::string& path, std::vector<char>& buffer, MethodRule rule)
 {
     size_t size = 0;
     if (!ReadSourceFile(path, buffer, size)) return 1;
-    return ScanBuffer(stats, buffer.data(), size, LanguageForPath(path));
+    return ScanBuffer(stats, buffer.data(), size, LanguageForPath(path), rule);
 }
 
-int ScanFile(FileStats& stats, const std::string& path)
+int ScanFile(FileStats& stats, const std::string& path, MethodRule rule)
 {
     std::vector<char> buffer;
-    return ScanFile(stats, path, buffer);
+    return ScanFile(stats, path, buffer, rule);
 }
 
 }  // namespace codeburg

@@ -4,11 +4,15 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "analysis/method_rule.h"
 
 namespace codeburg {
 
 class FileStats;
+struct MethodStats;
 
 enum class ScanLanguage { C, Java, Assembler };
 
@@ -22,13 +26,57 @@ ScanLanguage LanguageForPath(std::string_view path);
 
 // Counts the lines of "data" into "stats", which must be freshly created (all
 // counters 0, no methods): the line counters are set, methods and classes
-// appended and sorted, largest eloc first. Reads only data[0, size). Returns 0,
-// or 1 without touching "stats" when size exceeds kMaxScanBytes.
-int ScanBuffer(FileStats& stats, const char* data, size_t size, ScanLanguage language);
+// appended and sorted, largest eloc first; "rule" tells method bodies from
+// other braces (assembler has one rule only). Reads only data[0, size).
+// Returns 0, or 1 without touching "stats" when size exceeds kMaxScanBytes.
+// Time and memory are linear in the size whatever the bytes.
+int ScanBuffer(FileStats& stats, const char* data, size_t size, ScanLanguage language,
+               MethodRule rule = MethodRule::Classic);
 
 // The same scan driven one token at a time: slower, and kept as the plain
 // form the scan above is checked against.
-int ScanBufferTokenByToken(FileStats& stats, const char* data, size_t size, ScanLanguage language);
+int ScanBufferTokenByToken(FileStats& stats, const char* data, size_t size, ScanLanguage language,
+                           MethodRule rule = MethodRule::Classic);
+
+// For checks that compare two scans body by body: where each method body
+// opens and closes, where its signature was read and, under the modern rule,
+// why each brace opened what it did.
+enum class BraceReason : uint8_t {
+    Method,       // opened a method body
+    Namespace,    // opened a namespace or extern "C" block
+    Type,         // opened a type body
+    InBody,       // inside a method body
+    InOther,      // inside braces that hold no methods (initialisers, enums, blocks)
+    InParens,     // inside parentheses
+    Initialiser,  // a member's braces in a constructor's initialiser list
+    Enum,         // an enum body
+    Excluded,     // one of the excluded signature names
+    NoSignature,  // no signature was pending
+    OutsideType,  // Java: a signature outside any type body
+    Close,        // a "}" that closed a scope
+    Unmatched,    // a "}" that closed nothing
+};
+struct ScanTrace {
+    static constexpr size_t kOpen = static_cast<size_t>(-1);
+    struct Body {
+        const MethodStats* method;
+        size_t open;             // offset of the body's "{"
+        size_t close;            // offset of its "}", or kOpen at the end of the file
+        size_t signature;        // offset of the signature's "("
+        int32_t headerComments;  // of its comment lines, those above the body
+    };
+    std::vector<Body> bodies;  // in the order the bodies open
+    struct Brace {
+        size_t offset;
+        BraceReason reason;
+    };
+    std::vector<Brace> braces;  // modern rule only: every "{" and "}"
+    // Parameter lists and other parentheses read past without their tokens
+    // reaching the rule: from the "(" to just after its ")".
+    std::vector<std::pair<size_t, size_t>> readPast;
+};
+int ScanBufferTraced(FileStats& stats, const char* data, size_t size, ScanLanguage language,
+                     MethodRule rule, ScanTrace& trace);
 
 // Reads the file at "path" whole and scans it with the rules its extension
 // selects. Returns 0, or 1 when it cannot be opened or read (a directory, a
@@ -36,8 +84,9 @@ int ScanBufferTokenByToken(FileStats& stats, const char* data, size_t size, Scan
 // kMaxScanBytes); "stats" is then unchanged. The second form reads into
 // "buffer", which only grows, so that a caller scanning many files allocates
 // once.
-int ScanFile(FileStats& stats, const std::string& path);
-int ScanFile(FileStats& stats, const std::string& path, std::vector<char>& buffer);
+int ScanFile(FileStats& stats, const std::string& path, MethodRule rule = MethodRule::Classic);
+int ScanFile(FileStats& stats, const std::string& path, std::vector<char>& buffer,
+             MethodRule rule = MethodRule::Classic);
 
 // Reads the file at "path" into "buffer" (grown as needed) and sets "size".
 // False for the same failures as ScanFile, with the reason in "error" when

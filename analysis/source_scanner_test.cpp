@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/file_stats.h"
+#include "analysis/rule_difference_test_util.h"
 #include "analysis/scan_figures_test_util.h"
 
 namespace codeburg {
@@ -477,79 +478,21 @@ namespace {
 // literals and comments left open, each line end, NUL and high bytes.
 const std::vector<std::string>& SoupPieces()
 {
-    static const std::vector<std::string> pieces = {"void",
-                                                    "int",
-                                                    "Foo",
-                                                    "x1",
-                                                    "~Foo",
-                                                    "import",
-                                                    "imports",
-                                                    "_import",
-                                                    "assert",
-                                                    "ASSERT_VALID",
-                                                    "verify",
-                                                    "BEGIN_MESSAGE_MAP",
-                                                    "operator",
-                                                    "9e5",
-                                                    " ",
-                                                    "  ",
-                                                    "\t",
-                                                    "(",
-                                                    ")",
-                                                    "{",
-                                                    "}",
-                                                    ";",
-                                                    ":",
-                                                    "::",
-                                                    ":::",
-                                                    ",",
-                                                    "*",
-                                                    "/",
-                                                    "=",
-                                                    "<",
-                                                    ">",
-                                                    "&",
-                                                    "@",
-                                                    ".",
-                                                    "\n",
-                                                    "\r\n",
-                                                    "\r",
-                                                    "\n\n",
-                                                    "\r\r\n",
-                                                    "\"s\"",
-                                                    "\"a\\\"b\"",
-                                                    "\"\\\\\"",
-                                                    "'c'",
-                                                    "'\\''",
-                                                    "\"",
-                                                    "'",
-                                                    "// note",
-                                                    "//",
-                                                    "// ----",
-                                                    "//==",
-                                                    "/* c */",
-                                                    "/*\n*/",
-                                                    "/**/",
-                                                    "/* a\r\n b */",
-                                                    "/*",
-                                                    "*/",
-                                                    "#include <a.h>",
-                                                    "#include",
-                                                    "# define X \\\n 1",
-                                                    "#if A \\\r\n",
-                                                    "#",
-                                                    "\\",
-                                                    std::string(1, '\0'),
-                                                    "\xE9",
-                                                    "\xFF",
-                                                    "\f",
-                                                    "\v",
-                                                    std::string(40, ' '),
-                                                    std::string(70, 'w'),
-                                                    std::string(1000, 'w'),
-                                                    "//" + std::string(60, '-'),
-                                                    "\"" + std::string(80, 'q') + "\"",
-                                                    "/*" + std::string(90, '\n') + "*/"};
+    static const std::vector<std::string> pieces = {
+        "void", "int", "Foo", "x1", "~Foo", "import", "imports", "_import", "assert",
+        "ASSERT_VALID", "verify", "BEGIN_MESSAGE_MAP", "operator", "9e5", " ", "  ", "\t", "(", ")",
+        "{", "}", ";", ":", "::", ":::", ",", "*", "/", "=", "<", ">", "&", "@", ".", "\n", "\r\n",
+        "\r", "\n\n", "\r\r\n", "\"s\"", "\"a\\\"b\"", "\"\\\\\"", "'c'", "'\\''", "\"", "'",
+        "// note", "//", "// ----", "//==", "/* c */", "/*\n*/", "/**/", "/* a\r\n b */", "/*",
+        "*/", "#include <a.h>", "#include", "# define X \\\n 1", "#if A \\\r\n", "#", "\\",
+        std::string(1, '\0'), "\xE9", "\xFF", "\f", "\v", std::string(40, ' '),
+        std::string(70, 'w'), std::string(1000, 'w'), "//" + std::string(60, '-'),
+        "\"" + std::string(80, 'q') + "\"", "/*" + std::string(90, '\n') + "*/",
+        // what the modern rule reads in heads
+        "namespace", "inline", "extern", "\"C\"", "class", "struct", "union", "enum", "interface",
+        "record", "template", "final", "public", "noexcept", "sizeof", "__attribute__", "if",
+        "catch", "DoDataExchange", "[", "]", "[[", "]]", ">>", "->", "operator+=", "operator()",
+        "void f() {", "Foo::Foo() : m{1} {", "namespace n {", "class C : B<int> {"};
     return pieces;
 }
 
@@ -560,12 +503,14 @@ std::string Soup(std::mt19937& rng, size_t pieces)
     return text;
 }
 
-std::string FiguresBy(int (*scan)(FileStats&, const char*, size_t, ScanLanguage),
-                      std::string_view text, ScanLanguage language)
+using ScanFunction = int (*)(FileStats&, const char*, size_t, ScanLanguage, MethodRule);
+
+std::string FiguresBy(ScanFunction scan, std::string_view text, ScanLanguage language,
+                      MethodRule rule = MethodRule::Classic)
 {
     FileStats stats("a.cpp", 4, uint32_t{0});
     const std::vector<char> bytes(text.begin(), text.end());  // exact copy: no slack to read
-    EXPECT_EQ(scan(stats, bytes.data(), bytes.size(), language), 0);
+    EXPECT_EQ(scan(stats, bytes.data(), bytes.size(), language, rule), 0);
     return testing::ScanFigures(stats);
 }
 
@@ -578,12 +523,100 @@ TEST(SourceScannerTest, SkimmingAgreesWithTokenByTokenOnRandomSoups)
         // Short soups hit the tail of the buffer, long ones many 64-byte blocks.
         const std::string text = Soup(rng, 1 + rng() % (round % 10 == 0 ? 400 : 40));
         for (ScanLanguage language : {ScanLanguage::C, ScanLanguage::Java}) {
-            ASSERT_EQ(FiguresBy(ScanBuffer, text, language),
-                      FiguresBy(ScanBufferTokenByToken, text, language))
-                << "round " << round << " java " << (language == ScanLanguage::Java) << "\n"
-                << ::testing::PrintToString(text);
+            for (MethodRule rule : {MethodRule::Classic, MethodRule::Modern}) {
+                ASSERT_EQ(FiguresBy(ScanBuffer, text, language, rule),
+                          FiguresBy(ScanBufferTokenByToken, text, language, rule))
+                    << "round " << round << " java " << (language == ScanLanguage::Java) << " rule "
+                    << MethodRuleName(rule) << "\n"
+                    << ::testing::PrintToString(text);
+            }
         }
     }
+}
+
+// Soups whose parentheses and braces pair up: the pieces above that hold
+// none and leave nothing open, between pairs opened and closed at random.
+std::string BalancedSoup(std::mt19937& rng, size_t pieces)
+{
+    static const std::vector<std::string> fillers = [] {
+        std::vector<std::string> closed;
+        for (const std::string& piece : SoupPieces()) {
+            // Nor "/": two of them would make a comment.
+            if (piece.find_first_of("(){}\"'\\#") != std::string::npos) continue;
+            if (piece == "/" || piece.find("/*") != std::string::npos ||
+                piece.find("*/") != std::string::npos)
+                continue;
+            closed.push_back(piece.find("//") == 0 ? piece + "\n" : piece);
+        }
+        for (const char* piece : {"\"s{(\"",
+                                  "'}'",
+                                  "/* { */",
+                                  "#include <a.h>\n",
+                                  "#define X \\\n {\n",
+                                  "void f()",
+                                  "Foo::Foo() : m",
+                                  "namespace n",
+                                  "class C : B<int>",
+                                  "template <class T>",
+                                  "extern \"C\"",
+                                  "noexcept(x)",
+                                  "if (x)",
+                                  "catch (...)",
+                                  "TEST(a, b)",
+                                  "= default;",
+                                  "enum class E",
+                                  "operator()",
+                                  "struct S f()",
+                                  "[]"})
+            closed.push_back(piece);
+        return closed;
+    }();
+    std::string text, open;
+    for (size_t i = 0; i < pieces; ++i) {
+        const unsigned r = rng() % 12;
+        if (r < 2) {
+            open.push_back(r == 0 ? '(' : '{');
+            text += open.back();
+        } else if (r < 4 && !open.empty()) {
+            text += open.back() == '(' ? ')' : '}';
+            open.pop_back();
+        } else {
+            text += fillers[rng() % fillers.size()];
+        }
+    }
+    for (; !open.empty(); open.pop_back()) text += open.back() == '(' ? ')' : '}';
+    return text;
+}
+
+// The property and its exceptions are told in rule_difference_test_util.h.
+TEST(SourceScannerTest, ModernFindsEveryClassicBodyOnRandomSoups)
+{
+    std::mt19937 rng(20260301);
+    testing::RuleDifference balanced, unbalanced;
+    for (int round = 0; round < 5000; ++round) {
+        const std::string pairs = BalancedSoup(rng, 1 + rng() % (round % 10 == 0 ? 400 : 60));
+        const std::string soup = Soup(rng, 1 + rng() % (round % 10 == 0 ? 400 : 60));
+        ASSERT_TRUE(testing::BracketsPairUp(pairs)) << pairs;
+        for (ScanLanguage language : {ScanLanguage::C, ScanLanguage::Java}) {
+            for (const std::string* text : {&pairs, &soup}) {
+                const testing::RuleDifference d = testing::CompareRules(*text, language);
+                ASSERT_TRUE(d.violations.empty())
+                    << d.violations.front() << "\nround " << round << " java "
+                    << (language == ScanLanguage::Java) << "\n"
+                    << ::testing::PrintToString(*text);
+                (text == &pairs ? balanced : unbalanced).Add(d);
+            }
+        }
+    }
+    // The soups reach the plain case and every exception.
+    EXPECT_GT(balanced.sameFigures, 1000u);
+    EXPECT_GT(balanced.otherHeaderComments + balanced.readPastHeaderComments, 0u);
+    for (const char* exception :
+         {"parentheses", "initialiser", "declaration", "not a name", "stale signature",
+          "java outside a type", "read past", "follows an exception"})
+        EXPECT_GT(balanced.exceptions[exception], 0u) << exception;
+    EXPECT_EQ(balanced.exceptions["unbalanced"], 0u);
+    EXPECT_GT(unbalanced.exceptions["unbalanced"], 0u);
 }
 
 TEST(SourceScannerTest, SkimmingAgreesOnEveryOffsetOfABlock)
@@ -598,9 +631,10 @@ TEST(SourceScannerTest, SkimmingAgreesOnEveryOffsetOfABlock)
              {std::string(shift, ' '), std::string(shift, 'w'), std::string(shift, '\n')}) {
             const std::string text = pad + body + pad;
             for (ScanLanguage language : {ScanLanguage::C, ScanLanguage::Java})
-                ASSERT_EQ(FiguresBy(ScanBuffer, text, language),
-                          FiguresBy(ScanBufferTokenByToken, text, language))
-                    << "shift " << shift << " pad " << int(pad.empty() ? 0 : pad[0]);
+                for (MethodRule rule : {MethodRule::Classic, MethodRule::Modern})
+                    ASSERT_EQ(FiguresBy(ScanBuffer, text, language, rule),
+                              FiguresBy(ScanBufferTokenByToken, text, language, rule))
+                        << "shift " << shift << " pad " << int(pad.empty() ? 0 : pad[0]);
         }
     }
 }

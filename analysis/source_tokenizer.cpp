@@ -241,6 +241,7 @@ Token SourceTokenizer::NextToken()
             return Token::End;
         }
         const unsigned char c = Byte(p);
+        m_start = p;
         switch (kBytes.lead[c]) {
             case Lead::Single:
                 m_pos = p + 1;
@@ -389,6 +390,63 @@ int32_t SourceTokenizer::CountParameters()
             default:
                 break;
         }
+    }
+}
+
+int32_t SourceTokenizer::CountTopLevelParameters()
+{
+    // Depths are bounded by the scanned size, so they cannot overflow.
+    int32_t parens = 1, nested = 0, brackets = 0;
+    int32_t separators = 0;
+    bool content = false;    // the list holds anything but attributes
+    bool onlyVoid = false;   // ... and that is the single word "void"
+    bool afterName = false;  // the last token was a name, so "<" opens arguments
+    for (;;) {
+        const Token token = NextToken();
+        const char byte = token == Token::Other ? m_pos[-1] : '\0';
+        const bool name = token == Token::Word && !(m_word[0] >= '0' && m_word[0] <= '9');
+        switch (token) {
+            case Token::End:
+                return content ? separators + (onlyVoid ? 0 : 1) : 0;
+            case Token::Newline:
+            case Token::LineComment:
+                continue;  // neither content nor a change of what precedes
+            case Token::OpenParen:
+            case Token::OpenBrace:
+                ++(token == Token::OpenParen ? parens : nested);
+                break;
+            case Token::CloseParen:
+                if (--parens == 0) return content ? separators + (onlyVoid ? 0 : 1) : 0;
+                break;
+            case Token::CloseBrace:
+                --nested;
+                break;
+            case Token::Comma:
+                if (parens == 1 && nested <= 0 && brackets <= 0) {
+                    ++separators;
+                    onlyVoid = false;
+                }
+                break;
+            case Token::Other:
+                if (byte == '[') {
+                    ++brackets;
+                } else if (byte == ']') {
+                    --brackets;
+                } else if (byte == '<' && afterName && m_pos < m_end && *m_pos != '<' &&
+                           *m_pos != '=') {
+                    ++nested;  // template arguments, not a comparison or shift
+                } else if (byte == '>' && nested > 0 && m_pos[-2] != '-') {
+                    --nested;
+                }
+                break;
+            default:
+                break;
+        }
+        if (brackets <= 0 && !(token == Token::Other && byte == ']')) {
+            onlyVoid = !content && token == Token::Word && m_word == "void";
+            content = true;
+        }
+        afterName = name;
     }
 }
 

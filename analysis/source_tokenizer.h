@@ -59,6 +59,10 @@ public:
     // Reads the tokens of a parameter list whose "(" has just been returned,
     // up to and including the matching ")", and returns the parameter count.
     int32_t CountParameters();
+    // The same list read as a programmer reads it: the items separated by
+    // commas outside nested (), <>, [] and {}, where an item is anything but
+    // an attribute "[...]"; a list of the single word "void" has none.
+    int32_t CountTopLevelParameters();
 
     // Right after a Hash token: whether "include" directly follows the "#".
     bool IncludeFollows() const;
@@ -79,6 +83,8 @@ public:
         m_word = word;
     }
     const char* cursor() const { return m_pos; }
+    // The first byte of the token NextToken returned last.
+    const char* tokenStart() const { return m_start; }
     const char* end() const { return m_end; }
     void SkipLiteralAt(const char* open) { m_pos = SkipLiteral(open); }
     // False, with position() at the end, when the comment never closes.
@@ -99,6 +105,7 @@ private:
     const char* m_begin;
     const char* m_pos;
     const char* m_end;
+    const char* m_start = nullptr;
     std::string_view m_word;
     bool m_separator = false;
     int32_t m_blockCommentLines = 0;

@@ -10,7 +10,9 @@
 #include "analysis/file_stats.h"
 #include "analysis/project_stats.h"
 #include "analysis/stats_buffer.h"
+#include "analysis/stats_trailer.h"
 #include "city/city_grid.h"
+#include "platform/crc32c.h"
 #include "platform/safe_file.h"
 
 namespace codeburg {
@@ -194,12 +196,47 @@ void SerialiseAllButGrid(const ProjectStats& stats, StatsBuffer& buffer,
     }
 }
 
+StatsTrailer TrailerOf(const ProjectStats& stats)
+{
+    StatsTrailer trailer;
+    trailer.methodRule = stats.methodRule;
+    return trailer;
+}
+
+// The trailer, if there is anything to put in it, summed on from "crc", the
+// checksum of all bytes before it; its own checksum last.
+std::vector<uint8_t> TrailerBytes(const ProjectStats& stats, uint32_t crc)
+{
+    std::vector<uint8_t> bytes;
+    const StatsTrailer trailer = TrailerOf(stats);
+    if (trailer.Empty()) return bytes;
+    EncodeTrailer(trailer, bytes);
+    crc = Crc32cExtend(crc, bytes.data(), bytes.size());
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(crc >> shift));
+    return bytes;
+}
+
+// After the grid: nothing (a file as the classic build writes it) or a
+// sound trailer whose checksum matches the whole file.
+bool ReadTrailer(StatsBuffer& buffer, StatsTrailer& trailer)
+{
+    if (buffer.remaining() == 0) return true;
+    const std::vector<uint8_t>& data = buffer.data();
+    if (data.size() < 4) return false;
+    const uint32_t crc = Crc32c(data.data(), data.size() - 4);
+    return DecodeTrailer(data.data() + buffer.position(), buffer.remaining(), crc, trailer);
+}
+
 }  // namespace
 
 void SerialiseStatistics(const ProjectStats& stats, StatsBuffer& buffer)
 {
     SerialiseAllButGrid(stats, buffer);
     stats.cityGrid.Serialise(buffer);
+    if (TrailerOf(stats).Empty()) return;
+    const std::vector<uint8_t> trailer =
+        TrailerBytes(stats, Crc32c(buffer.data().data(), buffer.size()));
+    buffer.WriteRaw(trailer.data(), trailer.size());
 }
 
 int DeserialiseStatistics(ProjectStats& stats, StatsBuffer& buffer)
@@ -219,7 +256,10 @@ int DeserialiseStatistics(ProjectStats& stats, StatsBuffer& buffer)
     CityGrid grid;
     if (!GridHeaderIsSound(buffer) || !grid.Deserialise(buffer)) return -1;
     if (!GridMatchesFiles(grid, files)) return -1;
+    StatsTrailer trailer;
+    if (!ReadTrailer(buffer, trailer)) return -1;
 
+    stats.methodRule = trailer.methodRule;
     stats.name = std::move(name);
     stats.directory = std::move(directory);
     stats.files = std::move(files);
@@ -252,6 +292,16 @@ int WriteStatisticsFile(ProjectStats& stats, const std::string& path, std::strin
     std::vector<BytePiece> pieces{{head.data().data(), head.size()}};
     for (size_t at = 0; at < cells.size(); at += kStep)
         pieces.push_back({cells.data() + at, std::min(kStep, cells.size() - at)});
+    std::vector<uint8_t> trailer;
+    if (!TrailerOf(stats).Empty()) {
+        uint32_t crc = 0;
+        for (const BytePiece& piece : pieces) {
+            crc = Crc32cExtend(crc, piece.data, piece.size);
+            keepAlive();
+        }
+        trailer = TrailerBytes(stats, crc);
+        pieces.push_back({trailer.data(), trailer.size()});
+    }
     return WriteFileAtomically(path, pieces, keepAlive, error) == 0 ? 0 : -1;
 }
 

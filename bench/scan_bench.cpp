@@ -1,6 +1,8 @@
 // Measures the scanner alone (read + tokenise + classify, no output) over every
 // matching file under a directory, with a warm cache:
 //   scan_bench DIR [--ext LIST] [--runs N] [--threads N] [--in-memory]
+//              [--methods classic|modern|both]
+// "both" times the two rules in the same run, interleaved, and prints the ratio.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -61,7 +63,7 @@ struct RunResult {
 // With "contents" set, the files were read beforehand and only the scan of
 // the buffers is timed: the tokenizer and classifiers without the kernel.
 RunResult ScanAll(const std::vector<std::string>& files, int threads,
-                  const std::vector<std::vector<char>>* contents)
+                  const std::vector<std::vector<char>>* contents, MethodRule rule)
 {
     std::atomic<size_t> next{0};
     std::atomic<int64_t> lines{0}, methods{0};
@@ -74,8 +76,8 @@ RunResult ScanAll(const std::vector<std::string>& files, int threads,
             FileStats stats(LastPathComponent(files[i]), 25, uint32_t{0});
             const int failed = contents
                                    ? ScanBuffer(stats, (*contents)[i].data(), (*contents)[i].size(),
-                                                LanguageForPath(files[i]))
-                                   : ScanFile(stats, files[i], buffer);
+                                                LanguageForPath(files[i]), rule)
+                                   : ScanFile(stats, files[i], buffer, rule);
             if (failed) {
                 ++myFailures;
                 continue;
@@ -105,7 +107,8 @@ RunResult ScanAll(const std::vector<std::string>& files, int threads,
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: scan_bench DIR [--ext LIST] [--runs N] [--threads N] [--in-memory]\n");
+                 "usage: scan_bench DIR [--ext LIST] [--runs N] [--threads N] [--in-memory]\n"
+                 "                  [--methods classic|modern|both]\n");
     return 2;
 }
 
@@ -118,11 +121,21 @@ int main(int argc, char** argv)
     int runs = 5;
     int threads = 1;
     bool inMemory = false;
+    std::vector<MethodRule> rules{MethodRule::Classic};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--ext" || arg == "--runs" || arg == "--threads") && i + 1 < argc) {
+        if ((arg == "--ext" || arg == "--runs" || arg == "--threads" || arg == "--methods") &&
+            i + 1 < argc) {
             const std::string value = argv[++i];
-            if (arg == "--ext")
+            if (arg == "--methods") {
+                if (value == "both") {
+                    rules = {MethodRule::Classic, MethodRule::Modern};
+                } else if (const auto rule = ParseMethodRule(value)) {
+                    rules = {*rule};
+                } else {
+                    return Usage();
+                }
+            } else if (arg == "--ext")
                 extList = value;
             else if (arg == "--runs")
                 runs = std::max(1, std::atoi(value.c_str()));
@@ -164,23 +177,37 @@ int main(int argc, char** argv)
         }
     }
     const auto* preread = inMemory ? &contents : nullptr;
-    ScanAll(files, threads, preread);  // warms the page cache and the allocator
-    std::vector<RunResult> results;
-    for (int r = 0; r < runs; ++r) results.push_back(ScanAll(files, threads, preread));
-    std::sort(results.begin(), results.end(),
-              [](const RunResult& a, const RunResult& b) { return a.seconds < b.seconds; });
-    const RunResult& median = results[results.size() / 2];
-
+    for (MethodRule rule : rules) ScanAll(files, threads, preread, rule);  // warms caches
+    // Interleaved, so that load from elsewhere falls on both rules alike.
+    std::vector<std::vector<RunResult>> results(rules.size());
+    for (int r = 0; r < runs; ++r)
+        for (size_t k = 0; k < rules.size(); ++k)
+            results[k].push_back(ScanAll(files, threads, preread, rules[k]));
     const double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
-    std::printf("files    %zu (%d unreadable)\n", files.size(), median.failures);
+    std::printf("files    %zu\n", files.size());
     std::printf("MB       %.1f\n", mb);
-    std::printf("lines    %lld\n", static_cast<long long>(median.lines));
-    std::printf("methods  %lld\n", static_cast<long long>(median.methods));
     std::printf("threads  %d, median of %d runs\n", threads, runs);
-    std::printf("seconds  %.4f (best %.4f)\n", median.seconds, results.front().seconds);
-    std::printf("MB/s     %.1f\n", mb / median.seconds);
-    std::printf("cpu s    %.4f (MB per cpu second %.1f)\n", median.cpuSeconds,
-                mb / median.cpuSeconds);
-    std::printf("lines/s  %.0f\n", static_cast<double>(median.lines) / median.seconds);
+    std::vector<double> medianCpu;
+    for (size_t k = 0; k < rules.size(); ++k) {
+        auto& list = results[k];
+        std::sort(list.begin(), list.end(),
+                  [](const RunResult& a, const RunResult& b) { return a.seconds < b.seconds; });
+        const RunResult& median = list[list.size() / 2];
+        std::vector<double> cpu;
+        for (const RunResult& r : list) cpu.push_back(r.cpuSeconds);
+        std::sort(cpu.begin(), cpu.end());
+        medianCpu.push_back(cpu[cpu.size() / 2]);
+        std::printf("-- %s rule\n", std::string(MethodRuleName(rules[k])).c_str());
+        std::printf("unreadable %d\n", median.failures);
+        std::printf("lines    %lld\n", static_cast<long long>(median.lines));
+        std::printf("methods  %lld\n", static_cast<long long>(median.methods));
+        std::printf("seconds  %.4f (best %.4f)\n", median.seconds, list.front().seconds);
+        std::printf("MB/s     %.1f\n", mb / median.seconds);
+        std::printf("cpu s    %.4f (MB per cpu second %.1f)\n", medianCpu.back(),
+                    mb / medianCpu.back());
+        std::printf("lines/s  %.0f\n", static_cast<double>(median.lines) / median.seconds);
+    }
+    if (rules.size() == 2)
+        std::printf("modern / classic cpu time: %.3f\n", medianCpu[1] / medianCpu[0]);
     return 0;
 }

@@ -51,6 +51,8 @@ std::optional<int> ParseInt(std::string_view text, int low, int high)
     return value;
 }
 
+constexpr const char* kMethodsNeeds = "--methods takes classic or modern";
+
 }  // namespace
 
 ArgList ToArgList(int argc, char** argv)
@@ -76,10 +78,16 @@ Parsed<ScanArgs> ParseScanArgs(const ArgList& args)
         } else if (arg.starts_with("--linecount=")) {
             if (!ParseLineCount(arg.substr(12), o.lineCount))
                 return Error<ScanArgs>("--linecount needs a whole number from 0");
+        } else if (arg == "--methods" || arg.starts_with("--methods=")) {
+            const bool joined = arg.size() > 9;
+            if (!joined && i + 1 >= args.size()) return Error<ScanArgs>(kMethodsNeeds);
+            const auto rule = ParseMethodRule(joined ? arg.substr(10) : args[++i]);
+            if (!rule) return Error<ScanArgs>(kMethodsNeeds);
+            o.methods = *rule;
         } else {
             // Printed as two messages of the tool, the second with the usage.
             return Error<ScanArgs>("unknown option '" + std::string(arg) +
-                                   "'\ncodeburg-cli: scan takes only --linecount");
+                                   "'\ncodeburg-cli: scan takes only --linecount and --methods");
         }
     }
     if (o.paths.empty()) return Error<ScanArgs>("scan needs at least one file");
@@ -102,7 +110,11 @@ Parsed<BuildArgs> ParseBuildArgs(const ArgList& args)
         else if (a == "--ext" && hasValue) o.extensions = value();
         else if (a == "--exclude-dirs" && hasValue) o.excludedDirs = value();
         else if (a == "--exclude-files" && hasValue) o.excludedFiles = value();
-        else if (a == "--linecount" && hasValue) {
+        else if (a == "--methods" && hasValue) {
+            const auto rule = ParseMethodRule(args[++i]);
+            if (!rule) return Error<BuildArgs>(kMethodsNeeds);
+            o.methods = *rule;
+        } else if (a == "--linecount" && hasValue) {
             // Written so that "nan" fails the range test before it is converted.
             if (!ParseNumber(args[++i], number) || !(number >= 0 && number <= 1e6) ||
                 number != static_cast<int>(number))
@@ -258,6 +270,10 @@ Parsed<WorkspaceCommandArgs> ParseWorkspaceCommandArgs(std::string_view command,
         const std::string_view a = args[i];
         if (!add && a == "--json") {
             o.json = true;
+        } else if (add && a == "--methods") {
+            const auto rule = i + 1 < args.size() ? ParseMethodRule(args[++i]) : std::nullopt;
+            if (!rule) return Error<E>(kMethodsNeeds);
+            o.methods = *rule;
         } else if (a.starts_with("--")) {
             auto known = std::find_if(std::begin(valued), std::end(valued),
                                       [&](const auto& v) { return v.first == a; });

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/method_rule.h"
+
 namespace codeburg::cli {
 
 // The arguments after a command's own name.
@@ -25,15 +27,17 @@ struct Parsed {
     bool ok() const { return error.empty(); }
 };
 
-// scan [--linecount N] [--] FILE...
+// scan [--linecount N] [--methods classic|modern] [--] FILE...
 struct ScanArgs {
     int32_t lineCount = 25;
+    MethodRule methods = MethodRule::Classic;
     std::vector<std::string> paths;
 };
 Parsed<ScanArgs> ParseScanArgs(const ArgList& args);
 
 // build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST] [--exclude-files LIST]
-//       [--linecount N] [--force] [--json] [--sequential] [--min-score P]
+//       [--linecount N] [--methods classic|modern] [--force] [--json] [--sequential]
+//       [--min-score P]
 struct BuildArgs {
     std::string directory;
     std::optional<std::string> name;
@@ -41,6 +45,7 @@ struct BuildArgs {
     std::string excludedDirs;
     std::string excludedFiles = "stdafx.cpp";
     std::optional<int> lineCount;
+    MethodRule methods = MethodRule::Classic;
     bool force = false;
     bool json = false;
     bool sequential = false;
@@ -90,7 +95,8 @@ struct WorkspaceCommandArgs {
     WorkspaceCommand command = WorkspaceCommand::Init;
     std::string directory;  // add
     std::optional<std::string> folder, name, extensions, excludedDirs, excludedFiles, developer;
-    bool json = false;  // show
+    MethodRule methods = MethodRule::Classic;  // add
+    bool json = false;                         // show
 };
 Parsed<WorkspaceCommandArgs> ParseWorkspaceCommandArgs(std::string_view command,
                                                        const ArgList& args);

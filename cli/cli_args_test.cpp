@@ -27,8 +27,27 @@ TEST(CliArgsTest, ScanTakesLineCountsAndEndsOptionsAtDoubleDash)
     p = ParseScanArgs({"--linecount=2147483648", "a"});
     EXPECT_EQ(p.error, "--linecount needs a whole number from 0");
     p = ParseScanArgs({"-v", "a"});
-    EXPECT_EQ(p.error, "unknown option '-v'\ncodeburg-cli: scan takes only --linecount");
+    EXPECT_EQ(p.error,
+              "unknown option '-v'\ncodeburg-cli: scan takes only --linecount and --methods");
     EXPECT_EQ(ParseScanArgs({"--linecount", "3"}).error, "scan needs at least one file");
+}
+
+TEST(CliArgsTest, MethodsChoosesTheRuleWhereABuildOrScanStarts)
+{
+    EXPECT_EQ(ParseScanArgs({"a"}).options.methods, MethodRule::Classic);
+    EXPECT_EQ(ParseScanArgs({"--methods", "modern", "a"}).options.methods, MethodRule::Modern);
+    EXPECT_EQ(ParseScanArgs({"--methods=Classic", "a"}).options.methods, MethodRule::Classic);
+    EXPECT_EQ(ParseScanArgs({"--methods", "new", "a"}).error, "--methods takes classic or modern");
+    EXPECT_EQ(ParseScanArgs({"a", "--methods"}).error, "--methods takes classic or modern");
+    EXPECT_EQ(ParseBuildArgs({"d", "--methods", "modern"}).options.methods, MethodRule::Modern);
+    EXPECT_EQ(ParseBuildArgs({"d", "--methods", ""}).error, "--methods takes classic or modern");
+    EXPECT_EQ(ParseWorkspaceCommandArgs("add", {"d", "--methods", "modern"}).options.methods,
+              MethodRule::Modern);
+    EXPECT_EQ(ParseWorkspaceCommandArgs("add", {"d"}).options.methods, MethodRule::Classic);
+    EXPECT_EQ(ParseWorkspaceCommandArgs("add", {"d", "--methods"}).error,
+              "--methods takes classic or modern");
+    EXPECT_EQ(ParseWorkspaceCommandArgs("show", {"--methods", "modern"}).error,
+              "unknown option '--methods'");
 }
 
 TEST(CliArgsTest, BuildKeepsDefaultsAndRejectsASecondDirectory)

@@ -112,6 +112,33 @@ TEST_F(CliBuildTest, FiltersAndNameOptions)
     EXPECT_TRUE(std::filesystem::exists(tree.path("other.cbb")));
 }
 
+TEST_F(CliBuildTest, MethodsModernCountsNamespacedBodiesAndRebuildsOnChange)
+{
+    TempTree ns("nsproj");
+    for (int i = 0; i < 30; ++i)
+        ns.Write("f" + std::to_string(i) + ".cpp",
+                 "namespace app {\nint f" + std::to_string(i) + "(int a) {\n    return a;\n}\n}\n");
+    const CliRun classic = RunCli({"build", ns.root(), "--json"});
+    ASSERT_EQ(classic.status, 0) << classic.err;
+    EXPECT_EQ(nlohmann::json::parse(classic.out)["measures"]["totalMethods"], 0);
+    EXPECT_EQ(classic.err,
+              "codeburg-cli: 30 function bodies inside namespaces or class bodies were not "
+              "counted as methods; use --methods modern\n");
+
+    // Another rule makes the statistics out of date, without --force.
+    const CliRun modern = RunCli({"build", ns.root(), "--json", "--methods", "modern"});
+    ASSERT_EQ(modern.status, 0) << modern.err;
+    EXPECT_EQ(nlohmann::json::parse(modern.out)["measures"]["totalMethods"], 30);
+    EXPECT_EQ(modern.err, "");
+    const CliRun again = RunCli({"build", ns.root(), "--methods", "modern"});
+    EXPECT_NE(again.err.find("is up to date, not rebuilt"), std::string::npos) << again.err;
+    const CliRun back = RunCli({"build", ns.root()});
+    EXPECT_EQ(back.err.find("is up to date"), std::string::npos) << back.err;
+
+    // A few skipped bodies are not worth a word.
+    EXPECT_EQ(RunCli({"build", tree.root(), "--force"}).err, "");
+}
+
 TEST_F(CliBuildTest, QualityGateExitsWithThree)
 {
     EXPECT_EQ(RunCli({"build", tree.root(), "--min-score", "101"}).status, 3);

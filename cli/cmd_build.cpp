@@ -40,8 +40,8 @@ int UsageError(const std::string& what)
     std::fprintf(stderr, "codeburg-cli build: %s\n", what.c_str());
     std::fprintf(stderr,
                  "usage: codeburg-cli build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST]\n"
-                 "       [--exclude-files LIST] [--linecount N] [--force] [--json] "
-                 "[--min-score P]\n");
+                 "       [--exclude-files LIST] [--linecount N] [--methods classic|modern]\n"
+                 "       [--force] [--json] [--min-score P]\n");
     return 2;
 }
 
@@ -79,6 +79,7 @@ int RunBuild(int argc, char** argv)
     project.extensions = args.extensions;
     project.excludedDirs = args.excludedDirs;
     project.excludedFiles = args.excludedFiles;
+    project.methods = args.methods;
     if (IsRootDirectory(directory)) {
         std::fprintf(stderr, "codeburg-cli: %s\n", RootDirectoryMessage(directory).c_str());
         return 1;
@@ -124,6 +125,9 @@ int RunBuild(int argc, char** argv)
     }
     if (!built) std::fprintf(stderr, "codeburg-cli: %s is up to date, not rebuilt\n",
                              statisticsPath.c_str());
+    if (built && stats.ShouldSuggestModernRule())
+        std::fprintf(stderr, "codeburg-cli: %s; use --methods modern\n",
+                     SkippedBodiesText(stats.SkippedBodies()).c_str());
 
     const ProjectHeader header{project.name, directory, statisticsPath,
                                built ? project.lastBuild : FileTimeStamp(statisticsPath), built};

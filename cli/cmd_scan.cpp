@@ -21,7 +21,9 @@ namespace {
 
 int UsageError(const std::string& message)
 {
-    std::fprintf(stderr, "codeburg-cli: %s\nusage: codeburg-cli scan [--linecount N] FILE...\n",
+    std::fprintf(stderr,
+                 "codeburg-cli: %s\nusage: codeburg-cli scan [--linecount N] "
+                 "[--methods classic|modern] FILE...\n",
                  message.c_str());
     return 2;
 }
@@ -32,9 +34,10 @@ int UsageError(const std::string& message)
 // thread waits for another and none only prints.
 class OrderedScan {
 public:
-    OrderedScan(const std::vector<std::string>& paths, int32_t lineCount)
+    OrderedScan(const std::vector<std::string>& paths, int32_t lineCount, MethodRule rule)
         : m_paths(paths),
           m_lineCount(lineCount),
+          m_rule(rule),
           m_text(paths.size()),
           m_failed(paths.size()),
           m_ready(new std::atomic<bool>[paths.size()]())
@@ -76,7 +79,7 @@ private:
             std::string text, reason;
             size_t size = 0;
             if (ReadSourceFile(m_paths[i], buffer, size, &reason) &&
-                ScanBuffer(stats, buffer.data(), size, LanguageForPath(m_paths[i])) == 0) {
+                ScanBuffer(stats, buffer.data(), size, LanguageForPath(m_paths[i]), m_rule) == 0) {
                 AppendScanRecord(text, m_paths[i], stats);
             } else {
                 AppendScanError(text, m_paths[i]);
@@ -119,6 +122,7 @@ private:
 
     const std::vector<std::string>& m_paths;
     const int32_t m_lineCount;
+    const MethodRule m_rule;
     std::vector<std::string> m_text;    // a record's JSON from its scan until it is printed
     std::vector<std::string> m_failed;  // why a file could not be read; empty when it could
     std::unique_ptr<std::atomic<bool>[]> m_ready;
@@ -137,7 +141,8 @@ int RunScan(int argc, char** argv)
 {
     const Parsed<ScanArgs> parsed = ParseScanArgs(ToArgList(argc, argv));
     if (!parsed.ok()) return UsageError(parsed.error);
-    return OrderedScan(parsed.options.paths, parsed.options.lineCount).Run();
+    const ScanArgs& args = parsed.options;
+    return OrderedScan(args.paths, args.lineCount, args.methods).Run();
 }
 
 }  // namespace codeburg::cli

@@ -97,6 +97,20 @@ TEST_F(ScanCommandTest, LineCountSetsTheMethodLengthLimit)
     }
 }
 
+TEST_F(ScanCommandTest, MethodsModernFindsMemberFunctionsInTheirClass)
+{
+    const std::string path =
+        Write("box.h", "namespace geo {\nclass Box {\n  int w() const { return 1; }\n};\n}\n");
+    const json classic = json::parse(Scan({path}).out)["files"][0];
+    EXPECT_TRUE(classic["methods"].empty());
+    const CliRun run = Scan({"--methods", "modern", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json modern = json::parse(run.out)["files"][0];
+    ASSERT_EQ(modern["methods"].size(), 1u);
+    EXPECT_EQ(modern["methods"][0]["className"], "Box");
+    EXPECT_EQ(modern["methods"][0]["methodName"], "w");
+}
+
 TEST_F(ScanCommandTest, UnreadableFilesGiveErrorEntriesInPlace)
 {
     const std::string java = Write("A.java", "class A {\n  void f() {\n  }\n}\n");

@@ -37,7 +37,7 @@ constexpr const char* kUsage =
     "usage: codeburg-cli workspace FILE.cbw [--missing keep|drop|ask] [--no-wait] COMMAND\n"
     "  init\n"
     "  add DIR [--folder NAME] [--name NAME] [--ext LIST] [--exclude-dirs LIST]\n"
-    "          [--exclude-files LIST] [--dev NAME]\n"
+    "          [--exclude-files LIST] [--dev NAME] [--methods classic|modern]\n"
     "  build | rebuild\n"
     "  show [--json]\n";
 
@@ -252,6 +252,7 @@ int RunAdd(Workspace& ws, const std::string& path, const WorkspaceCommandArgs& o
     if (o.excludedDirs) project->excludedDirs = *o.excludedDirs;
     if (o.excludedFiles) project->excludedFiles = *o.excludedFiles;
     if (o.developer) project->developer = *o.developer;
+    project->methods = o.methods;
     folder->AddProject(std::move(project));
     return Save(ws, path);
 }
@@ -276,6 +277,12 @@ int RunBuild(Workspace& ws, const std::string& path, bool force, UserInteraction
         return Fail("a project failed to build; workspace file " + path + " was not changed");
     if (int rc = Save(ws, path)) return rc;
     std::printf("Build complete.\n");
+    // Only projects built now count bodies; loaded statistics have none.
+    for (const Project* project : projects)
+        if (project->stats && project->stats->ShouldSuggestModernRule())
+            std::fprintf(stderr, "codeburg-cli: project %s: %s; use --methods modern\n",
+                         project->name.c_str(),
+                         SkippedBodiesText(project->stats->SkippedBodies()).c_str());
     return 0;
 }
 

@@ -246,6 +246,31 @@ TEST_F(WorkspaceCliTest, BuildStampsProjectsAndKeepsABackup)
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
+TEST_F(WorkspaceCliTest, ProjectsAddedWithMethodsModernKeepTheirRule)
+{
+    std::string source;
+    for (int i = 0; i < 25; ++i)
+        source += "namespace n { void f" + std::to_string(i) + "() {} int x; }\n";
+    const fs::path classic = MakeProjectDir("classic"), modern = MakeProjectDir("modern");
+    std::ofstream(classic / "ns.cpp") << source;
+    std::ofstream(modern / "ns.cpp") << source;
+    ASSERT_EQ(Run({file, "init"}).status, 0);
+    ASSERT_EQ(Run({file, "add", classic.string()}).status, 0);
+    ASSERT_EQ(Run({file, "add", modern.string(), "--methods", "modern"}).status, 0);
+    const std::string text = Slurp(file);
+    EXPECT_EQ(text.find("methods="), text.rfind("methods=\"modern\""));  // once, for "modern"
+
+    const Result r = Run({file, "build"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "codeburg-cli: project classic: 25 function bodies inside namespaces or class "
+              "bodies were not counted as methods; use --methods modern\n");
+    const nlohmann::json j = ShowJson();
+    for (const auto& p : j["folders"][0]["projects"])
+        EXPECT_EQ(p["measures"]["totalMethods"], p["name"] == "modern" ? 26 : 1) << p;
+    EXPECT_NE(Slurp(file).find("methods=\"modern\""), std::string::npos);  // kept by the save
+}
+
 TEST_F(WorkspaceCliTest, OnlyAskNeedsATerminal)
 {
     const fs::path core = MakeProjectDir("core");

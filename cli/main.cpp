@@ -12,10 +12,10 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"scan", codeburg::cli::RunScan, "scan [--linecount N] FILE..."},
+    {"scan", codeburg::cli::RunScan, "scan [--linecount N] [--methods classic|modern] FILE..."},
     {"build", codeburg::cli::RunBuild,
      "build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST] [--exclude-files LIST]\n"
-     "          [--linecount N] [--force] [--json] [--min-score P]"},
+     "          [--linecount N] [--methods classic|modern] [--force] [--json] [--min-score P]"},
     {"show", codeburg::cli::RunShow, "show FILE.cbb [--json]"},
     {"workspace", codeburg::cli::RunWorkspace, "workspace FILE.cbw COMMAND ..."},
     {"snapshot", codeburg::cli::RunSnapshot,

@@ -212,11 +212,14 @@ def main():
 
     if cli and os.path.exists(cli):
         with tempfile.TemporaryDirectory() as tmp:
-            for folder in ('platform', 'scoring', 'city'):
+            # One by the modern method rule, so that a seed holds a trailer:
+            # a small one, since seeds are cut at MAX_SEED and it ends the file.
+            for folder, rule in (('platform', 'classic'), ('scoring', 'modern'),
+                                 ('city', 'classic')):
                 copy = os.path.join(tmp, folder)
                 shutil.copytree(os.path.join(src, folder), copy,
                                 ignore=shutil.ignore_patterns('*_test.cpp', 'testdata'))
-                subprocess.run([cli, 'build', copy, '--name', folder], cwd=tmp,
+                subprocess.run([cli, 'build', copy, '--name', folder, '--methods', rule], cwd=tmp,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 cbb = os.path.join(copy, folder + '.cbb')
                 if os.path.exists(cbb):

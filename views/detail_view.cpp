@@ -1,5 +1,6 @@
 #include "views/detail_view.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 
 #include "app/profile.h"
 #include "views/methods_dialog.h"
+#include "views/project_dialog.h"
 #include "views/stats_view.h"
 #include "views/view_support.h"
 #include "workspace/project.h"
@@ -271,8 +273,19 @@ bool CDetailView::print(QPainter& painter, bool firstPage, int pageBottom)
 void CDetailView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    CStatsView::DrawHeaderBand(painter, rect(), false, false, m_doc, CurrentProject(m_frame),
-                               m_frame);
+    const Project* project = CurrentProject(m_frame);
+    CStatsView::DrawHeaderBand(painter, rect(), false, false, m_doc, project, m_frame);
+    // After a classic build that passed over many bodies: the hint in two
+    // lines right of the title, above the list.
+    const QString hint = project && project->stats ? ModernRuleHint(*project->stats) : QString();
+    if (hint.isEmpty()) return;
+    const int title =
+        QFontMetrics(LargeFont(m_frame)).horizontalAdvance(CStatsView::ProjectTitle(*project));
+    const QRect band(QPoint(8 + title + 24, 4), QPoint(width() - 9, 35));
+    painter.setFont(TextFont(m_frame));
+    painter.setPen(QColor(160, 0, 0));
+    painter.setClipRect(band);
+    painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, hint);
 }
 
 void CDetailView::resizeEvent(QResizeEvent*)

@@ -1,5 +1,6 @@
 #include "views/multi_project_dialog.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QGridLayout>
@@ -13,6 +14,7 @@
 
 #include "app/interaction.h"
 #include "views/dialog_util.h"
+#include "views/project_dialog.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"
 
@@ -154,6 +156,8 @@ MultiProjectDialog::MultiProjectDialog(const ScoringSettings* settings, Folder* 
     m_excludedFiles = AddField(grid, 3, QStringLiteral("Excluded &files :"), 1006,
                                QStringLiteral("excludedFiles"));
     body()->addLayout(grid);
+    m_methodRule = NewMethodRuleCheck();
+    body()->addWidget(m_methodRule);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &MultiProjectDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &MultiProjectDialog::reject);
@@ -196,6 +200,7 @@ void MultiProjectDialog::addSelected(const QStringList& selected)
             project->extensions = m_extensions->text().toStdString();
             project->excludedDirs = m_excludedDirs->text().toStdString();
             project->excludedFiles = m_excludedFiles->text().toStdString();
+            if (m_methodRule->isChecked()) project->methods = MethodRule::Modern;
             folder.AddProject(std::move(project));
         }
     };

@@ -4,6 +4,7 @@
 
 #include "views/banner_dialog.h"
 
+class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
@@ -45,6 +46,7 @@ public:
     QLineEdit* extensionsEdit() const { return m_extensions; }
     QLineEdit* excludedDirsEdit() const { return m_excludedDirs; }
     QLineEdit* excludedFilesEdit() const { return m_excludedFiles; }
+    QCheckBox* methodRuleCheck() const { return m_methodRule; }
     void browse();
     void accept() override;
     // Creates the folders and projects for the chosen paths.
@@ -59,6 +61,7 @@ private:
     QLineEdit* m_extensions;
     QLineEdit* m_excludedDirs;
     QLineEdit* m_excludedFiles;
+    QCheckBox* m_methodRule;
 };
 
 }  // namespace codeburg

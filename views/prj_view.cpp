@@ -487,6 +487,7 @@ void CPrjView::addProject()
     m_doc->setModifiedFlag(true);
     rebuildTree();
     selectProjectById(Text(project->Identifier()));
+    if (const QString hint = buildHint({project}); !hint.isEmpty()) setStatusText(hint.mid(1));
 }
 
 void CPrjView::addMultipleProjects()
@@ -518,6 +519,7 @@ void CPrjView::properties()
         m_doc->setModifiedFlag(true);
         rebuildTree();
         m_doc->updateAllViews(nullptr, 0, nullptr);
+        if (const QString hint = buildHint({project}); !hint.isEmpty()) setStatusText(hint.mid(1));
         return;
     }
     if (Folder* folder = selectedFolder()) {
@@ -617,10 +619,28 @@ void CPrjView::build(bool force)
     m_doc->setBetweenUpdates({});
     m_progress->hide();
     layoutControls();
-    setStatusText(QStringLiteral("Build complete.") + SkippedStatus(project, folder));
+    std::vector<Project*> built{project};
+    if (folder) {
+        built.clear();
+        folder->CollectProjects(built);
+    }
+    setStatusText(QStringLiteral("Build complete.") + SkippedStatus(project, folder) +
+                  buildHint(built));
     QApplication::restoreOverrideCursor();
     if (m_frame) m_frame->setBusy(false);
     m_building = false;
+}
+
+QString CPrjView::buildHint(const std::vector<Project*>& built) const
+{
+    // Projects loaded from their files count no skipped bodies: only those
+    // built now can qualify. Told once, for the first of them.
+    for (const Project* project : built) {
+        if (!project || !project->stats) continue;
+        const QString hint = ModernRuleHint(*project->stats);
+        if (!hint.isEmpty()) return QStringLiteral(" %1: %2").arg(Text(project->name), hint);
+    }
+    return {};
 }
 
 void CPrjView::Status(const std::string& objectName, const std::string& verb)

@@ -103,6 +103,8 @@ private:
     void onItemExpansion(QTreeWidgetItem* item, bool expanded);
     void onContextMenu(const QPoint& pos);
     void setStatusText(const QString& text);
+    // " NAME: ..." about the modern method rule after a build, or empty.
+    QString buildHint(const std::vector<Project*>& built) const;
     void pumpEvents();
 
     void addProject();

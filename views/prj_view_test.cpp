@@ -29,6 +29,7 @@
 #include "ide/ide_tools.h"
 #include "ide/ide_tools_dialog.h"
 #include "platform/registry.h"
+#include "views/detail_view.h"
 #include "views/folder_dialog.h"
 #include "views/multi_project_dialog.h"
 #include "views/placeholder_view.h"
@@ -211,6 +212,50 @@ private slots:
         QVERIFY(project->lastBuild.empty());
     }
 
+    void methodRuleCheckBoxRebuildsAndTheHintNamesIt()
+    {
+        const QString dir = m_sources.filePath("ns");
+        QDir().mkpath(dir);
+        QFile file(dir + QStringLiteral("/ns.cpp"));
+        file.open(QIODevice::WriteOnly);
+        for (int i = 0; i < 30; ++i)
+            file.write(QStringLiteral("namespace n {\nint f%1() {\n    return 1;\n}\nint x;\n}\n")
+                           .arg(i)
+                           .toUtf8());
+        file.close();
+        Project* project = addProject("ns", dir);
+        view()->handleCommand(cmd::kRebuildAll);
+        const QString message = m_app->mainFrame()->messageText();
+        QVERIFY2(message.startsWith("Build complete. ns: 30 function bodies inside namespaces or "
+                                    "class bodies were not counted as methods; tick \"Find "
+                                    "methods inside namespaces and class bodies\""),
+                 qPrintable(message));
+        QCOMPARE(project->stats->measures.totalMethods, 0);
+        CDetailView* details = m_app->mainFrame()->detailsView();
+        details->resize(900, 300);
+        Shoot(details, "details_view_hint");
+
+        ProjectDialog dialog(&m_app->settings(), project, project->parent, nullptr);
+        QCOMPARE(dialog.methodRuleCheck()->text(),
+                 QString("Find methods inside namespaces and class bodies"));
+        QVERIFY(!dialog.methodRuleCheck()->toolTip().isEmpty());
+        QVERIFY(!dialog.methodRuleCheck()->isChecked());
+        QVERIFY(!dialog.buildCheck()->isChecked());
+        dialog.methodRuleCheck()->setChecked(true);
+        project->lastBuild.clear();
+        QCOMPARE(PressOk(&dialog), int(QDialog::Accepted));
+        QCOMPARE(project->methods, MethodRule::Modern);
+        QVERIFY(!project->lastBuild.empty());  // rebuilt without being asked
+        QCOMPARE(project->stats->measures.totalMethods, 30);
+        QVERIFY(ModernRuleHint(*project->stats).isEmpty());
+
+        ProjectDialog again(&m_app->settings(), project, project->parent, nullptr);
+        QVERIFY(again.methodRuleCheck()->isChecked());
+        project->lastBuild.clear();
+        QCOMPARE(PressOk(&again), int(QDialog::Accepted));
+        QVERIFY(project->lastBuild.empty());  // nothing changed, nothing built
+    }
+
     void deletingAProjectAsksFirst()
     {
         Project* project = addProject("core", m_sources.path());
@@ -286,6 +331,7 @@ private slots:
             if (auto* multi = qobject_cast<MultiProjectDialog*>(dialog)) {
                 multi->rootEdit()->setText(rootDir.path());
                 multi->level2()->setChecked(true);
+                multi->methodRuleCheck()->setChecked(true);
                 Shoot(multi, "multi_project_dialog");
                 return PressOk(multi);
             }
@@ -304,6 +350,7 @@ private slots:
         QCOMPARE(QString::fromStdString(b->name), QString("b"));
         QCOMPARE(a->CountProjects(false), 1);
         QCOMPARE(QString::fromStdString(a->projects[0]->name), QString("x"));
+        QCOMPARE(a->projects[0]->methods, MethodRule::Modern);
         QCOMPARE(b->CountProjects(false), 0);
         QCOMPARE(b->baseDirectory, rootDir.filePath("b").toStdString());
         QVERIFY(m_app->document()->isModified());

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "analysis/build_pipeline.h"
+#include "analysis/project_stats.h"
 #include "analysis/text_report.h"
 #include "app/interaction.h"
 #include "views/dialog_util.h"
@@ -32,7 +33,30 @@ QString Text(const std::string& text)
     return QString::fromStdString(text);
 }
 
+const char* const kMethodRuleText = "Find methods inside namespaces and class bodies";
+
 }  // namespace
+
+QCheckBox* NewMethodRuleCheck(QWidget* parent)
+{
+    auto* check = new QCheckBox(QLatin1String(kMethodRuleText), parent);
+    check->setObjectName(QStringLiteral("methodRule"));
+    check->setToolTip(QStringLiteral(
+        "Counts every function body as a method: in namespaces, extern \"C\" blocks and class "
+        "bodies, and in nested and inner Java classes, named after the innermost class.\n"
+        "Unticked, only bodies at the top level of a C or C++ file, or directly in a top-level "
+        "Java class, are methods; the others count as lines of their file only.\n"
+        "Changing it rebuilds the project."));
+    return check;
+}
+
+QString ModernRuleHint(const ProjectStats& stats)
+{
+    if (!stats.ShouldSuggestModernRule()) return {};
+    return Text(SkippedBodiesText(stats.SkippedBodies())) +
+           QStringLiteral("; tick \"%1\" in the project's properties.")
+               .arg(QLatin1String(kMethodRuleText));
+}
 
 ProjectDialog::ProjectDialog(const ScoringSettings* settings, Project* project, Folder* folder,
                              QWidget* parent)
@@ -59,6 +83,8 @@ ProjectDialog::ProjectDialog(const ScoringSettings* settings, Project* project, 
         AddField(grid, 5, QStringLiteral("&Lead developer :"), 1019, QStringLiteral("developer"));
     body()->addLayout(grid);
 
+    m_methodRule = NewMethodRuleCheck();
+    body()->addWidget(m_methodRule);
     m_build = new QCheckBox;
     m_build->setObjectName(QStringLiteral("buildAfter"));
     m_build->setProperty("controlId", 1015);
@@ -84,6 +110,7 @@ ProjectDialog::ProjectDialog(const ScoringSettings* settings, Project* project, 
         m_excludedDirs->setText(Text(m_edited->excludedDirs));
         m_excludedFiles->setText(Text(m_edited->excludedFiles));
         m_developer->setText(Text(m_edited->developer));
+        m_methodRule->setChecked(m_edited->methods == MethodRule::Modern);
         m_build->setText(QStringLiteral("Rebuild project"));
         m_build->setChecked(false);
     } else {
@@ -150,8 +177,13 @@ void ProjectDialog::accept()
     target->excludedDirs = m_excludedDirs->text().toStdString();
     target->extensions = extensions.toStdString();
     target->developer = m_developer->text().toStdString();
+    // Statistics of the other rule would stand for the project until the
+    // next build: another rule means another build now.
+    const MethodRule rule = m_methodRule->isChecked() ? MethodRule::Modern : MethodRule::Classic;
+    const bool ruleChanged = m_edited && m_edited->methods != rule;
+    target->methods = rule;
 
-    if (m_build->isChecked()) {
+    if (m_build->isChecked() || ruleChanged) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_progress->setRange(0, 0);
         m_progress->setValue(0);

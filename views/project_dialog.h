@@ -7,6 +7,8 @@
 
 class QCheckBox;
 class QLineEdit;
+class QString;
+class QWidget;
 class QProgressBar;
 class QPushButton;
 
@@ -14,7 +16,16 @@ namespace codeburg {
 
 class Folder;
 class Project;
+class ProjectStats;
 struct ScoringSettings;
+
+// The check box that chooses the modern method rule, with its tooltip; the
+// project dialog and the multi-project dialog both carry one.
+QCheckBox* NewMethodRuleCheck(QWidget* parent = nullptr);
+
+// After a classic build that passed over many bodies in namespaces or class
+// bodies: what to tell the user, naming the check box. Empty otherwise.
+QString ModernRuleHint(const ProjectStats& stats);
 
 // Adds a project to a folder, or edits one, and optionally builds it with
 // its own progress bar.
@@ -37,6 +48,7 @@ public:
     QLineEdit* excludedFilesEdit() const { return m_excludedFiles; }
     QLineEdit* developerEdit() const { return m_developer; }
     QCheckBox* buildCheck() const { return m_build; }
+    QCheckBox* methodRuleCheck() const { return m_methodRule; }
     void browse();
 
     void accept() override;
@@ -57,6 +69,7 @@ private:
     QLineEdit* m_excludedDirs;
     QLineEdit* m_excludedFiles;
     QLineEdit* m_developer;
+    QCheckBox* m_methodRule;
     QCheckBox* m_build;
     QProgressBar* m_progress;
 };

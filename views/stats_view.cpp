@@ -36,15 +36,6 @@ void Draw3dRect(QPainter& painter, const QRect& r, const QColor& topLeft, const 
     painter.drawLine(r.right(), r.top(), r.right(), r.bottom());
 }
 
-QString ProjectTitle(const Project& project)
-{
-    QString text = QString::fromStdString(project.name).toUpper();
-    if (!project.developer.empty()) text += " by " + QString::fromStdString(project.developer);
-    const int files = project.stats ? static_cast<int>(project.stats->files.size()) : 0;
-    const int eloc = project.stats ? project.stats->measures.totalEloc : 0;
-    return text + QStringLiteral(" (%1 files, %2 eloc)").arg(files).arg(eloc);
-}
-
 }  // namespace
 
 CStatsView::CStatsView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
@@ -63,6 +54,15 @@ void CStatsView::onUpdate(View*, int hint, void*)
 int CStatsView::RowHeight(int areaHeight)
 {
     return std::max(30, areaHeight * rowHeightPercent / 100);
+}
+
+QString CStatsView::ProjectTitle(const Project& project)
+{
+    QString text = QString::fromStdString(project.name).toUpper();
+    if (!project.developer.empty()) text += " by " + QString::fromStdString(project.developer);
+    const int files = project.stats ? static_cast<int>(project.stats->files.size()) : 0;
+    const int eloc = project.stats ? project.stats->measures.totalEloc : 0;
+    return text + QStringLiteral(" (%1 files, %2 eloc)").arg(files).arg(eloc);
 }
 
 bool CStatsView::DrawHeaderBand(QPainter& painter, const QRect& rect, bool workspaceMode,

@@ -43,6 +43,8 @@ public:
                              int overallPercent, const CMainFrame* frame);
     // Rows are never lower than 30 units, however short the sheet.
     static int RowHeight(int areaHeight);
+    // "NAME by DEVELOPER (N files, M eloc)", the title of the header band.
+    static QString ProjectTitle(const Project& project);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

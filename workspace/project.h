@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "analysis/method_rule.h"
 #include "analysis/project_stats.h"
 
 namespace codeburg {
@@ -31,6 +32,7 @@ public:
     std::string excludedDirs;
     std::string excludedFiles = "stdafx.cpp";
     std::string extensions = "cpp,cc,java,asm";
+    MethodRule methods = MethodRule::Classic;  // saved as "methods" only when not classic
     std::string lastBuild;
     int statisticsLoaded = 0;
     std::string developer;

@@ -12,6 +12,7 @@
 #include "analysis/build_progress_sink.h"
 #include "analysis/project_stats.h"
 #include "analysis/statistics_file.h"
+#include "analysis/stats_trailer.h"
 #include "workspace/project.h"
 #include "workspace/user_interaction.h"
 
@@ -25,6 +26,7 @@ void CopyFilters(Project& project)
     stats.excludedDirs = project.excludedDirs;
     stats.excludedFiles = project.excludedFiles;
     stats.extensions = project.extensions;
+    stats.methodRule = project.methods;
 }
 
 std::string BuildStamp()
@@ -130,6 +132,13 @@ int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool force, bool co
         if (ui) ui->ShowMessage("Can't access file " + path, "Error");
         return -1;
     }
+
+    // Statistics found by another rule are out of date whatever the sources'
+    // times; so is a file whose trailer is damaged. Only the file's tail is read.
+    StatsTrailer stored;
+    if (ReadStoredTrailer(path, stored) == StoredTrailer::Damaged ||
+        stored.methodRule != project.methods)
+        return BuildProject(project, sink, count, options);
 
     ProjectStats& stats = *project.stats;
     if (stats.directory.empty()) return build();

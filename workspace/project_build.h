@@ -10,10 +10,11 @@ class Project;
 class UserInteraction;
 struct BuildOptions;
 
-// Builds when forced, when the statistics file is missing, or when a matching
-// source is newer than it. 0, or -1 after "Can't access file %s", after the
-// message about an unsafe project name or directory, or after the message
-// that the statistics file could not be written.
+// Builds when forced, when the statistics file is missing, when it was built
+// by another method rule than the project's (or its trailer is damaged), or
+// when a matching source is newer than it. 0, or -1 after "Can't access file
+// %s", after the message about an unsafe project name or directory, or after
+// the message that the statistics file could not be written.
 int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool force, bool count,
                   UserInteraction* ui, const BuildOptions& options);
 // Evaluates, saves the statistics file and stamps the project. 0 (also when

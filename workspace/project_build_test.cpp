@@ -104,6 +104,44 @@ TEST_F(ProjectBuildTest, UpToDateCheckFollowsTheFilters)
     EXPECT_FALSE(project.lastBuild.empty());
 }
 
+TEST_F(ProjectBuildTest, ChangingTheMethodRuleRebuildsWithoutForce)
+{
+    ASSERT_EQ(Build(false), 0);
+    const int32_t classicMethods = project.stats->measures.totalMethods;
+    tree.Write("ns.cpp", "namespace n {\nvoid f() {\n    x();\n}\n}\n");
+    fs::last_write_time(tree.path("ns.cpp"), fs::last_write_time(project.StatisticsPath()));
+
+    project.methods = MethodRule::Modern;
+    project.lastBuild.clear();
+    ASSERT_EQ(Build(false), 0);
+    EXPECT_FALSE(project.lastBuild.empty());  // rebuilt, though no source is newer
+    EXPECT_EQ(project.stats->methodRule, MethodRule::Modern);
+    EXPECT_EQ(project.stats->measures.totalMethods, classicMethods + 1);
+
+    project.lastBuild.clear();
+    ASSERT_EQ(Build(false), 0);
+    EXPECT_TRUE(project.lastBuild.empty());  // the same rule again: up to date
+
+    project.methods = MethodRule::Classic;
+    ASSERT_EQ(Build(false), 0);
+    EXPECT_FALSE(project.lastBuild.empty());
+    EXPECT_EQ(project.stats->measures.totalMethods, classicMethods);
+}
+
+TEST_F(ProjectBuildTest, DamagedTrailerRebuilds)
+{
+    project.methods = MethodRule::Modern;
+    ASSERT_EQ(Build(false), 0);
+    std::string bytes = ReadAll(project.StatisticsPath());
+    bytes[bytes.size() - 12 - 2] ^= 0x40;  // the rule's value in the trailer
+    const auto time = fs::last_write_time(project.StatisticsPath());
+    std::ofstream(project.StatisticsPath(), std::ios::binary) << bytes;
+    fs::last_write_time(project.StatisticsPath(), time);
+    project.lastBuild.clear();
+    ASSERT_EQ(Build(false), 0);
+    EXPECT_FALSE(project.lastBuild.empty());
+}
+
 TEST_F(ProjectBuildTest, TwoBuildsOfAnUnchangedTreeAreByteIdentical)
 {
     ASSERT_EQ(Build(true), 0);

@@ -178,6 +178,9 @@ void Workspace::SetProjectAttribute(Project& project, ElementContext& context,
         project.lastBuild = value;
     } else if (EqualsNoCase(name, "dev")) {
         project.developer = value;
+    } else if (EqualsNoCase(name, "methods")) {
+        // A rule this version does not know keeps the default.
+        project.methods = ParseMethodRule(value).value_or(MethodRule::Classic);
     } else if (EqualsNoCase(name, "expanded")) {
         project.expanded = NonZeroInteger(value);
     } else if (EqualsNoCase(name, "vp")) {
@@ -311,6 +314,10 @@ void WriteProject(MarkupWriter& w, const Project& p)
     WriteText(w, "ext", p.extensions);
     WriteText(w, "lastbuild", p.lastBuild);
     WriteText(w, "dev", p.developer);
+    // Only where it differs from the default, so that the files of classic
+    // projects stay as they always were.
+    if (p.methods != MethodRule::Classic)
+        WriteText(w, "methods", std::string(MethodRuleName(p.methods)));
     for (const std::string& vp : p.viewpoints) WriteText(w, "vp", vp);
     w.WriteLine(" />");
 }

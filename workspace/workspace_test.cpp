@@ -46,7 +46,8 @@ void DumpProjects(const Folder& folder, const std::string& indent, std::string& 
         out += indent + "  project [" + p->name + "] exp=" + std::to_string(p->expanded) +
                " dir=[" + p->directory + "] xd=[" + p->excludedDirs + "] xf=[" + p->excludedFiles +
                "] ext=[" + p->extensions + "] lb=[" + p->lastBuild + "] dev=[" + p->developer +
-               "] vp=" + std::to_string(p->viewpointCount);
+               "] methods=" + std::string(MethodRuleName(p->methods)) +
+               " vp=" + std::to_string(p->viewpointCount);
         for (const auto& vp : p->viewpoints) out += " [" + vp + "]";
         out += "\n";
     }
@@ -100,6 +101,7 @@ void Generate(Folder& folder, MsRandom& rng, int depth, const ScoringSettings* s
         p->extensions = Pick(rng);
         p->lastBuild = "12/06/26 at 10:11:12";
         p->developer = Pick(rng);
+        p->methods = rng.next() % 2 ? MethodRule::Modern : MethodRule::Classic;
         for (auto& vp : p->viewpoints) vp = rng.next() % 3 ? "" : "1.5 2 3 0.25 " + Pick(rng);
         folder.AddProject(std::move(p));
     }
@@ -145,6 +147,33 @@ TEST(WorkspaceFileTest, NewWorkspaceWithOneProjectWritesTheseLines)
         "    </folder>\r\n"
         "</workspace>\r\n";
     EXPECT_EQ(text, expected);
+}
+
+TEST(WorkspaceFileTest, ModernProjectsAloneCarryTheirRule)
+{
+    ScoringSettings settings;
+    Workspace ws(&settings);
+    auto* modern = ws.AddProject(std::make_unique<Project>(&settings, &ws, "m"));
+    modern->methods = MethodRule::Modern;
+    ws.AddProject(std::make_unique<Project>(&settings, &ws, "n"));
+    std::string text;
+    ASSERT_TRUE(ws.Write(text));
+    // After the developer, before the viewpoints; once only.
+    EXPECT_NE(text.find("dev=\"\"\r\n     methods=\"modern\"\r\n     vp=\"\""), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("methods"), text.rfind("methods"));
+
+    Workspace copy(&settings);
+    ASSERT_EQ(copy.Read(text), 0);
+    ASSERT_EQ(copy.projects.size(), 2u);
+    EXPECT_EQ(copy.projects[0]->methods, MethodRule::Modern);
+    EXPECT_EQ(copy.projects[1]->methods, MethodRule::Classic);
+    // Any case; a rule this version does not know reads as the default.
+    ASSERT_EQ(copy.Read("<workspace name=''><project name=a METHODS='Modern'/>"
+                        "<project name=b methods='future'/></workspace>"),
+              0);
+    EXPECT_EQ(copy.projects[0]->methods, MethodRule::Modern);
+    EXPECT_EQ(copy.projects[1]->methods, MethodRule::Classic);
 }
 
 TEST(WorkspaceFileTest, GeneratedTreesSurviveWriteAndRead)
