@@ -62,7 +62,9 @@ int BuildProject(Project& project, BuildProgressSink* sink, bool count,
     CopyFilters(project);
     ProjectStats& stats = *project.stats;
     if (sink && count) CountFiles(stats, project.directory, sink, options);
-    if (EvaluateProject(stats, project.directory, sink, options) != 0) return 0;
+    const int evaluated = EvaluateProject(stats, project.directory, sink, options);
+    if (evaluated == kBuildStopped) return kBuildStopped;
+    if (evaluated != 0) return 0;
     WriteStatisticsFile(stats, project.StatisticsPath());
     project.lastBuild = BuildStamp();
     project.statisticsLoaded = 1;

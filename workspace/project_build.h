@@ -15,8 +15,9 @@ struct BuildOptions;
 // message about an unsafe project name.
 int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool force, bool count,
                   UserInteraction* ui, const BuildOptions& options);
-// Evaluates, saves the statistics file and stamps the project. 0, or -1 when
-// the project's name is unsafe for a file name (nothing is then built).
+// Evaluates, saves the statistics file and stamps the project. 0, -1 when
+// the project's name is unsafe for a file name (nothing is then built), or
+// kBuildStopped when the sink asked to stop (the project is as it was).
 int BuildProject(Project& project, BuildProgressSink* sink, bool count,
                  const BuildOptions& options);
 // True when a statistics file named after "name" stays inside the project
