@@ -21,14 +21,14 @@ constexpr int kFileRole = Qt::UserRole;
 // Numbers stand right-aligned in every column but the first. Set once for
 // the list rather than per cell: thousands of rows times twelve cells made a
 // good part of the time the list took to fill after a build.
-class NumberColumns : public QStyledItemDelegate {
+class NumberColumns : public ElidedTextTips {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using ElidedTextTips::ElidedTextTips;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
-        QStyledItemDelegate::initStyleOption(option, index);
+        ElidedTextTips::initStyleOption(option, index);
         if (index.column() > 0) option->displayAlignment = Qt::AlignRight;
     }
 };
@@ -101,7 +101,10 @@ void CDetailView::onUpdate(View*, int hint, void*)
 {
     m_lastHint = hint;
     Project* project = CurrentProject(m_frame);
-    if (project != m_shown || !project || project->lastBuild != m_shownBuild) refill(project);
+    // Hint 1 may follow a build within the second of the last one: the
+    // stamp is the same, the records are new.
+    if (hint == 1 || project != m_shown || !project || project->lastBuild != m_shownBuild)
+        refill(project);
     update();
 }
 
@@ -207,6 +210,7 @@ void CDetailView::insertSorted(const QList<QTreeWidgetItem*>& items)
     sorted.reserve(qsizetype(rows.size()));
     for (FileStats* row : rows) sorted.append(byFile[row]);
     m_list->addTopLevelItems(sorted);
+    ShowSortIndicator(m_list, m_sort.column(), m_sort.descending());
 }
 
 void CDetailView::onCurrentItemChanged(QTreeWidgetItem* item)
@@ -245,11 +249,14 @@ bool CDetailView::print(QPainter& painter, bool firstPage, int pageBottom)
         y = 432;
     }
     painter.setFont(SmallFont(m_frame));
+    const QFontMetrics metrics = painter.fontMetrics();
     auto printLine = [&](const QStringList& texts) {
         int x = 16;
         for (int c = 0; c < kColumns && c < texts.size(); ++c) {
+            // Cut short within the column, a gap before the next one.
+            const QString text = metrics.elidedText(texts[c], Qt::ElideRight, kPrintWidths[c] - 4);
             painter.drawText(QRect(x, y, kPrintWidths[c], kPrintRowHeight),
-                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, texts[c]);
+                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
             x += kPrintWidths[c];
         }
         y += kPrintRowHeight;

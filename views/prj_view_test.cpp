@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "analysis/file_stats.h"
 #include "app/codeburg_app.h"
 #include "app/codeburg_doc.h"
 #include "app/command_ids.h"
@@ -396,6 +398,55 @@ private slots:
                     "%lld ms, %lld intervals over 100 ms, %lld progress bar paints\n",
                     total / 1000.0, ticks, longest, over100, paints);
         QCOMPARE(m_app->mainFrame()->messageText(), QString("Build complete."));
+    }
+
+    void cancelLeavesTheOldStatistics()
+    {
+        const QString dir = m_sources.filePath("cancel");
+        MakeSources(dir, 60);
+        Project* project = addProject("cancel", dir);
+        view()->handleCommand(cmd::kRebuildAll);
+        const std::string stamp = project->lastBuild;
+        const FileStats* first = project->stats->files.front().get();
+        QFile saved(QString::fromStdString(project->StatisticsPath()));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        saved.close();
+
+        // Cancel by its button, then by Esc, a few files into the build.
+        for (bool escape : {false, true}) {
+            MakeSources(dir + (escape ? "/more" : "/extra"), 5);
+            bool clicked = false;
+            auto connection = connect(view(), &CPrjView::buildStepped, this, [&](int position) {
+                if (clicked || position < 3) return;
+                clicked = true;
+                QVERIFY(view()->cancelButton()->isVisible());
+                // Other clicks and keys of the window go nowhere meanwhile.
+                QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+                QTest::keyClick(tree(), Qt::Key_Down);
+                if (escape)
+                    QTest::keyClick(tree(), Qt::Key_Escape);
+                else
+                    QTest::mouseClick(view()->cancelButton(), Qt::LeftButton);
+            });
+            view()->handleCommand(cmd::kRebuildAll);
+            disconnect(connection);
+            QVERIFY(clicked);
+            QCOMPARE(m_app->mainFrame()->messageText(), QString("Build cancelled."));
+            QCOMPARE(project->lastBuild, stamp);
+            QCOMPARE(project->stats->files.size(), size_t(60));
+            QCOMPARE(project->stats->files.front().get(), first);
+            QCOMPARE(view()->selectedProject(), project);
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(saved.readAll(), bytes);
+            saved.close();
+            QVERIFY(!view()->cancelButton()->isVisible());
+            QVERIFY(!m_app->mainFrame()->isBusy());
+        }
+        // Not cancelled, the next build takes the new files.
+        view()->handleCommand(cmd::kRebuildAll);
+        QCOMPARE(m_app->mainFrame()->messageText(), QString("Build complete."));
+        QCOMPARE(project->stats->files.size(), size_t(70));
     }
 
     void buildOfAMissingDirectoryStillEndsCleanly()

@@ -317,12 +317,118 @@ private slots:
 
     void hiddenPaneStopsTheFrames()
     {
+        frame()->onCommand(cmd::kFlyOver);  // the orbit goes on by itself
         frame()->layoutPanes(2);
         QVERIFY(app3d()->isPaused());
         frame()->layoutPanes(1);
         QVERIFY(!app3d()->isPaused());
         const int before = app3d()->framesDrawn();
         QTRY_VERIFY(app3d()->framesDrawn() > before + 2);
+    }
+
+    void stillCameraDrawsNoFrames()
+    {
+        parkCursor();
+        frame()->onCommand(cmd::kFreeMovement);
+        QTRY_VERIFY(!app3d()->isAnimating());
+        QTest::qWait(50);
+        const int before = app3d()->framesDrawn();
+        QTest::qWait(300);
+        QCOMPARE(app3d()->framesDrawn(), before);
+        // A key press moves the camera at once and draws it.
+        const float z = app3d()->navigation().camera().z;
+        app3d()->setFocus();
+        QTest::keyPress(app3d(), Qt::Key_Up);
+        QTest::keyRelease(app3d(), Qt::Key_Up);
+        QVERIFY(app3d()->navigation().camera().z != z);
+        QTRY_VERIFY(app3d()->framesDrawn() > before);
+        QTRY_VERIFY(!app3d()->isAnimating());
+    }
+
+    void pointerNamesTheBuildingAndAClickSelectsIt()
+    {
+        addCurrent("pointed");
+        frame()->onCommand(cmd::kMapView);
+        frameNow();
+        CControlView* control = frame()->controlView();
+        const QPoint centre(app3d()->width() / 2, app3d()->height() / 2);
+        QTest::mouseMove(app3d(), centre);
+        QTRY_COMPARE(frame()->messageText(),
+                     QString("one.cpp: Shape::draw - 10 eloc, 5 parameters"));
+        QTest::mouseClick(app3d(), Qt::LeftButton, {}, centre);
+        QCOMPARE(control->fileList()->currentText(), QString("one.cpp"));
+        QCOMPARE(control->classList()->currentText(), QString("Shape"));
+        QCOMPARE(control->methodList()->currentText(), QString("draw"));
+        QCOMPARE(control->filterKind(), 3);
+        QCOMPARE(app3d()->scene().filter().methodName, std::string("draw"));
+        // Over bare ground the status says so no more; a click there shows all.
+        QTest::mouseMove(app3d(), QPoint(3, 3));
+        QTRY_COMPARE(frame()->messageText(), QString("Ready"));
+        QTest::mouseClick(app3d(), Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(control->filterKind(), 0);
+        QCOMPARE(app3d()->scene().filter().kind, 0);
+    }
+
+    // Builds a real source tree again and again while the pane draws the
+    // city with every method's label and picks under the cursor; the build
+    // forces a repaint on each file, as the tree's progress does. Run under
+    // AddressSanitizer this catches any read of a record a build replaced.
+    // CODEBURG_REBUILDS sets the count (scripts/rebuild_tally.sh).
+    void rebuildAllWhilePainting()
+    {
+        const int rebuilds = qEnvironmentVariableIsSet("CODEBURG_REBUILDS")
+                                 ? qEnvironmentVariableIntValue("CODEBURG_REBUILDS")
+                                 : 2;
+        QTemporaryDir sources;
+        const QString dir = sources.filePath("painted");
+        QDir().mkpath(dir);
+        for (int i = 0; i < 40; ++i) {
+            QFile file(QStringLiteral("%1/unit%2.cpp").arg(dir).arg(i));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            for (int m = 0; m <= i % 6; ++m)
+                file.write(
+                    QStringLiteral("int Unit%1::f%2(int a, int b)\n{\n    return a + b;\n}\n")
+                        .arg(i)
+                        .arg(m)
+                        .toUtf8());
+        }
+        auto made = std::make_unique<Project>(&m_app->settings(), &root(), "painted");
+        made->directory = dir.toStdString();
+        Project* project = root().AddProject(std::move(made));
+        frame()->treeView()->rebuildTree();
+        frame()->treeView()->setCurrentProject(project, 4);
+        frame()->treeView()->selectObject(project);
+        frame()->treeView()->build(true);
+        QCOMPARE(city()->shownProject(), project);
+        QVERIFY(app3d()->project() == project->stats.get());
+
+        frame()->onCommand(cmd::kFreeMovement);
+        if (app3d()->scene().fileLabels()) frame()->onCommand(cmd::kToggleMethodNames);
+        QCursor::setPos(app3d()->mapToGlobal(QPoint(app3d()->width() / 2, app3d()->height() / 2)));
+        frameNow();
+        const Camera camera = app3d()->navigation().camera();
+        int paintsWhileFrozen = 0;
+        auto connection = connect(frame()->treeView(), &CPrjView::buildStepped, this, [&] {
+            app3d()->repaint();
+            paintsWhileFrozen += app3d()->isFrozen() ? 1 : 0;
+        });
+        // "Rebuild All" on the workspace item: every project, the shown one too.
+        frame()->treeView()->selectObject(&root());
+        for (int i = 0; i < rebuilds; ++i) {
+            frame()->treeView()->build(true);
+            QCOMPARE(frame()->messageText(), QString("Build complete."));
+            QVERIFY(!app3d()->isFrozen());
+            QVERIFY(app3d()->project() == project->stats.get());
+            frameNow();
+            QVERIFY(!app3d()->lastTexts().empty());
+            if (rebuilds > 2) qInfo("rebuild %d of %d done", i + 1, rebuilds);
+        }
+        disconnect(connection);
+        QVERIFY(paintsWhileFrozen > 0);
+        // The camera stayed where it was through every build.
+        QCOMPARE(app3d()->navigation().camera().x, camera.x);
+        QCOMPARE(app3d()->navigation().camera().z, camera.z);
+        frame()->onCommand(cmd::kToggleMethodNames);
     }
 
     void deviceDialogOffersWhatOpenGlHas()
