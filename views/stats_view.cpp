@@ -123,9 +123,23 @@ void CStatsView::DrawTopicRow(QPainter& painter, const QRect& row, const Scoring
     const QString label = topic ? QString::fromStdString(topic->name.substr(0, 127)) + " :"
                                 : QStringLiteral("OVERALL :");
     const int x0 = text.left() + 175;
-    // A long name is cut short before the bar rather than run under it.
+    // A long name is set smaller to end before the bar, and only cut short
+    // when even that is not enough.
+    const int room = 175 - 6;
+    const int needed = painter.fontMetrics().horizontalAdvance(label);
+    if (needed > room) {
+        QFont smaller = painter.font();
+        const int size = smaller.pixelSize() > 0 ? smaller.pixelSize() : smaller.pointSize();
+        const int fitting = std::max(size * 2 / 3, size * room / needed);
+        if (smaller.pixelSize() > 0)
+            smaller.setPixelSize(fitting);
+        else
+            smaller.setPointSize(fitting);
+        painter.setFont(smaller);
+    }
     painter.drawText(text, Qt::AlignLeft | vcenter,
-                     painter.fontMetrics().elidedText(label, Qt::ElideRight, 175 - 6));
+                     painter.fontMetrics().elidedText(label, Qt::ElideRight, room));
+    painter.setFont(LargeFont(frame));
 
     const int width = row.width() * 32 / 100;
     const int x1 = x0 + width;

@@ -53,6 +53,13 @@ void DrawBackedText(QPainter& painter, const QRect& box, const QString& text, co
     painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 
+QFont HudFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(kTextPixels);
+    return font;
+}
+
 bool IsMovementKey(int key)
 {
     return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
@@ -407,12 +414,13 @@ void CityApp::paintGL()
     gl->glUseProgram(0);
     painter.endNativePainting();
 
-    if (shown && !m_snapshot) drawLabels(painter, view, projection);
-    drawTexts(painter);
+    const std::vector<QRect> texts = layOutTexts();
+    if (shown && !m_snapshot) drawLabels(painter, view, projection, texts);
+    drawTexts(painter, texts);
     ++m_framesDrawn;
 }
 
-void CityApp::drawTexts(QPainter& painter)
+std::vector<QRect> CityApp::layOutTexts()
 {
     HudState state;
     state.clientWidth = width();
@@ -424,18 +432,26 @@ void CityApp::drawTexts(QPainter& painter)
     state.snapshot = m_snapshot;
     state.displayMode = m_scene.displayMode();
     m_lastTexts = m_scene.hudTexts(state);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(kTextPixels);
-    painter.setFont(font);
-    const QFontMetrics metrics = painter.fontMetrics();
+    const QFontMetrics metrics(HudFont());
+    std::vector<QRect> boxes;
     for (const HudText& line : m_lastTexts) {
         const QString text = QString::fromStdString(line.text);
-        const QRect box(line.x, line.y, metrics.horizontalAdvance(text), metrics.height());
-        DrawBackedText(painter, box, text, ToQColor(line.colour));
+        boxes.emplace_back(line.x, line.y, metrics.horizontalAdvance(text), metrics.height());
+    }
+    return boxes;
+}
+
+void CityApp::drawTexts(QPainter& painter, const std::vector<QRect>& boxes)
+{
+    painter.setFont(HudFont());
+    for (size_t i = 0; i < m_lastTexts.size() && i < boxes.size(); ++i) {
+        DrawBackedText(painter, boxes[i], QString::fromStdString(m_lastTexts[i].text),
+                       ToQColor(m_lastTexts[i].colour));
     }
 }
 
-void CityApp::drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection)
+void CityApp::drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection,
+                         const std::vector<QRect>& texts)
 {
     struct Placed {
         float depth;
@@ -482,8 +498,11 @@ void CityApp::drawLabels(QPainter& painter, const Mat4& view, const Mat4& projec
                         static_cast<int>(label.at.y()) - metrics.height(), textWidth,
                         metrics.height());
         const QRect backing = box.adjusted(-3, -1, 3, 1);
+        // Neither over a nearer label nor over the overlay's lines.
         bool covers = false;
         for (const Shown& other : shown) covers = covers || other.box.intersects(backing);
+        for (const QRect& text : texts)
+            covers = covers || text.adjusted(-3, -1, 3, 1).intersects(backing);
         if (!covers) shown.push_back({backing, text, label.pixels});
     }
     // Drawn far to near, so that the nearest lies on top.

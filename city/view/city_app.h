@@ -130,9 +130,12 @@ private:
     void wake();
     void hoverAt(const QPoint& pos);
     const MethodStats* methodAt(const QPoint& pos) const;
-    void drawTexts(QPainter& painter);
+    // The overlay's lines of this frame and where they stand.
+    std::vector<QRect> layOutTexts();
+    void drawTexts(QPainter& painter, const std::vector<QRect>& boxes);
     void updateCursorShape();
-    void drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection);
+    void drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection,
+                    const std::vector<QRect>& texts);
     void reportFatal(uint32_t code);
     QPoint centre() const;
 

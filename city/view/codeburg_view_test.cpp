@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -245,6 +246,8 @@ private slots:
         control->recordViewpoint();
         QVERIFY(project->viewpoints[8].empty());
         QCOMPARE(control->viewpointList()->currentIndex(), 8);
+        // ... and the status bar says why.
+        QVERIFY(frame()->messageText().startsWith("No viewpoint recorded"));
 
         const std::string text = "12.500000,1.000000,30.000000,-0.200000,1.570796";
         city()->MoveToViewpoint(text);
@@ -254,6 +257,14 @@ private slots:
         QCOMPARE(control->viewpointList()->currentIndex(), 0);  // after 9 comes 1
         QVERIFY(m_app->document()->isModified());
         QVERIFY(control->viewpointButton(9)->isEnabled());
+        QCOMPARE(frame()->messageText(), QString("Viewpoint 9 recorded"));
+        QVERIFY(frame()->commandEnabled(cmd::kViewpoint1 + 8).value_or(false));
+        // Alt+R through the frame records into the next slot, 1.
+        QVERIFY(frame()->onCommand(cmd::kRecordViewpoint));
+        QCOMPARE(frame()->messageText(), QString("Viewpoint 1 recorded"));
+        QCOMPARE(project->viewpoints[0], text);
+        project->viewpoints[0].clear();
+        control->viewpointList()->setCurrentIndex(0);
 
         frame()->onCommand(cmd::kMapView);
         frameNow();
@@ -502,6 +513,59 @@ private slots:
         frame()->onCommand(cmd::kFlyOver);
         for (int i = 0; i < 5; ++i) frameNow();
         QVERIFY(windowShot().save(kShots + "main_window_city_flyover.png"));
+    }
+
+    // Pictures of every view at the first-start size and at 1600 x 1000,
+    // for a person to look at: run by scripts/screenshots.sh with a built
+    // demo workspace.
+    void screenshotsOfEveryView()
+    {
+        const QString workspace = qEnvironmentVariable("CODEBURG_SCREENSHOT_WORKSPACE");
+        if (workspace.isEmpty())
+            QSKIP("set CODEBURG_SCREENSHOT_WORKSPACE (scripts/screenshots.sh)");
+        const QString project = qEnvironmentVariable("CODEBURG_SCREENSHOT_PROJECT", "googletest");
+        m_app.reset();  // it keeps its placement in the profile as it goes
+        ClearProfile();
+        start({workspace, "-prj=" + project});
+        QTRY_VERIFY(app3d() && app3d()->isReady());
+        QVERIFY(city()->shownProject());
+        QDir().mkpath(kShots);
+        const QRect screen = frame()->screen()->availableGeometry();
+        for (const QString& size : {QString("default"), QString("1600x1000")}) {
+            if (size == "default") {
+                frame()->applyStoredPlacement(screen);
+            } else {
+                frame()->setGeometry(0, 0, 1600, 1000);
+            }
+            QTest::qWait(200);
+            qInfo("%s: frame %dx%d on %dx%d, strip needs %d, has %d", qPrintable(size),
+                  frame()->width(), frame()->height(), screen.width(), screen.height(),
+                  frame()->controlView()->stripWidth(), frame()->controlView()->width());
+            const char* names[] = {"city", "score", "details", "developers"};
+            for (int pane = 1; pane <= 4; ++pane) {
+                frame()->controlView()->showPane(pane);
+                QTest::qWait(100);
+                if (pane == 1) {
+                    frame()->onCommand(cmd::kMapView);
+                    QCursor::setPos(
+                        app3d()->mapToGlobal(QPoint(app3d()->width() / 2, app3d()->height() / 2)));
+                    QTest::mouseMove(app3d(), QPoint(app3d()->width() / 2, app3d()->height() / 2));
+                    frameNow();
+                }
+                const QImage shot = pane == 1 ? windowShot() : frame()->grab().toImage();
+                QVERIFY(shot.save(kShots + size + "_" + names[pane - 1] + ".png"));
+            }
+            frame()->controlView()->showPane(1);
+            frame()->onCommand(cmd::kFreeMovement);
+            city()->MoveToViewpoint("40.000000,25.000000,-20.000000,-0.450000,0.000000");
+            frame()->onCommand(cmd::kToggleMethodNames);
+            frameNow();
+            QVERIFY(windowShot().save(kShots + size + "_city_method_names.png"));
+            frame()->onCommand(cmd::kToggleMethodNames);
+            frame()->onCommand(cmd::kFlyOver);
+            for (int i = 0; i < 200; ++i) frameNow();
+            QVERIFY(windowShot().save(kShots + size + "_city_flyover.png"));
+        }
     }
 
     void damagedProjectsShowWithoutHarm()
