@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "analysis/project_stats.h"
 #include "app/command_ids.h"
@@ -231,6 +232,7 @@ void CityApp::setFrozen(bool on)
     } else {
         m_frozen = false;
         m_still = QImage();
+        if (m_pendingFilter) setFilter(*std::exchange(m_pendingFilter, std::nullopt));
         pause(false);
         wake();
     }
@@ -239,6 +241,11 @@ void CityApp::setFrozen(bool on)
 
 void CityApp::setFilter(const NameFilter& filter)
 {
+    if (m_frozen) {
+        // Matching reads the records; the filter waits for the thaw.
+        m_pendingFilter = filter;
+        return;
+    }
     m_scene.setFilter(filter);
     if (m_renderer && m_ready && !m_sceneDirty) {
         makeCurrent();

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "city/view/city_navigation.h"
@@ -149,7 +150,8 @@ private:
     QString m_rendererName;
     QWidget* m_home = nullptr;  // the parent while windowed
     std::vector<HudText> m_lastTexts;
-    QImage m_still;  // the picture shown while frozen
+    QImage m_still;                             // the picture shown while frozen
+    std::optional<NameFilter> m_pendingFilter;  // set while frozen
     const MethodStats* m_hovered = nullptr;
     QPoint m_pressPos;
     int m_samples = 0;
