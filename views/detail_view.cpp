@@ -250,18 +250,20 @@ bool CDetailView::print(QPainter& painter, bool firstPage, int pageBottom)
     }
     painter.setFont(SmallFont(m_frame));
     const QFontMetrics metrics = painter.fontMetrics();
-    auto printLine = [&](const QStringList& texts) {
+    auto printLine = [&](const QStringList& texts, bool cut = true) {
         int x = 16;
         for (int c = 0; c < kColumns && c < texts.size(); ++c) {
-            // Cut short within the column, a gap before the next one.
-            const QString text = metrics.elidedText(texts[c], Qt::ElideRight, kPrintWidths[c] - 4);
+            // A value is cut short within its column, a gap before the next
+            // one; the headers are short enough and stay whole.
+            const QString text =
+                cut ? metrics.elidedText(texts[c], Qt::ElideRight, kPrintWidths[c] - 3) : texts[c];
             painter.drawText(QRect(x, y, kPrintWidths[c], kPrintRowHeight),
                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
             x += kPrintWidths[c];
         }
         y += kPrintRowHeight;
     };
-    printLine(kPrintHeaders);
+    printLine(kPrintHeaders, false);
     const auto& files = project->stats->files;
     for (int i = m_printRow; i < static_cast<int>(files.size()); ++i) {
         if (y + kPrintRowHeight > pageBottom) {
