@@ -12,6 +12,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -303,6 +304,11 @@ struct PendingFile {
     }
 };
 
+bool StopRequested(const ProjectStats& stats)
+{
+    return stats.progressSink && stats.progressSink->StopRequested();
+}
+
 void Report(const BuildOptions& options, const char* format, const std::string& a)
 {
     if (!options.reportPath.empty()) ReportLine(options.reportPath, format, a.c_str());
@@ -405,8 +411,30 @@ void ScanInParallel(ProjectStats& stats, std::vector<PendingFile>& pending,
         }
         file.result = result;
         FinishScan(stats, file, options);
+        if (StopRequested(stats)) {
+            next.store(work.size());  // the helpers finish their file and take no other
+            break;
+        }
     }
     for (std::thread& t : workers) t.join();
+}
+
+// What a scan replaces, kept until the scan is through.
+struct PreviousScan {
+    std::vector<std::unique_ptr<FileStats>> files;
+    std::optional<CityGrid> cityGrid;  // taken only when a new city is laid out
+    ProjectMeasures measures;
+    std::string name, directory;
+};
+
+int PutBack(ProjectStats& stats, PreviousScan& previous)
+{
+    stats.files = std::move(previous.files);
+    if (previous.cityGrid) stats.cityGrid = std::move(*previous.cityGrid);
+    stats.measures = previous.measures;
+    stats.name = std::move(previous.name);
+    stats.directory = std::move(previous.directory);
+    return kBuildStopped;
 }
 
 }  // namespace
@@ -443,6 +471,7 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
     walk.onDirectory = [&](const std::string& path) {
         // Walking a large tree before its first file is scanned takes a while.
         if (stats.progressSink) stats.progressSink->KeepAlive();
+        if (StopRequested(stats)) return false;
         if (stats.reportEnabled) {
             if (parallel)
                 pending.push_back(PendingFile::Marker(PendingFile::Kind::DirectoryLine, path));
@@ -473,8 +502,10 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
             file.result = Scan(options, stats.methodRule, file, entry.directory, name, buffer);
         if (parallel)
             pending.push_back(std::move(file));
-        else
+        else {
             FinishScan(stats, file, options);
+            return !StopRequested(stats);
+        }
         return true;
     };
     walk.enterDirectory = [&](std::string_view name) {
@@ -489,7 +520,7 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
             stats.skipped.push_back({path, reason});
     };
     Walk(directory, walk);
-    if (parallel) ScanInParallel(stats, pending, options);
+    if (parallel && !StopRequested(stats)) ScanInParallel(stats, pending, options);
 }
 
 std::string SkippedSummary(const std::vector<SkippedEntry>& skipped, size_t named)
@@ -524,25 +555,30 @@ int EvaluateProject(ProjectStats& stats, const std::string& directory, BuildProg
         ReportLine(options.reportPath, "%s", kReportBanner);
         ReportLine(options.reportPath, "Project : %s", stats.name.c_str());
     }
-    const float previousScore = stats.measures.overallScore;
+    // The records of the last scan stay alive until this one is through: a
+    // stopped build puts them back, and a window may still show them.
+    PreviousScan previous{std::move(stats.files), {}, stats.measures, stats.name, stats.directory};
+    stats.files.clear();
     stats.measures = ProjectMeasures{};
-    stats.measures.overallScore = previousScore;
+    stats.measures.overallScore = previous.measures.overallScore;
     stats.directory = directory;
     stats.name = LastPathComponent(directory);
 
     // The colours and the city are drawn from this one sequence; its seed and
     // order of draws are part of every saved file.
     MsRandom rng(NameSeed(stats.name));
-    stats.ClearFiles();
     stats.skipped.clear();
     WalkDirectory(stats, directory, nullptr, &rng, options);
+    if (StopRequested(stats)) return PutBack(stats, previous);
     if (stats.reportEnabled && !options.reportPath.empty())
         WriteFullReport(stats, options.reportPath);
     if (!stats.skipped.empty() && !options.reportPath.empty())
         ReportLine(options.reportPath, "%s", SkippedSummary(stats.skipped, 10).c_str());
     if (stats.files.empty()) return -1;
 
+    previous.cityGrid = std::move(stats.cityGrid);
     LayOutCity(stats, rng, sink, options);
+    if (StopRequested(stats)) return PutBack(stats, previous);
     stats.ComputeMeasures(false);
     return 0;
 }

@@ -50,10 +50,14 @@ std::string SkippedSummary(const std::vector<SkippedEntry>& skipped, size_t name
 // times its 1-based position.
 uint32_t NameSeed(std::string_view name);
 
+// What EvaluateProject() returns when its sink asked it to stop.
+constexpr int kBuildStopped = -2;
+
 // Scans the project directory into "stats", lays out the city and runs the
 // measure pass. -1 when no file was scanned (the statistics keep no files and
-// the old city), else 0. What could not be read is in stats.skipped, and
-// summed up in a line of the text report.
+// the old city), kBuildStopped when the sink asked to stop (the statistics
+// are then as they were before the call), else 0. What could not be read is
+// in stats.skipped, and summed up in a line of the text report.
 int EvaluateProject(ProjectStats& stats, const std::string& directory, BuildProgressSink* sink,
                     const BuildOptions& options = {});
 

@@ -265,6 +265,60 @@ TEST(EvaluateProjectTest, ParallelScanEqualsSequentialScan)
         EXPECT_GE(parallel.files[i - 1]->Volume(), parallel.files[i]->Volume());
 }
 
+// Asks to stop once it has seen "steps" files; with 0, only at the ask after
+// the layout (the first ask once the layout has reported a file).
+class StoppingSink : public RecordingSink {
+public:
+    explicit StoppingSink(int steps) : m_steps(steps) {}
+    void FileStep(const std::string& name) override
+    {
+        RecordingSink::FileStep(name);
+        ++m_seen;
+    }
+    void Status(const std::string& name, const std::string& verb) override
+    {
+        RecordingSink::Status(name, verb);
+        m_laidOut = true;  // the scan reports no status; only the layout does
+    }
+    bool StopRequested() override { return m_steps > 0 ? m_seen >= m_steps : m_laidOut; }
+
+private:
+    int m_steps;
+    int m_seen = 0;
+    bool m_laidOut = false;
+};
+
+TEST(EvaluateProjectTest, StoppedScanPutsTheOldStatisticsBack)
+{
+    TempTree tree;
+    for (int i = 0; i < 60; ++i)
+        tree.Write("d" + std::to_string(i % 5) + "/f" + std::to_string(i) + ".cpp",
+                   SampleSource(i));
+    ProjectStats stats(nullptr);
+    ASSERT_EQ(EvaluateProject(stats, tree.root(), nullptr), 0);
+    const auto before = Serialised(stats);
+    const FileStats* firstRecord = stats.files.front().get();
+    tree.Write("d0/new.cpp", SampleSource(99));
+
+    // Stopped in the walk, in the parallel scan and after the layout: the
+    // same records come back, and so does every figure.
+    for (int steps : {1, 7, 0}) {
+        for (bool parallel : {false, true}) {
+            SCOPED_TRACE("steps " + std::to_string(steps) + (parallel ? " parallel" : ""));
+            StoppingSink sink(steps);
+            BuildOptions options;
+            options.parallel = parallel;
+            options.threads = 3;
+            EXPECT_EQ(EvaluateProject(stats, tree.root(), &sink, options), kBuildStopped);
+            EXPECT_EQ(stats.files.size(), 60u);
+            EXPECT_EQ(stats.files.front().get(), firstRecord);
+            EXPECT_EQ(Serialised(stats), before);
+        }
+    }
+    EXPECT_EQ(EvaluateProject(stats, tree.root(), nullptr), 0);
+    EXPECT_EQ(stats.files.size(), 61u);
+}
+
 TEST(EvaluateProjectTest, ReportHoldsOnlyErrorLinesUnlessEnabled)
 {
     TempTree tree;

@@ -22,6 +22,10 @@ public:
     // milliseconds, so that a window driving the build on its own thread can
     // repaint. Needs no answer.
     virtual void KeepAlive() {}
+    // Asked between files and once more after the city is laid out: true
+    // stops the build, which then puts the project's statistics back as they
+    // were (the statistics file is only ever written after the last ask).
+    virtual bool StopRequested() { return false; }
 };
 
 }  // namespace codeburg

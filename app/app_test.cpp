@@ -380,7 +380,7 @@ private slots:
     {
         auto app = startQuietly();
         CMainFrame* frame = app->mainFrame();
-        frame->setGeometry(40, 50, 900, 640);
+        frame->setGeometry(40, 50, 700, 480);  // within the test screen of 800 x 600
         frame->layoutPanes(3);
         QVERIFY(frame->close());
         QCOMPARE(ProfileInt("MAINFRAME", "LAYOUT", 0), 3);
@@ -389,13 +389,13 @@ private slots:
         QCOMPARE(ProfileInt("MAINFRAME", "PLEFT2", 0), 50);
         QCOMPARE(ProfileInt("MAINFRAME", "PTOP2", 0), 50);
         QCOMPARE(ProfileInt("MAINFRAME", "MAXIMIZED", -1), 0);
-        QCOMPARE(ProfileInt("MAINFRAME", "CX", 0), 900);
-        QCOMPARE(ProfileInt("MAINFRAME", "CY", 0), 640);
+        QCOMPARE(ProfileInt("MAINFRAME", "CX", 0), 700);
+        QCOMPARE(ProfileInt("MAINFRAME", "CY", 0), 480);
 
         // The next start takes the layout and the size back.
         auto again = startQuietly();
         QCOMPARE(again->mainFrame()->currentLayout(), 3);
-        QCOMPARE(again->mainFrame()->width(), 900);
+        QCOMPARE(again->mainFrame()->width(), 700);
     }
 
     void exitWhileMaximisedKeepsTheNormalPlacement()
@@ -519,6 +519,59 @@ private slots:
         QVERIFY(HelpWindow::Instance()->toPlainText().contains("Codeburg User Guide"));
         HelpWindow::Instance()->grab().save(
             QStringLiteral(CODEBURG_BINARY_DIR "/screenshots/help.png"));
+        // Closed as windows of their own are: Esc, Ctrl+W.
+        for (QKeySequence keys : {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+W")}) {
+            HelpWindow::Instance()->show();
+            HelpWindow::Instance()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(HelpWindow::Instance()));
+            QTest::keySequence(HelpWindow::Instance(), keys);
+            QTRY_VERIFY(!HelpWindow::Instance()->isVisible());
+        }
+    }
+
+    void placementFitsTheScreen()
+    {
+        const QMargins decoration(4, 30, 4, 4);
+        const QRect screen(0, 0, 1280, 800);
+        // Nothing stored: the size asked for, centred, the title bar on screen.
+        QCOMPARE(FitFramePlacement(QRect(0, 0, 1100, 760), {}, screen, decoration),
+                 QRect(90, 33, 1100, 760));
+        // A display at scale 1.5 gives fewer logical pixels than were stored.
+        const QRect scaled(0, 0, 1280, 853);
+        QCOMPARE(FitFramePlacement(QRect(0, 0, 800, 600), {50, 40, 1900, 1200}, scaled, decoration),
+                 QRect(4, 30, 1272, 819));
+        // Off the right and bottom edges: moved back in; stored values of the
+        // wrong sort are ignored field by field as before.
+        QCOMPARE(FitFramePlacement(QRect(0, 0, 800, 600), {1200, 700, 160, 20}, screen, decoration),
+                 QRect(476, 196, 800, 600));
+        // A second screen to the right: its own area counts.
+        QCOMPARE(FitFramePlacement(QRect(0, 0, 800, 600), {1400, 100, 900, 500},
+                                   QRect(1280, 0, 1024, 768), decoration),
+                 QRect(1400, 100, 900, 500));
+        QCOMPARE(FirstFrameSize(766, 25), QSize(1022, 715));
+        QCOMPARE(FirstFrameSize(100, 25), QSize(800, 600));
+
+        // The first start on a 1280 x 800 screen shows the whole strip.
+        auto app = startQuietly();
+        CMainFrame* frame = app->mainFrame();
+        frame->applyStoredPlacement(screen);
+        frame->layoutPanes(0);
+        QVERIFY(frame->x() >= 0 && frame->y() >= 30);
+        QVERIFY(frame->controlView()->width() >= frame->controlView()->stripWidth());
+        QVERIFY(frame->geometry().bottom() < 800);
+    }
+
+    void ctrlQQuits()
+    {
+        auto app = startQuietly();
+        QAction* exit = nullptr;
+        for (QAction* action : app->mainFrame()->actions())
+            if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Q)) exit = action;
+        QVERIFY(exit);
+        QCOMPARE(exit->data().toInt(), int(cmd::kAppExit));
+        app->mainFrame()->show();
+        exit->trigger();
+        QVERIFY(!app->mainFrame()->isVisible());
     }
 
     void mainWindowScreenshot()

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpEngine>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -20,6 +21,12 @@ HelpWindow::HelpWindow()
     setWindowTitle(QStringLiteral("Codeburg Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(760, 560);
+    // A window of its own, closed the way such windows are.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 }
 
 HelpWindow* HelpWindow::Instance()

@@ -11,7 +11,9 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/codeburg_app.h"
 #include "app/codeburg_doc.h"
@@ -51,6 +53,37 @@ PaneLayout ComputePaneLayout(int width, int height, int statusHeight, int leftPe
     layout.control = QRect(left, 0, width - left, kControlHeight);
     layout.pane = QRect(left, kControlHeight, width - left, available - kControlHeight);
     return layout;
+}
+
+QRect FitFramePlacement(QRect frame, const StoredPlacement& stored, const QRect& available,
+                        const QMargins& decoration)
+{
+    if (stored.cx > 160) frame.setWidth(stored.cx);
+    if (stored.cy > 20) frame.setHeight(stored.cy);
+    if (available.isEmpty()) {
+        if (stored.x > 0) frame.moveLeft(stored.x);
+        if (stored.y > 0) frame.moveTop(stored.y);
+        return frame;
+    }
+    const int roomX = available.width() - decoration.left() - decoration.right();
+    const int roomY = available.height() - decoration.top() - decoration.bottom();
+    frame.setWidth(std::max(1, std::min(frame.width(), roomX)));
+    frame.setHeight(std::max(1, std::min(frame.height(), roomY)));
+    const int minX = available.left() + decoration.left();
+    const int minY = available.top() + decoration.top();
+    const int maxX = std::max(minX, minX + roomX - frame.width());
+    const int maxY = std::max(minY, minY + roomY - frame.height());
+    const int x = stored.x > 0 ? stored.x : minX + (roomX - frame.width()) / 2;
+    const int y = stored.y > 0 ? stored.y : minY + (roomY - frame.height()) / 2;
+    frame.moveTo(std::clamp(x, minX, maxX), std::clamp(y, minY, maxY));
+    return frame;
+}
+
+QSize FirstFrameSize(int stripWidth, int leftPercent)
+{
+    const int share = std::clamp(100 - leftPercent, 10, 100);
+    const int width = std::max(800, (stripWidth * 100 + share - 1) / share);
+    return QSize(width, std::max(600, width * 7 / 10));
 }
 
 CMainFrame::CMainFrame(CCodeburgApp* app, CCodeburgDoc* doc, RecentFiles* recent, QWidget* parent)
@@ -215,6 +248,7 @@ void CMainFrame::createAccelerators()
                                   {QKeySequence(Qt::ALT | Qt::Key_Return), kFullScreen},
                                   {QKeySequence(Qt::Key_Space), kSingleStep},
                                   {QKeySequence(Qt::ALT | Qt::Key_X), kAppExit},
+                                  {QKeySequence(Qt::CTRL | Qt::Key_Q), kAppExit},
                                   {QKeySequence(Qt::CTRL | Qt::Key_C), kEditCopy},
                                   {QKeySequence(Qt::CTRL | Qt::Key_Insert), kEditCopy},
                                   {QKeySequence(Qt::CTRL | Qt::Key_V), kEditPaste},
@@ -544,16 +578,27 @@ void CMainFrame::openHelp(const QString& topic, const QString& executableDir)
 
 void CMainFrame::applyStoredPlacement()
 {
-    const int x = ProfileInt(kSection, QStringLiteral("X"), -1);
-    const int y = ProfileInt(kSection, QStringLiteral("Y"), -1);
-    const int cx = ProfileInt(kSection, QStringLiteral("CX"), -1);
-    const int cy = ProfileInt(kSection, QStringLiteral("CY"), -1);
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    applyStoredPlacement(screen ? screen->availableGeometry() : QRect());
+}
+
+void CMainFrame::applyStoredPlacement(const QRect& available)
+{
+    StoredPlacement stored;
+    stored.x = ProfileInt(kSection, QStringLiteral("X"), -1);
+    stored.y = ProfileInt(kSection, QStringLiteral("Y"), -1);
+    stored.cx = ProfileInt(kSection, QStringLiteral("CX"), -1);
+    stored.cy = ProfileInt(kSection, QStringLiteral("CY"), -1);
     QRect frame = geometry();
-    if (x > 0) frame.moveLeft(x);
-    if (y > 0) frame.moveTop(y);
-    if (cx > 160) frame.setWidth(cx);
-    if (cy > 20) frame.setHeight(cy);
-    setGeometry(frame);
+    frame.setSize(FirstFrameSize(m_controlView->stripWidth(), m_leftWidth));
+    // Before the window is shown the window manager has added nothing yet:
+    // reckon with a title bar and thin borders.
+    QMargins decoration(geometry().left() - frameGeometry().left(),
+                        geometry().top() - frameGeometry().top(),
+                        frameGeometry().right() - geometry().right(),
+                        frameGeometry().bottom() - geometry().bottom());
+    if (decoration.isNull()) decoration = QMargins(4, 32, 4, 4);
+    setGeometry(FitFramePlacement(frame, stored, available, decoration));
 }
 
 void CMainFrame::storeProfile()

@@ -34,6 +34,21 @@ struct PaneLayout {
 };
 PaneLayout ComputePaneLayout(int width, int height, int statusHeight, int leftPercent);
 
+// The placement values kept in the profile; -1 where none is stored.
+struct StoredPlacement {
+    int x = -1, y = -1, cx = -1, cy = -1;
+};
+// Where the frame's client area goes: the stored fields that pass their
+// checks (X, Y when > 0, CX when > 160, CY when > 20) over "frame", then the
+// size cut to the available screen area and the window, with what the window
+// manager adds around it ("decoration"), moved into that area. A position not
+// stored is centred.
+QRect FitFramePlacement(QRect frame, const StoredPlacement& stored, const QRect& available,
+                        const QMargins& decoration);
+// The first size of the frame: wide enough that the right-hand side, which
+// gets (100 - leftPercent) % of it, holds the whole control strip.
+QSize FirstFrameSize(int stripWidth, int leftPercent);
+
 // The main window: six panes laid out by a fixed rule (no splitters), the
 // menus, accelerators and status bar, the shared fonts and the help.
 class CMainFrame : public QMainWindow {
@@ -77,8 +92,12 @@ public:
 
     // Puts "&Quote of the Day..." at the top of the Help menu.
     void ensureQuoteItem();
-    // Restores "X", "Y", "CX", "CY" field by field (before showing).
+    // Restores "X", "Y", "CX", "CY" field by field (before showing), fitted
+    // into the available area of the screen; without them the frame takes a
+    // size that shows the whole control strip, centred.
     void applyStoredPlacement();
+    // The same on a given free screen area, for the tests.
+    void applyStoredPlacement(const QRect& available);
     // Writes the placement and the layout values; done once on close.
     void storeProfile();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "city/camera.h"
 
@@ -33,5 +34,12 @@ struct PickResult {
 // The first box in list order that the ray hits; only without one, the first
 // tower. Not the nearest building: that is how the city has always picked.
 PickResult PickBuilding(const CityGeometry& geometry, const Ray& ray);
+
+// The building nearest along the ray, in front of its origin, that is shown:
+// a mask, when not empty, holds one flag per box or tower (false: hidden).
+// What the pointer names when the user asks which building is which.
+PickResult PickNearestBuilding(const CityGeometry& geometry, const Ray& ray,
+                               const std::vector<bool>& boxVisible,
+                               const std::vector<bool>& towerVisible);
 
 }  // namespace codeburg

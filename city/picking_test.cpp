@@ -104,4 +104,29 @@ TEST(PickingTest, TowersOnlyWithoutABoxHit)
     EXPECT_EQ(PickBuilding(CityGeometry{}, down).box, -1);
 }
 
+TEST(PickingTest, NearestShownBuildingInFrontIsNamed)
+{
+    CityGeometry g;
+    g.boxes.push_back(Box(0, 20));
+    g.boxes.push_back(Box(0, 5));
+    g.boxes.push_back(Box(0, -20));  // behind the origin
+    TowerBuilding t;
+    MakeTower(0, 10, 2, 21, 0x00FF00, t);
+    g.towers.push_back(t);
+    const Ray north = Straight({0.5f, 5, -10}, {0, 0, 1});
+    EXPECT_EQ(PickNearestBuilding(g, north, {}, {}).box, 1);
+
+    // Hidden by the filter: the next one along the ray is named instead.
+    const PickResult past = PickNearestBuilding(g, north, {true, false, true}, {true});
+    EXPECT_EQ(past.box, -1);
+    EXPECT_EQ(past.tower, 0);
+    EXPECT_EQ(PickNearestBuilding(g, north, {true, false, true}, {false}).box, 0);
+
+    const Ray south = Straight({0.5f, 5, 40}, {0, 0, -1});
+    EXPECT_EQ(PickNearestBuilding(g, south, {}, {}).box, 0);
+    const Ray away = Straight({0.5f, 5, 40}, {0, 0, 1});
+    EXPECT_EQ(PickNearestBuilding(g, away, {}, {}).box, -1);
+    EXPECT_EQ(PickNearestBuilding(g, away, {}, {}).tower, -1);
+}
+
 }  // namespace codeburg

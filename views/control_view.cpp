@@ -149,8 +149,13 @@ CControlView::CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburg
     m_edit->setGeometry(252, 54, 60, 22);
     m_edit->setEnabled(false);
     const char* names[] = {"3D View", "Score", "Details", "Devs", "Snapshot"};
+    const char* tips[] = {
+        "Show the city of the current project", "Show the score sheet of the current project",
+        "Show the files of the current project", "Show the developers of the workspace",
+        "Take a picture of the right-hand view"};
     for (int i = 0; i < 5; ++i) {
         m_panes[i] = new CBmpButton(QLatin1String(names[i]), this);
+        m_panes[i]->setToolTip(QLatin1String(tips[i]));
         m_panes[i]->setGeometry(330 + i * 78, 6, 74, 30);
         connect(m_panes[i], &QPushButton::clicked, this, [this, i] {
             if (i < 4) {
@@ -171,6 +176,14 @@ CControlView::CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburg
         connect(m_recall[i], &QPushButton::clicked, this, [this, i] { recallViewpoint(i + 1); });
     }
     m_map->setGeometry(498 + 9 * 24 + 4, 48, 40, 22);
+    m_edit->setToolTip(QStringLiteral("Open the selected file in the editor"));
+    m_record->setToolTip(
+        QStringLiteral("Record the camera of the city as the chosen viewpoint "
+                       "(in free movement, F3)"));
+    m_viewpoint->setToolTip(QStringLiteral("The viewpoint that Rec records into"));
+    for (int i = 0; i < 9; ++i)
+        m_recall[i]->setToolTip(QStringLiteral("Go to viewpoint %1").arg(i + 1));
+    m_map->setToolTip(QStringLiteral("Look down on the whole city"));
 
     connect(m_files, &QComboBox::activated, this, [this] {
         fillClasses();
@@ -196,7 +209,9 @@ void CControlView::onUpdate(View*, int hint, void*)
     m_lastHint = hint;
     m_panes[0]->setEnabled(!(m_app && m_app->no3d()));
     Project* project = CurrentProject(m_frame);
-    if (project != m_shown || !project || project->lastBuild != m_shownBuild) {
+    // Hint 1 may come after a build within the second of the last one: its
+    // stamp is the same, its records are not.
+    if (hint == 1 || project != m_shown || !project || project->lastBuild != m_shownBuild) {
         fillFiles(project);
         enableLists();
         m_shown = project;
@@ -339,11 +354,43 @@ void CControlView::recordViewpoint()
     const int n = m_viewpoint->currentIndex() + 1;
     if (!project || n < 1 || n > 9 || !m_city) return;
     const auto text = m_city->CurrentViewpoint();
-    if (!text) return;
+    if (!text) {
+        // The orbit has no place of its own to keep.
+        setStatusText(QStringLiteral(
+            "No viewpoint recorded: viewpoints are taken in free movement (F3 or Map)"));
+        return;
+    }
     project->viewpoints[n - 1] = *text;
     if (m_doc) m_doc->setModifiedFlag();
     m_recall[n - 1]->setEnabled(true);
     m_viewpoint->setCurrentIndex(n % 9);
+    setStatusText(QStringLiteral("Viewpoint %1 recorded").arg(n));
+}
+
+void CControlView::setStatusText(const QString& text)
+{
+    if (m_frame) m_frame->setMessageText(text);
+}
+
+void CControlView::selectMethod(const MethodStats* method)
+{
+    if (!m_shown || !m_shown->stats) return;
+    auto indexOf = [](QComboBox* list, quintptr data) {
+        for (int i = 0; i < list->count(); ++i)
+            if (list->itemData(i).value<quintptr>() == data) return i;
+        return 0;
+    };
+    m_files->setCurrentIndex(method ? indexOf(m_files, reinterpret_cast<quintptr>(method->file))
+                                    : 0);
+    fillClasses();
+    if (method) {
+        m_classes->setCurrentIndex(method->cls
+                                       ? indexOf(m_classes, reinterpret_cast<quintptr>(method->cls))
+                                       : 1);  // "<no class>"
+        fillMethods();
+        m_methods->setCurrentIndex(indexOf(m_methods, reinterpret_cast<quintptr>(method)));
+    }
+    applyFilter();
 }
 
 void CControlView::recallViewpoint(int n)
@@ -374,7 +421,9 @@ void CControlView::paintEvent(QPaintEvent*)
     painter.drawLine(r.bottomLeft(), r.bottomRight());
     painter.drawLine(r.topRight(), r.bottomRight());
     painter.setFont(SmallFont(m_frame));
-    painter.setPen(Qt::black);
+    // Black on the usual light face; the palette's own text colour on a dark one.
+    painter.setPen(face.lightness() >= 128 ? QColor(Qt::black)
+                                           : palette().color(QPalette::ButtonText));
     painter.drawText(QRect(2, 6, 60, 22), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("File :"));
     painter.drawText(QRect(2, 30, 60, 22), Qt::AlignRight | Qt::AlignVCenter,

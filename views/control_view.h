@@ -17,6 +17,7 @@ class CCodeburgDoc;
 class CityViewInterface;
 class CMainFrame;
 class Project;
+struct MethodStats;
 
 // A push button that draws its own face from the button-face colour:
 // brighter while the mouse is over it, edges swapped while pressed, grey
@@ -69,8 +70,13 @@ public:
     QPushButton* viewpointButton(int n) const { return m_recall[n - 1]; }  // 1..9
     // The highlight the lists currently ask for (0 none .. 3 a method).
     int filterKind() const;
+    // How wide the strip must be to show all its controls.
+    int stripWidth() const { return childrenRect().right() + 9; }
 
     void showPane(int pane);
+    // Selects the method's file, class and method in the lists and applies
+    // the highlight; null selects "<all>" everywhere.
+    void selectMethod(const MethodStats* method);
     void recordViewpoint();
     void recallViewpoint(int n);
     void showMap();
@@ -85,6 +91,7 @@ private:
     void fillMethods();
     void applyFilter();
     void enableLists();
+    void setStatusText(const QString& text);
 
     CCodeburgDoc* m_doc;
     CMainFrame* m_frame;

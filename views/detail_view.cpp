@@ -23,14 +23,14 @@ constexpr int kFileRole = Qt::UserRole;
 // Numbers stand right-aligned in every column but the first. Set once for
 // the list rather than per cell: thousands of rows times twelve cells made a
 // good part of the time the list took to fill after a build.
-class NumberColumns : public QStyledItemDelegate {
+class NumberColumns : public ElidedTextTips {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using ElidedTextTips::ElidedTextTips;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
-        QStyledItemDelegate::initStyleOption(option, index);
+        ElidedTextTips::initStyleOption(option, index);
         if (index.column() > 0) option->displayAlignment = Qt::AlignRight;
     }
 };
@@ -103,7 +103,10 @@ void CDetailView::onUpdate(View*, int hint, void*)
 {
     m_lastHint = hint;
     Project* project = CurrentProject(m_frame);
-    if (project != m_shown || !project || project->lastBuild != m_shownBuild) refill(project);
+    // Hint 1 may follow a build within the second of the last one: the
+    // stamp is the same, the records are new.
+    if (hint == 1 || project != m_shown || !project || project->lastBuild != m_shownBuild)
+        refill(project);
     update();
 }
 
@@ -209,6 +212,7 @@ void CDetailView::insertSorted(const QList<QTreeWidgetItem*>& items)
     sorted.reserve(qsizetype(rows.size()));
     for (FileStats* row : rows) sorted.append(byFile[row]);
     m_list->addTopLevelItems(sorted);
+    ShowSortIndicator(m_list, m_sort.column(), m_sort.descending());
 }
 
 void CDetailView::onCurrentItemChanged(QTreeWidgetItem* item)
@@ -247,16 +251,21 @@ bool CDetailView::print(QPainter& painter, bool firstPage, int pageBottom)
         y = 432;
     }
     painter.setFont(SmallFont(m_frame));
-    auto printLine = [&](const QStringList& texts) {
+    const QFontMetrics metrics = painter.fontMetrics();
+    auto printLine = [&](const QStringList& texts, bool cut = true) {
         int x = 16;
         for (int c = 0; c < kColumns && c < texts.size(); ++c) {
+            // A value is cut short within its column, a gap before the next
+            // one; the headers are short enough and stay whole.
+            const QString text =
+                cut ? metrics.elidedText(texts[c], Qt::ElideRight, kPrintWidths[c] - 3) : texts[c];
             painter.drawText(QRect(x, y, kPrintWidths[c], kPrintRowHeight),
-                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, texts[c]);
+                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
             x += kPrintWidths[c];
         }
         y += kPrintRowHeight;
     };
-    printLine(kPrintHeaders);
+    printLine(kPrintHeaders, false);
     const auto& files = project->stats->files;
     for (int i = m_printRow; i < static_cast<int>(files.size()); ++i) {
         if (y + kPrintRowHeight > pageBottom) {

@@ -107,6 +107,7 @@ void CDevView::resort()
     }
     SortRows(rows, m_sort, CompareDevelopers);
     for (DeveloperRecord* row : rows) m_list->addTopLevelItem(items[row]);
+    ShowSortIndicator(m_list, m_sort.column(), m_sort.descending());
 }
 
 void CDevView::paintEvent(QPaintEvent*)

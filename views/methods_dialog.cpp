@@ -91,6 +91,7 @@ void CMethodsDialog::onHeaderClicked(int column)
     }
     SortRows(rows, m_sort, CompareMethods);
     for (MethodStats* row : rows) m_list->addTopLevelItem(items[row]);
+    ShowSortIndicator(m_list, m_sort.column(), m_sort.descending());
 }
 
 void CMethodsDialog::editSourceCode()

@@ -3,18 +3,21 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "app/codeburg_app.h"
@@ -27,6 +30,7 @@
 #include "scoring/scoring_settings.h"
 #include "views/city_view_interface.h"
 #include "views/control_view.h"
+#include "views/desktop_opener.h"
 #include "views/detail_view.h"
 #include "views/dev_view.h"
 #include "views/methods_dialog.h"
@@ -328,6 +332,208 @@ private slots:
         QCOMPARE(m_ui.messages.size(), 1);
     }
 
+    void editSourceFallsBackWhenTheDesktopHasNoProgram()
+    {
+        makeCurrent(demoProject());
+        QTreeWidget* list = details()->list();
+        list->setCurrentItem(list->findItems("a.cpp", Qt::MatchExactly).first());
+        SetSourceOpener({});
+        SetDesktopOpener([](const QString&) { return false; });
+        QList<LaunchCommand> started;
+        SetCommandStarter([&](const LaunchCommand& command) {
+            started << command;
+            return true;
+        });
+        qputenv("VISUAL", "myedit --wait");
+        details()->editSourceCode();
+        QCOMPARE(started.size(), 1);
+        QVERIFY(started[0].arguments.last().endsWith("/demo/a.cpp"));
+        QVERIFY(started[0].arguments.contains("myedit --wait \"$1\""));
+        QVERIFY(
+            m_ui.messages.last().startsWith("The desktop has no program set up to open a.cpp."));
+        QVERIFY(m_ui.messages.last().contains("myedit --wait"));
+        // Without an editor of the user's own, the box says how to get one.
+        qunsetenv("VISUAL");
+        const QByteArray editor = qgetenv("EDITOR");
+        qunsetenv("EDITOR");
+        details()->editSourceCode();
+        QCOMPARE(started.size(), 1);
+        QVERIFY(m_ui.messages.last().contains("VISUAL or EDITOR"));
+        if (!editor.isEmpty()) qputenv("EDITOR", editor);
+        SetDesktopOpener({});
+        SetCommandStarter({});
+    }
+
+    void editorCommandRunsInATerminalWithThePathApart()
+    {
+        QProcessEnvironment env;
+        auto none = [](const QString&) { return QString(); };
+        QVERIFY(!EditorCommand("/p/a.cpp", env, none));
+        env.insert("EDITOR", "vi");
+        auto command = EditorCommand("/p/a b;rm.cpp", env, none);
+        QVERIFY(command);
+        QCOMPARE(command->program, QString("sh"));
+        QCOMPARE(command->arguments, QStringList({"-c", "vi \"$1\"", "sh", "/p/a b;rm.cpp"}));
+        env.insert("VISUAL", "gvim -f");  // VISUAL before EDITOR
+        auto terminal = [](const QString& name) {
+            return name == "xterm" ? QString("/usr/bin/xterm") : QString();
+        };
+        command = EditorCommand("/p/a.cpp", env, terminal);
+        QCOMPARE(command->program, QString("/usr/bin/xterm"));
+        QCOMPARE(command->arguments,
+                 QStringList({"-e", "sh", "-c", "gvim -f \"$1\"", "sh", "/p/a.cpp"}));
+        env.insert("TERMINAL", "kitty");
+        auto kitty = [](const QString& name) {
+            return name == "kitty" ? QString("/opt/kitty") : QString("/usr/bin/") + name;
+        };
+        QCOMPARE(EditorCommand("/p/a.cpp", env, kitty)->program, QString("/opt/kitty"));
+    }
+
+    void newWorkspaceClearsTheScoreSheet()
+    {
+        makeCurrent(demoProject());
+        frame()->layoutPanes(2);
+        QCoreApplication::processEvents();
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint) ++paints;
+                return false;
+            }
+        } counter;
+        frame()->scoreView()->installEventFilter(&counter);
+        m_app->document()->setModifiedFlag(false);
+        QVERIFY(frame()->onCommand(cmd::kFileNew));
+        QCoreApplication::processEvents();
+        QVERIFY(counter.paints > 0);
+        QCOMPARE(CurrentProject(frame()), nullptr);
+        frame()->scoreView()->removeEventFilter(&counter);
+    }
+
+    void columnsFitTheirHeadersAndShowTheSortArrow()
+    {
+        makeCurrent(demoProject());
+        QTreeWidget* list = details()->list();
+        QHeaderView* header = list->header();
+        for (int c = 0; c < header->count(); ++c)
+            QVERIFY2(list->columnWidth(c) >= header->sectionSizeHint(c),
+                     qPrintable(list->headerItem()->text(c)));
+        QCOMPARE(header->sortIndicatorSection(), details()->sortState().column());
+        details()->onHeaderClicked(4);
+        QCOMPARE(header->sortIndicatorSection(), 4);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        details()->onHeaderClicked(4);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QTreeWidget* developers = frame()->devView()->findChild<QTreeWidget*>();
+        for (int c = 0; c < developers->header()->count(); ++c)
+            QVERIFY(developers->columnWidth(c) >= developers->header()->sectionSizeHint(c));
+    }
+
+    void cutNamesShowInFullAsTooltips()
+    {
+        static const std::string longName(70, 'x');
+        const std::string name = longName + ".cpp";
+        makeCurrent(addProject(root(), "long", "", {{name.c_str(), 10, 1, 0, 1, 0, {}}}));
+        frame()->layoutPanes(3);
+        QTreeWidget* list = details()->list();
+        list->show();
+        QCoreApplication::processEvents();
+        QTreeWidgetItem* item = list->findItems(QString::fromStdString(name), Qt::MatchExactly)[0];
+        const QRect cell = list->visualItemRect(item);
+        QHelpEvent help(QEvent::ToolTip, cell.topLeft() + QPoint(10, 4),
+                        list->viewport()->mapToGlobal(cell.topLeft() + QPoint(10, 4)));
+        QCoreApplication::sendEvent(list->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), QString::fromStdString(name));
+        QToolTip::hideText();
+        // A name that fits gets no tooltip of its own.
+        QTreeWidgetItem* total = list->findItems("TOTAL", Qt::MatchExactly)[0];
+        const QRect fits = list->visualItemRect(total);
+        QHelpEvent short_(QEvent::ToolTip, fits.topLeft() + QPoint(10, 4),
+                          list->viewport()->mapToGlobal(fits.topLeft() + QPoint(10, 4)));
+        QCoreApplication::sendEvent(list->viewport(), &short_);
+        QTRY_VERIFY(QToolTip::text().isEmpty() || !QToolTip::isVisible());
+
+        // On paper the name is cut within its column: nothing is drawn in
+        // the gap before the next one.
+        QImage page(800, 600, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            details()->print(painter, false, 600);
+        }
+        for (int y = 14; y < 28; ++y)
+            for (int x = 16 + 160 - 2; x < 16 + 160; ++x) QCOMPARE(qGray(page.pixel(x, y)), 255);
+    }
+
+    void longTopicValueDoesNotRunIntoTheWeight()
+    {
+        ScoringTopic topic = ScoringSettings().topics[0];
+        topic.shownValue = 3090;
+        topic.decimals = 0;
+        topic.unit = "eloc";
+        topic.weight = 0.75f;
+        QImage image(900, 60, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            CStatsView::DrawTopicRow(painter, QRect(0, 0, 750, 50), &topic, -1, true, frame());
+        }
+        // Ink columns right of the value's start: the widest gap between
+        // them lies between the value and the weight and is clearly a gap.
+        const int x1 = 16 + 175 + 750 * 32 / 100;
+        int widestGap = 0, gap = 0;
+        bool inked = false;
+        for (int x = x1 + 90; x < image.width(); ++x) {
+            bool ink = false;
+            for (int y = 0; y < image.height(); ++y) ink = ink || qGray(image.pixel(x, y)) < 160;
+            if (ink) {
+                if (inked) widestGap = std::max(widestGap, gap);
+                inked = true;
+                gap = 0;
+            } else {
+                ++gap;
+            }
+        }
+        QVERIFY2(widestGap >= 10, qPrintable(QString::number(widestGap)));
+    }
+
+    void darkPaletteTurnsTheGreysLight()
+    {
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        dark.setColor(QPalette::Button, QColor(50, 50, 50));
+        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        for (int grey : {0, 30, 40, 60, 90}) {
+            QCOMPARE(CStatsView::SheetColour(QColor(grey, grey, grey), true, dark),
+                     QColor(grey, grey, grey));  // paper stays as it is
+            QVERIFY(CStatsView::SheetColour(QColor(grey, grey, grey), false, dark).lightness() >=
+                    255 - grey - 1);
+            QCOMPARE(CStatsView::SheetColour(QColor(grey, grey, grey), false, QPalette()),
+                     QColor(grey, grey, grey));
+        }
+        // The strip's labels follow the palette's text colour on a dark face.
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(dark);
+        CControlView* strip = frame()->controlView();
+        const QImage image = strip->grab().toImage();
+        QApplication::setPalette(before);
+        int lightest = 0;
+        for (int y = 6; y < 28; ++y)
+            for (int x = 2; x < 62; ++x) lightest = std::max(lightest, qGray(image.pixel(x, y)));
+        QVERIFY2(lightest > 120, qPrintable(QString::number(lightest)));  // the face is 50 at most
+    }
+
+    void stripButtonsExplainThemselves()
+    {
+        CControlView* strip = frame()->controlView();
+        for (int pane = 1; pane <= 5; ++pane)
+            QVERIFY(!strip->paneButton(pane)->toolTip().isEmpty());
+        for (int n = 1; n <= 9; ++n) QVERIFY(!strip->viewpointButton(n)->toolTip().isEmpty());
+        QVERIFY(!strip->editButton()->toolTip().isEmpty());
+    }
+
     void methodsDialogFirstClickRule()
     {
         Project* project = demoProject();
@@ -592,6 +798,39 @@ private slots:
         QVERIFY(!again.note()->isHidden());
     }
 
+    void editScoreKeepsThePercentsTyped()
+    {
+        ScoringSettings settings;
+        ScoringTopic& topic = settings.topics[1];
+        CEditScoreDialog dialog(topic);
+        // Every whole percent stays what it was typed as, whatever else is
+        // retyped after it: 5 x 0.01f x 100 is 4.9999995 in floats.
+        for (int percent = 0; percent <= 100; ++percent) {
+            dialog.field(1047)->setText(QString::number(percent));
+            dialog.readFields();
+            dialog.field(1048)->setText("1.5");  // Ratio -
+            dialog.readFields();
+            QCOMPARE(dialog.field(1047)->text(), QString::number(percent));
+        }
+        dialog.field(1046)->setText("-3");
+        dialog.readFields();
+        QCOMPARE(dialog.field(1046)->text(), QString("0"));
+        dialog.field(1047)->setText("5");
+        dialog.accept();
+        QCOMPARE(topic.ratioMinus, 1.5f);
+        // The topics list and a new dialog show the 5 again.
+        CEditScoreDialog again(topic);
+        QCOMPARE(again.field(1047)->text(), QString("5"));
+        CPreferencesDialog preferences(settings, m_sources.filePath("settings.ini"));
+        QCOMPARE(preferences.topics()->topLevelItem(1)->text(2), QString("±5"));
+        QLabel* quality = nullptr;
+        for (QLabel* label : preferences.findChildren<QLabel*>())
+            if (label->text().startsWith("Snapshot")) quality = label;
+        QVERIFY(quality);
+        QCOMPARE(quality->buddy(), preferences.qualityEdit());  // "&q" underlines, not shows
+        preferences.reject();
+    }
+
     void preferencesOkRescoresAndTellsTheViews()
     {
         m_ui.onDialog = [](QDialog* dialog) { return PressOk(dialog); };
@@ -649,6 +888,9 @@ private slots:
         text = RunTool("pdftotext", {path, "-"});
         QVERIFY(text.contains("BIGPROJECT by Grace"));
         QVERIFY(text.contains("DETAILS"));
+        // The printed headers stay whole; only values are cut to their column.
+        for (const char* header : {"File name", "Lines", "Empty", "#incl", "Class", "Line/Meth"})
+            QVERIFY2(text.contains(header), header);
         QVERIFY(text.contains("unit149.cpp"));
         QVERIFY(text.contains("TOTAL"));
         QVERIFY(text.contains(QRegularExpression("\\d\\d/\\d\\d/\\d\\d at \\d\\d:\\d\\d:\\d\\d")));

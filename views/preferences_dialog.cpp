@@ -30,11 +30,18 @@ namespace {
 constexpr int kFirstField = 1046;  // reference, tolerance, ratios, weight, samples
 constexpr int kSampleField = 1051;
 
+// A fraction in whole percents, cut short as the list always showed it, but
+// not below the percent it was made from: "5" x 0.01f x 100 is 4.9999995.
+int Percent(float fraction)
+{
+    return static_cast<int>(fraction * 100.0f + 0.001f);
+}
+
 QStringList TopicTexts(const ScoringTopic& t)
 {
     return {QString::fromStdString(t.name),
-            QString::number(static_cast<int>(t.reference * 100.0f)),
-            QStringLiteral("±%1").arg(static_cast<int>(t.tolerance * 100.0f)),
+            QString::number(Percent(t.reference)),
+            QStringLiteral("±%1").arg(Percent(t.tolerance)),
             QString::number(t.ratioMinus, 'f', 2),
             QString::number(t.ratioPlus, 'f', 2),
             QString::number(t.weight, 'f', 2),
@@ -85,8 +92,8 @@ CEditScoreDialog::CEditScoreDialog(ScoringTopic& topic, QWidget* parent)
             sampleForm->addRow(label, edit);
         }
     }
-    m_fields[0]->setText(QString::number(static_cast<int>(m_copy.reference * 100.0f)));
-    m_fields[1]->setText(QString::number(static_cast<int>(m_copy.tolerance * 100.0f)));
+    m_fields[0]->setText(QString::number(Percent(m_copy.reference)));
+    m_fields[1]->setText(QString::number(Percent(m_copy.tolerance)));
     m_fields[2]->setText(QString::number(m_copy.ratioMinus));
     m_fields[3]->setText(QString::number(m_copy.ratioPlus));
     m_fields[4]->setText(QString::number(m_copy.weight));
@@ -133,15 +140,17 @@ void CEditScoreDialog::refreshScores()
 
 void CEditScoreDialog::readFields()
 {
-    m_copy.reference = std::clamp(m_fields[0]->text().toInt(), 0, 100) * 0.01f;
-    m_copy.tolerance = std::clamp(m_fields[1]->text().toInt(), 0, 100) * 0.01f;
+    const int percents[] = {std::clamp(m_fields[0]->text().toInt(), 0, 100),
+                            std::clamp(m_fields[1]->text().toInt(), 0, 100)};
+    m_copy.reference = percents[0] * 0.01f;
+    m_copy.tolerance = percents[1] * 0.01f;
     m_copy.ratioMinus = m_fields[2]->text().toFloat();
     m_copy.ratioPlus = m_fields[3]->text().toFloat();
     m_copy.weight = m_fields[4]->text().toFloat();
-    // Out-of-range percents show as what they were taken for.
+    // Out-of-range percents show as what they were taken for: the whole
+    // percent taken, not the fraction times 100 cut short.
     for (int i : {0, 1}) {
-        const float value = i == 0 ? m_copy.reference : m_copy.tolerance;
-        const QString shown = QString::number(static_cast<int>(value * 100.0f));
+        const QString shown = QString::number(percents[i]);
         if (m_fields[i]->text() != shown) m_fields[i]->setText(shown);
     }
     refreshScores();
@@ -197,7 +206,7 @@ void CEditScoreDialog::drawGraph(QWidget* frame)
     painter.drawText(QRect(16, 0, 40, 12), labelFlags, QStringLiteral("100%"));
     painter.drawText(QRect(16, h - 11, 40, 12), labelFlags, QStringLiteral("0%"));
 
-    const int reference = static_cast<int>(m_copy.reference * 100.0f);
+    const int reference = Percent(m_copy.reference);
     const int x = 12 + pw * reference / 100;
     painter.setPen(QPen(QColor(128, 128, 128), 1, Qt::DotLine));
     painter.drawLine(x, 12, x, 12 + ph);
@@ -233,7 +242,9 @@ CPreferencesDialog::CPreferencesDialog(ScoringSettings& settings, const QString&
     scoringLayout->addWidget(edit, 0, Qt::AlignRight);
     auto* misc = new QWidget;
     auto* miscLayout = new QHBoxLayout(misc);
-    miscLayout->addWidget(new QLabel(QStringLiteral("Snapshot &quality : ")));
+    auto* quality = new QLabel(QStringLiteral("Snapshot &quality : "));
+    quality->setBuddy(m_quality);  // the "&" marks Alt+Q, not a letter to show
+    miscLayout->addWidget(quality);
     miscLayout->addWidget(m_quality);
     miscLayout->addWidget(new QLabel(QStringLiteral("%")));
     miscLayout->addStretch();

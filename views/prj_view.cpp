@@ -1,10 +1,12 @@
 #include "views/prj_view.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include "analysis/build_pipeline.h"
@@ -16,9 +18,11 @@
 #include "app/interaction.h"
 #include "app/main_frame.h"
 #include "app/profile.h"
+#include "city/view/codeburg_view.h"
 #include "ide/ide_registry.h"
 #include "ide/ide_tools.h"
 #include "ide/ide_tools_dialog.h"
+#include "views/build_input_gate.h"
 #include "views/folder_dialog.h"
 #include "views/multi_project_dialog.h"
 #include "views/project_dialog.h"
@@ -124,6 +128,14 @@ void CPrjView::createControls()
     m_progress->setTextVisible(false);
     m_progress->setRange(0, 0);
     m_progress->hide();
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelBuild"));
+    m_cancel->setToolTip(
+        QStringLiteral("Stop the build; the project being built keeps its "
+                       "statistics (Esc)"));
+    m_cancel->setFocusPolicy(Qt::NoFocus);
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, &CPrjView::requestStop);
     layoutControls();
     m_tree->show();
 }
@@ -135,8 +147,11 @@ void CPrjView::layoutControls()
     if (m_progress->isVisible()) {
         const int treeHeight = qMax(0, height() - 28);
         m_tree->setGeometry(0, 0, width, treeHeight);
-        // The bar's bottom lies 24 pixels below the tree's.
-        m_progress->setGeometry(4, treeHeight + 4, qMax(0, width - 8), 20);
+        // The bar's bottom lies 24 pixels below the tree's; the Cancel button
+        // takes the right end of its row.
+        const int button = qMin(m_cancel->sizeHint().width(), qMax(0, width / 2));
+        m_progress->setGeometry(4, treeHeight + 4, qMax(0, width - 12 - button), 20);
+        m_cancel->setGeometry(qMax(0, width - 4 - button), treeHeight + 3, button, 22);
     } else {
         m_tree->setGeometry(0, 0, width, height());
     }
@@ -515,10 +530,21 @@ void CPrjView::properties()
 {
     if (Project* project = selectedProject()) {
         ProjectDialog dialog(m_doc->settings(), project, project->parent, this);
-        if (Ui().execDialog(&dialog) != QDialog::Accepted) return;
-        m_doc->setModifiedFlag(true);
-        rebuildTree();
-        m_doc->updateAllViews(nullptr, 0, nullptr);
+        // The dialog may build the project: the city must not draw the records
+        // that build replaces until the views have the new ones.
+        CCodeburgView* city = m_frame ? m_frame->cityView() : nullptr;
+        if (city) city->setBuilding(true);
+        const bool accepted = Ui().execDialog(&dialog) == QDialog::Accepted;
+        if (accepted) {
+            m_doc->setModifiedFlag(true);
+            rebuildTree();
+            // Built by the dialog, the current project has new records, perhaps
+            // under the stamp of the same second.
+            const bool rebuilt = project == m_current && dialog.built();
+            m_doc->updateAllViews(nullptr, rebuilt ? 1 : 0, nullptr);
+        }
+        if (city) city->setBuilding(false);
+        if (!accepted) return;
         if (const QString hint = buildHint({project}); !hint.isEmpty()) setStatusText(hint.mid(1));
         return;
     }
@@ -574,12 +600,13 @@ void CPrjView::setStatusText(const QString& text)
 
 void CPrjView::pumpEvents()
 {
-    // The build runs on this thread; letting the loop paint now and then
-    // keeps the window alive. User input stays queued, and the frame refuses
+    // The build runs on this thread; letting the loop run now and then keeps
+    // the window alive and lets the Cancel button and Esc through. The input
+    // gate drops all other input to the window, and the frame refuses
     // commands while busy, so nothing else reaches the workspace meanwhile.
     if (m_pumpTimer.isValid() && m_pumpTimer.elapsed() < 25) return;
     m_pumpTimer.restart();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
 }
 
 void CPrjView::build(bool force)
@@ -590,12 +617,15 @@ void CPrjView::build(bool force)
     if (!project && !folder) return;
 
     m_building = true;
+    m_stopRequested = false;
     if (m_frame) m_frame->setBusy(true);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     createControls();
     m_progress->setRange(0, 0);
     m_progress->setValue(0);
     m_progress->show();
+    m_cancel->setEnabled(true);
+    m_cancel->show();
     layoutControls();
     repaint();
     m_fileCounter = 0;
@@ -603,29 +633,47 @@ void CPrjView::build(bool force)
 
     const bool affected =
         m_current && (project == m_current || (folder && folder->RemoveProject(m_current, true)));
-    // The city view resets its highlight filter here once it exists.
+    CCodeburgView* city = m_frame ? m_frame->cityView() : nullptr;
+    if (city) {
+        if (affected) city->SetFilter(0, std::string(), std::string(), std::string());
+        // The build replaces records the city draws from: it shows its last
+        // picture until the views have been given the new ones.
+        city->setBuilding(true);
+    }
 
-    BuildOptions options;
-    options.reportPath = TextReportPath(QCoreApplication::applicationFilePath().toStdString());
-    const int result = project ? BuildIfNeeded(*project, this, force, true, &Ui(), options)
-                               : BuildAll(*folder, this, force, true, &Ui(), options);
-    // Showing the freshly built project refreshes every view in turn.
-    m_doc->setBetweenUpdates([this] { pumpEvents(); });
-    if (result == 0) {
-        rebuildTree();
+    int result = 0;
+    {
+        const BuildInputGate gate(window(), m_cancel, [this] { requestStop(); });
+        BuildOptions options;
+        options.reportPath =
+            TextReportPath(QCoreApplication::applicationFilePath().toStdString());
+        result = project ? BuildIfNeeded(*project, this, force, true, &Ui(), options)
+                         : BuildAll(*folder, this, force, true, &Ui(), options);
+        // Showing the freshly built project refreshes every view in turn.
+        m_doc->setBetweenUpdates([this] { pumpEvents(); });
+        // A stopped folder build has finished the projects before the one it
+        // stopped in: the tree shows their new figures.
+        if (result == 0 || result == kBuildStopped) rebuildTree();
+        // Whatever the outcome, a view may hold records that the build replaced.
         if (affected) setCurrentProject(m_current, 1);
+        m_doc->setBetweenUpdates({});
     }
+    if (city) city->setBuilding(false);
 
-    m_doc->setBetweenUpdates({});
     m_progress->hide();
+    m_cancel->hide();
     layoutControls();
-    std::vector<Project*> built{project};
-    if (folder) {
-        built.clear();
-        folder->CollectProjects(built);
+    if (result == kBuildStopped) {
+        setStatusText(QStringLiteral("Build cancelled."));
+    } else {
+        std::vector<Project*> built{project};
+        if (folder) {
+            built.clear();
+            folder->CollectProjects(built);
+        }
+        setStatusText(QStringLiteral("Build complete.") + SkippedStatus(project, folder) +
+                      buildHint(built));
     }
-    setStatusText(QStringLiteral("Build complete.") + SkippedStatus(project, folder) +
-                  buildHint(built));
     QApplication::restoreOverrideCursor();
     if (m_frame) m_frame->setBusy(false);
     m_building = false;
@@ -641,6 +689,14 @@ QString CPrjView::buildHint(const std::vector<Project*>& built) const
         if (!hint.isEmpty()) return QStringLiteral(" %1: %2").arg(Text(project->name), hint);
     }
     return {};
+}
+
+void CPrjView::requestStop()
+{
+    if (!m_building || m_stopRequested) return;
+    m_stopRequested = true;
+    m_cancel->setEnabled(false);
+    setStatusText(QStringLiteral("Cancelling the build..."));
 }
 
 void CPrjView::Status(const std::string& objectName, const std::string& verb)

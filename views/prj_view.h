@@ -10,6 +10,7 @@
 
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -69,6 +70,11 @@ public:
 
     QTreeWidget* tree() const { return m_tree; }
     QProgressBar* progressBar() const { return m_progress; }
+    // Beside the progress bar while a build runs; Esc does the same.
+    QPushButton* cancelButton() const { return m_cancel; }
+    // Asks the running build to stop; it then leaves the project it was
+    // building as it was.
+    void requestStop();
     static QString ItemText(int kind, const void* object, const QString& workspaceTitle);
 
     void build(bool force);
@@ -80,6 +86,7 @@ public:
     void AddRange(int count) override;
     int Position() override;
     void KeepAlive() override;
+    bool StopRequested() override { return m_stopRequested; }
 
 signals:
     // Raised while a build passes a file, after the window had a chance to
@@ -120,11 +127,13 @@ private:
     CMainFrame* m_frame;
     QTreeWidget* m_tree = nullptr;
     QProgressBar* m_progress = nullptr;
+    QPushButton* m_cancel = nullptr;
     Project* m_current = nullptr;
     const void* m_lastSelected = nullptr;
     QString m_pendingId;
     bool m_rebuilding = false;
     bool m_building = false;
+    bool m_stopRequested = false;
     int m_fileCounter = 0;
     QElapsedTimer m_pumpTimer;
 };

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,12 +21,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "analysis/file_stats.h"
 #include "app/codeburg_app.h"
 #include "app/codeburg_doc.h"
 #include "app/command_ids.h"
 #include "app/gui_test_support.h"
 #include "app/main_frame.h"
 #include "app/profile.h"
+#include "views/control_view.h"
 #include "ide/ide_registry.h"
 #include "ide/ide_tools.h"
 #include "ide/ide_tools_dialog.h"
@@ -256,6 +260,30 @@ private slots:
         QVERIFY(project->lastBuild.empty());  // nothing changed, nothing built
     }
 
+    // A rule changed in the project's properties rebuilds it: every view is
+    // then given the new records, not only those of a build asked for.
+    void ruleChangedInPropertiesRefreshesTheViews()
+    {
+        const QString dir = m_sources.filePath("props");
+        QDir().mkpath(dir);
+        QFile file(dir + QStringLiteral("/ns.cpp"));
+        file.open(QIODevice::WriteOnly);
+        file.write("namespace n {\nint f() {\n    return 1;\n}\nint g() {\n    return 2;\n}\n}\n");
+        file.close();
+        addProject("props", dir, true);
+        QComboBox* methods = m_app->mainFrame()->controlView()->methodList();
+        QCOMPARE(methods->count(), 1);  // "<all>" only
+
+        m_ui.onDialog = [&](QDialog* dialog) {
+            auto* d = qobject_cast<ProjectDialog*>(dialog);
+            d->methodRuleCheck()->setChecked(true);
+            return PressOk(d);
+        };
+        view()->handleCommand(cmd::kProperties);
+        m_ui.onDialog = nullptr;
+        QCOMPARE(methods->count(), 3);
+    }
+
     void deletingAProjectAsksFirst()
     {
         Project* project = addProject("core", m_sources.path());
@@ -469,6 +497,55 @@ private slots:
         QVERIFY2(status.startsWith("Build complete. 1 file or folder was left out: " + dir +
                                    "/huge.cpp (file too large"),
                  qPrintable(status));
+    }
+
+    void cancelLeavesTheOldStatistics()
+    {
+        const QString dir = m_sources.filePath("cancel");
+        MakeSources(dir, 60);
+        Project* project = addProject("cancel", dir);
+        view()->handleCommand(cmd::kRebuildAll);
+        const std::string stamp = project->lastBuild;
+        const FileStats* first = project->stats->files.front().get();
+        QFile saved(QString::fromStdString(project->StatisticsPath()));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        saved.close();
+
+        // Cancel by its button, then by Esc, a few files into the build.
+        for (bool escape : {false, true}) {
+            MakeSources(dir + (escape ? "/more" : "/extra"), 5);
+            bool clicked = false;
+            auto connection = connect(view(), &CPrjView::buildStepped, this, [&](int position) {
+                if (clicked || position < 3) return;
+                clicked = true;
+                QVERIFY(view()->cancelButton()->isVisible());
+                // Other clicks and keys of the window go nowhere meanwhile.
+                QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+                QTest::keyClick(tree(), Qt::Key_Down);
+                if (escape)
+                    QTest::keyClick(tree(), Qt::Key_Escape);
+                else
+                    QTest::mouseClick(view()->cancelButton(), Qt::LeftButton);
+            });
+            view()->handleCommand(cmd::kRebuildAll);
+            disconnect(connection);
+            QVERIFY(clicked);
+            QCOMPARE(m_app->mainFrame()->messageText(), QString("Build cancelled."));
+            QCOMPARE(project->lastBuild, stamp);
+            QCOMPARE(project->stats->files.size(), size_t(60));
+            QCOMPARE(project->stats->files.front().get(), first);
+            QCOMPARE(view()->selectedProject(), project);
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(saved.readAll(), bytes);
+            saved.close();
+            QVERIFY(!view()->cancelButton()->isVisible());
+            QVERIFY(!m_app->mainFrame()->isBusy());
+        }
+        // Not cancelled, the next build takes the new files.
+        view()->handleCommand(cmd::kRebuildAll);
+        QCOMPARE(m_app->mainFrame()->messageText(), QString("Build complete."));
+        QCOMPARE(project->stats->files.size(), size_t(70));
     }
 
     void buildOfAMissingDirectoryStillEndsCleanly()

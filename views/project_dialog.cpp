@@ -192,6 +192,7 @@ void ProjectDialog::accept()
         options.reportPath = TextReportPath(QCoreApplication::applicationFilePath().toStdString());
         // A failed build still closes with OK: the project itself is valid.
         BuildIfNeeded(*target, this, true, true, &Ui(), options);
+        m_built = true;
         QApplication::restoreOverrideCursor();
     }
     QDialog::accept();

@@ -49,6 +49,8 @@ public:
     QLineEdit* developerEdit() const { return m_developer; }
     QCheckBox* buildCheck() const { return m_build; }
     QCheckBox* methodRuleCheck() const { return m_methodRule; }
+    // Whether OK built the project, replacing its records.
+    bool built() const { return m_built; }
     void browse();
 
     void accept() override;
@@ -70,6 +72,7 @@ private:
     QLineEdit* m_excludedFiles;
     QLineEdit* m_developer;
     QCheckBox* m_methodRule;
+    bool m_built = false;
     QCheckBox* m_build;
     QProgressBar* m_progress;
 };

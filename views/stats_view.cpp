@@ -65,6 +65,12 @@ QString CStatsView::ProjectTitle(const Project& project)
     return text + QStringLiteral(" (%1 files, %2 eloc)").arg(files).arg(eloc);
 }
 
+QColor CStatsView::SheetColour(const QColor& colour, bool printing, const QPalette& palette)
+{
+    if (printing || palette.color(QPalette::Button).lightness() >= 128) return colour;
+    return QColor::fromHsl(colour.hslHue(), colour.hslSaturation(), 255 - colour.lightness());
+}
+
 bool CStatsView::DrawHeaderBand(QPainter& painter, const QRect& rect, bool workspaceMode,
                                 bool printing, const CCodeburgDoc* doc, const Project* project,
                                 const CMainFrame* frame)
@@ -97,25 +103,44 @@ bool CStatsView::DrawHeaderBand(QPainter& painter, const QRect& rect, bool works
         textRect.setTop(8);
     }
     painter.setFont(LargeFont(frame));
-    painter.setPen(Qt::black);
+    painter.setPen(SheetColour(Qt::black, printing, palette));
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     return true;
 }
 
 void CStatsView::DrawTopicRow(QPainter& painter, const QRect& row, const ScoringTopic* topic,
-                              int overallPercent, const CMainFrame* frame)
+                              int overallPercent, bool printing, const CMainFrame* frame)
 {
     const int inset = row.height() * 15 / 100;
     const QRect text = row.adjusted(16, inset, -16, -inset);
     const int vcenter = Qt::AlignVCenter | Qt::TextSingleLine;
+    // On paper the greys are those given; on screen they follow the palette.
+    const QPalette palette;
+    auto grey = [&](const QColor& c) { return SheetColour(c, printing, palette); };
 
     painter.setFont(LargeFont(frame));
-    painter.setPen(topic ? QColor(40, 40, 40) : QColor(Qt::black));
+    painter.setPen(topic ? grey(QColor(40, 40, 40)) : grey(QColor(Qt::black)));
     const QString label = topic ? QString::fromStdString(topic->name.substr(0, 127)) + " :"
                                 : QStringLiteral("OVERALL :");
-    painter.drawText(text, Qt::AlignLeft | vcenter, label);
-
     const int x0 = text.left() + 175;
+    // A long name is set smaller to end before the bar, and only cut short
+    // when even that is not enough.
+    const int room = 175 - 6;
+    const int needed = painter.fontMetrics().horizontalAdvance(label);
+    if (needed > room) {
+        QFont smaller = painter.font();
+        const int size = smaller.pixelSize() > 0 ? smaller.pixelSize() : smaller.pointSize();
+        const int fitting = std::max(size * 2 / 3, size * room / needed);
+        if (smaller.pixelSize() > 0)
+            smaller.setPixelSize(fitting);
+        else
+            smaller.setPointSize(fitting);
+        painter.setFont(smaller);
+    }
+    painter.drawText(text, Qt::AlignLeft | vcenter,
+                     painter.fontMetrics().elidedText(label, Qt::ElideRight, room));
+    painter.setFont(LargeFont(frame));
+
     const int width = row.width() * 32 / 100;
     const int x1 = x0 + width;
     const QRect bar(QPoint(x0, text.top()), QPoint(x1, text.bottom()));
@@ -131,20 +156,25 @@ void CStatsView::DrawTopicRow(QPainter& painter, const QRect& row, const Scoring
         painter.fillRect(part, gradient);
         Draw3dRect(painter, part, ScaledValue(base, 1.1), ScaledValue(base, 0.75));
     }
-    Draw3dRect(painter, bar.adjusted(-1, -1, 1, 1), QColor(30, 30, 30), QColor(230, 230, 230));
+    Draw3dRect(painter, bar.adjusted(-1, -1, 1, 1), grey(QColor(30, 30, 30)),
+               grey(QColor(230, 230, 230)));
 
     const int percent = overallPercent >= 0 && !topic ? overallPercent : ScorePercent(score);
-    painter.setPen(QColor(90, 90, 90));
+    painter.setPen(grey(QColor(90, 90, 90)));
     painter.drawText(QRect(x0 + filled + 4, text.top(), 200, text.height()),
                      Qt::AlignLeft | vcenter, QStringLiteral("%1%").arg(percent));
     if (!topic) return;
-    painter.setPen(QColor(30, 30, 30));
-    painter.drawText(QRect(x1 + 90, text.top(), 85, text.height()), Qt::AlignLeft | vcenter,
-                     QStringLiteral("%1 %2")
-                         .arg(topic->shownValue, 0, 'f', std::clamp(topic->decimals, 0, 9))
-                         .arg(QString::fromStdString(topic->unit)));
-    painter.setPen(QColor(60, 60, 60));
-    painter.drawText(QRect(x1 + 175, text.top(), 120, text.height()), Qt::AlignLeft | vcenter,
+    const QString value = QStringLiteral("%1 %2")
+                              .arg(topic->shownValue, 0, 'f', std::clamp(topic->decimals, 0, 9))
+                              .arg(QString::fromStdString(topic->unit));
+    const int valueWidth = painter.fontMetrics().horizontalAdvance(value);
+    painter.setPen(grey(QColor(30, 30, 30)));
+    painter.drawText(QRect(x1 + 90, text.top(), std::max(85, valueWidth), text.height()),
+                     Qt::AlignLeft | vcenter, value);
+    // A long value pushes the weight to its right instead of running into it.
+    const int weightX = std::max(x1 + 175, x1 + 90 + valueWidth + 12);
+    painter.setPen(grey(QColor(60, 60, 60)));
+    painter.drawText(QRect(weightX, text.top(), 120, text.height()), Qt::AlignLeft | vcenter,
                      QString::number(topic->weight, 'f', 2));
 }
 
@@ -156,12 +186,12 @@ void CStatsView::drawSheet(QPainter& painter, const QRect& area, bool printing) 
     const int height = RowHeight(area.height());
     QRect row(area.left(), area.top() + 80, area.width(), height);
     for (const ScoringTopic& topic : project->stats->topics) {
-        DrawTopicRow(painter, row, &topic, -1, m_frame);
+        DrawTopicRow(painter, row, &topic, -1, printing, m_frame);
         row.translate(0, height + 6);
     }
     row.translate(0, 20);
     DrawTopicRow(painter, row, nullptr, ScorePercent(project->stats->measures.overallScore),
-                 m_frame);
+                 printing, m_frame);
 }
 
 void CStatsView::print(QPainter& painter) const

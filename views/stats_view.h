@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPalette>
 #include <QRect>
 #include <QWidget>
 
@@ -26,6 +27,8 @@ public:
     CStatsView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
 
     void onUpdate(View* sender, int hint, void* object) override;
+    void onInitialUpdate() override { update(); }
+    void onReset() override { update(); }
     int lastHint() const { return m_lastHint; }
 
     // Draws the sheet into "area" (the client rectangle on screen; 700 x 400
@@ -40,11 +43,15 @@ public:
                                const CMainFrame* frame);
     // One gauge; "topic" null draws the overall row with "overallPercent".
     static void DrawTopicRow(QPainter& painter, const QRect& row, const ScoringTopic* topic,
-                             int overallPercent, const CMainFrame* frame);
+                             int overallPercent, bool printing, const CMainFrame* frame);
     // Rows are never lower than 30 units, however short the sheet.
     static int RowHeight(int areaHeight);
     // "NAME by DEVELOPER (N files, M eloc)", the title of the header band.
     static QString ProjectTitle(const Project& project);
+
+    // A grey of the sheet as drawn: as given on paper and on a light
+    // palette, of inverted lightness on a dark one, so it reads there too.
+    static QColor SheetColour(const QColor& colour, bool printing, const QPalette& palette);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

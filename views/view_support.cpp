@@ -1,14 +1,17 @@
 #include "views/view_support.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QStyle>
+#include <QToolTip>
 #include <QTreeWidget>
-#include <QUrl>
+#include <algorithm>
 
 #include "analysis/build_pipeline.h"
 #include "app/interaction.h"
 #include "app/main_frame.h"
+#include "views/desktop_opener.h"
 #include "views/prj_view.h"
 #include "workspace/project.h"
 
@@ -63,7 +66,8 @@ bool EditSourceFile(QWidget* owner, const Project& project, const std::string& f
     // Found but gone in between (or unreadable): nothing to open.
     if (!QFileInfo::exists(file)) return false;
     if (SourceOpener()) return SourceOpener()(file);
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    OpenWithDesktop(owner, file);
+    return true;
 }
 
 void SetSourceOpener(std::function<bool(const QString& path)> opener)
@@ -85,10 +89,42 @@ void SetUpReportList(QTreeWidget* list, const QStringList& headers, const QList<
     header->setSectionsClickable(true);
     header->setSectionsMovable(true);
     header->setStretchLastSection(false);
-    for (int i = 0; i < widths.size(); ++i) list->setColumnWidth(i, widths[i]);
     // All columns but the first hold numbers.
     for (int i = 1; i < headers.size(); ++i)
         list->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+    // The room for the arrow is taken whether or not the column is sorted,
+    // so that sorting never cuts a header.
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    for (int i = 0; i < widths.size(); ++i)
+        list->setColumnWidth(i, std::max(widths[i], header->sectionSizeHint(i)));
+    if (!dynamic_cast<ElidedTextTips*>(list->itemDelegate()))
+        list->setItemDelegate(new ElidedTextTips(list));
+}
+
+void ShowSortIndicator(QTreeWidget* list, int column, bool descending)
+{
+    list->header()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+bool ElidedTextTips::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                               const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (event->type() == QEvent::ToolTip && index.isValid() &&
+        !index.data(Qt::ToolTipRole).isValid()) {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget* widget = item.widget ? item.widget : view;
+        const int room =
+            widget->style()->subElementRect(QStyle::SE_ItemViewItemText, &item, widget).width();
+        // The style keeps a margin inside the text rectangle; a text that
+        // nearly fills it is drawn cut.
+        if (item.fontMetrics.horizontalAdvance(item.text) > room - 4) {
+            QToolTip::showText(event->globalPos(), item.text, view);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 }  // namespace codeburg

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <functional>
 #include <string>
 
@@ -29,7 +30,19 @@ bool EditSourceFile(QWidget* owner, const Project& project, const std::string& f
 void SetSourceOpener(std::function<bool(const QString& path)> opener);
 
 // A report list: full-row selection, one selected row, headers that can be
-// clicked and dragged, no sorting of its own.
+// clicked and dragged, no sorting of its own. A column is never narrower
+// than its header with the sort arrow; names cut short by their column show
+// in full as a tooltip.
 void SetUpReportList(QTreeWidget* list, const QStringList& headers, const QList<int>& widths);
+// Puts the arrow of the list's sort column and direction on its header.
+void ShowSortIndicator(QTreeWidget* list, int column, bool descending);
+
+// Shows the whole text of a cell as its tooltip when the column cuts it short.
+class ElidedTextTips : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+};
 
 }  // namespace codeburg

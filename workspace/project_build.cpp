@@ -96,7 +96,9 @@ int BuildProject(Project& project, BuildProgressSink* sink, bool count, const Bu
     CopyFilters(project);
     ProjectStats& stats = *project.stats;
     if (sink && count) CountFiles(stats, project.directory, sink, options);
-    if (EvaluateProject(stats, project.directory, sink, options) != 0) return 0;
+    const int evaluated = EvaluateProject(stats, project.directory, sink, options);
+    if (evaluated == kBuildStopped) return kBuildStopped;
+    if (evaluated != 0) return 0;
     // A build whose statistics were not saved did not happen as far as the
     // workspace knows: no new stamp, and the old file stays as it was.
     std::string reason;
@@ -138,7 +140,7 @@ int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool force, bool co
     StatsTrailer stored;
     if (ReadStoredTrailer(path, stored) == StoredTrailer::Damaged ||
         stored.methodRule != project.methods)
-        return BuildProject(project, sink, count, options);
+        return build();
 
     ProjectStats& stats = *project.stats;
     if (stats.directory.empty()) return build();

@@ -18,7 +18,8 @@ struct BuildOptions;
 int BuildIfNeeded(Project& project, BuildProgressSink* sink, bool force, bool count,
                   UserInteraction* ui, const BuildOptions& options);
 // Evaluates, saves the statistics file and stamps the project. 0 (also when
-// no file matched: nothing is then saved), or -1 with the message in "error":
+// no file matched: nothing is then saved), kBuildStopped when the sink asked
+// to stop (the project is as it was), or -1 with the message in "error":
 // when the project's name is unsafe for a file name or its directory is the
 // root (nothing is then built), or when the statistics file cannot be written
 // (the project is then not stamped and the old file stays as it was).

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "analysis/build_pipeline.h"
+#include "analysis/build_progress_sink.h"
 #include "analysis/temp_tree_test_util.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/project.h"
@@ -195,6 +196,29 @@ TEST_F(ProjectBuildTest, RootIsNoProjectDirectory)
     }
     for (const std::string& other : {tree.root(), std::string("/tmp"), std::string("")})
         EXPECT_FALSE(IsRootDirectory(other)) << other;
+}
+
+TEST_F(ProjectBuildTest, StoppedBuildLeavesFileStampAndStatistics)
+{
+    class StopAtFile : public BuildProgressSink {
+    public:
+        void Status(const std::string&, const std::string&) override {}
+        void FileStep(const std::string&) override { ++steps; }
+        void AddRange(int) override {}
+        int Position() override { return 0; }
+        bool StopRequested() override { return steps >= 5; }
+        int steps = 0;
+    } sink;
+    ASSERT_EQ(Build(true), 0);
+    const std::string saved = ReadAll(project.StatisticsPath());
+    project.lastBuild = "old stamp";
+    tree.Write("f12.cpp", SampleSource(12));
+
+    EXPECT_EQ(BuildIfNeeded(project, &sink, true, true, &user, options), kBuildStopped);
+    EXPECT_EQ(project.lastBuild, "old stamp");
+    EXPECT_EQ(ReadAll(project.StatisticsPath()), saved);
+    EXPECT_EQ(project.stats->files.size(), 12u);
+    EXPECT_TRUE(user.messages.empty());
 }
 
 TEST_F(ProjectBuildTest, UnreadableStatusStopsWithMessage)

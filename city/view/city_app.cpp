@@ -8,9 +8,11 @@
 #include <QOpenGLFunctions>
 #include <QPainter>
 #include <QSurfaceFormat>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "analysis/project_stats.h"
 #include "app/command_ids.h"
@@ -28,12 +30,59 @@ constexpr int kTextPixels = 11;     // Arial 8 at the usual 96 dots an inch
 // Beyond this side the ground only costs memory: a texel is then far below a
 // pixel of any window.
 constexpr int32_t kGroundLimit = 4096;
-// How tall a label's letters stand in world units.
+// How tall a label's letters stand in world units, and the pixel sizes
+// they are kept within so that they stay legible.
 constexpr float kLabelHeight = 0.6f;
+constexpr int kMinLabelPixels = 10;
+constexpr int kMaxLabelPixels = 16;
+// Labels beyond this many (the nearest first) would only cover each other.
+constexpr size_t kMaxLabels = 2000;
 
 QColor ToQColor(uint32_t argb)
 {
     return QColor::fromRgba(argb);
+}
+
+// Texts over the city stand on a translucent dark backing, so that they read
+// over bright ground and pale buildings alike.
+void DrawBackedText(QPainter& painter, const QRect& box, const QString& text, const QColor& colour)
+{
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 150));
+    painter.drawRoundedRect(box.adjusted(-3, -1, 3, 1), 3, 3);
+    painter.setPen(colour);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+}
+
+QFont HudFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(kTextPixels);
+    return font;
+}
+
+bool IsMovementKey(int key)
+{
+    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
+           key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+}
+
+CityNavigation::Key NavigationKey(int key)
+{
+    switch (key) {
+        case Qt::Key_Left:
+            return CityNavigation::Key::Left;
+        case Qt::Key_Right:
+            return CityNavigation::Key::Right;
+        case Qt::Key_Up:
+            return CityNavigation::Key::Up;
+        case Qt::Key_Down:
+            return CityNavigation::Key::Down;
+        case Qt::Key_PageUp:
+            return CityNavigation::Key::PageUp;
+        default:
+            return CityNavigation::Key::PageDown;
+    }
 }
 
 }  // namespace
@@ -145,25 +194,58 @@ CityApp::~CityApp()
     }
 }
 
-void CityApp::showProject(const ProjectStats* stats, const std::string& lastViewpoint)
+void CityApp::showProject(const ProjectStats* stats, const std::string& lastViewpoint,
+                          bool keepCamera)
 {
     pause(true);
     const int32_t limit = m_renderer && m_renderer->maxTextureSize() > 0
                               ? std::min(m_renderer->maxTextureSize(), kGroundLimit)
                               : kGroundLimit;
     m_scene.setProject(stats, limit);
+    m_hovered = nullptr;
     if (stats) {
+        const Camera kept = m_navigation.camera();
         const CityGrid& grid = stats->cityGrid;
         m_navigation.setCity(grid.width, grid.height, stats->measures.maxMethodEloc);
-        m_navigation.showProject(lastViewpoint);
+        if (keepCamera)
+            m_navigation.setCamera(kept);
+        else
+            m_navigation.showProject(lastViewpoint);
     }
     m_sceneDirty = true;
     pause(false);
+    wake();
+    update();
+}
+
+void CityApp::setFrozen(bool on)
+{
+    if (on == m_frozen) return;
+    if (on) {
+        // Taken while the records are still whole; hidden, there is nothing
+        // to keep.
+        m_still = m_ready && isVisible() ? grabFramebuffer() : QImage();
+        m_hovered = nullptr;
+        QToolTip::hideText();
+        m_frozen = true;
+        pause(true);
+    } else {
+        m_frozen = false;
+        m_still = QImage();
+        if (m_pendingFilter) setFilter(*std::exchange(m_pendingFilter, std::nullopt));
+        pause(false);
+        wake();
+    }
     update();
 }
 
 void CityApp::setFilter(const NameFilter& filter)
 {
+    if (m_frozen) {
+        // Matching reads the records; the filter waits for the thaw.
+        m_pendingFilter = filter;
+        return;
+    }
     m_scene.setFilter(filter);
     if (m_renderer && m_ready && !m_sceneDirty) {
         makeCurrent();
@@ -230,23 +312,39 @@ void CityApp::pause(bool on)
 
 void CityApp::arm()
 {
-    if (isPaused() || !m_frameMoving || !m_ready || !isVisible() || m_timer.isActive()) return;
+    if (isPaused() || !m_frameMoving || !m_ready || !isVisible() || m_timer.isActive() ||
+        !m_animating)
+        return;
     m_timer.start();
+}
+
+void CityApp::wake()
+{
+    // After a rest the clocks start again where the rest ends.
+    if (!m_animating) m_navigation.restartClocks(static_cast<uint32_t>(m_clock.elapsed()));
+    m_animating = true;
+    arm();
 }
 
 void CityApp::onTick()
 {
     if (isPaused() || !m_ready) return;
+    bool moved = false;
     if (m_frameMoving || m_singleStep) {
-        frameMove();
+        moved = frameMove();
         m_singleStep = false;
     }
+    // A still camera needs no more frames until something wakes it; a held
+    // key keeps them coming even against the ground.
+    bool held = false;
+    for (int key : m_keys) held = held || IsMovementKey(key);
+    m_animating = moved || held;
     update();
 }
 
-void CityApp::frameMove()
+bool CityApp::frameMove()
 {
-    if (!m_scene.project()) return;
+    if (!m_scene.project()) return false;
     NavigationInput input;
     input.hasFocus = hasFocus();
     const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
@@ -261,9 +359,9 @@ void CityApp::frameMove()
     input.mouseDy = static_cast<float>(m_mouseMotion.y());
     m_mouseMotion = QPointF();
     const auto now = static_cast<uint32_t>(m_clock.elapsed());
-    m_navigation.frameMove(now, input);
-    m_labelTime = now;
+    const bool moved = m_navigation.frameMove(now, input);
     updateCursorShape();
+    return moved;
 }
 
 void CityApp::renderFrame()
@@ -291,6 +389,13 @@ void CityApp::paintGL()
         painter.fillRect(rect(), QColor::fromRgb(bg));
         return;
     }
+    if (m_frozen) {
+        // Dimmed: the picture stands still until the build is through.
+        painter.fillRect(rect(), QColor::fromRgb(bg));
+        if (!m_still.isNull()) painter.drawImage(rect(), m_still);
+        painter.fillRect(rect(), QColor(0, 0, 0, 60));
+        return;
+    }
     if (m_sceneDirty) uploadScene();
     const Mat4 view = m_navigation.view();
     const Mat4 projection = m_navigation.projection();
@@ -316,7 +421,14 @@ void CityApp::paintGL()
     gl->glUseProgram(0);
     painter.endNativePainting();
 
-    if (shown && !m_snapshot) drawLabels(painter, view, projection);
+    const std::vector<QRect> texts = layOutTexts();
+    if (shown && !m_snapshot) drawLabels(painter, view, projection, texts);
+    drawTexts(painter, texts);
+    ++m_framesDrawn;
+}
+
+std::vector<QRect> CityApp::layOutTexts()
+{
     HudState state;
     state.clientWidth = width();
     state.clientHeight = height();
@@ -327,53 +439,91 @@ void CityApp::paintGL()
     state.snapshot = m_snapshot;
     state.displayMode = m_scene.displayMode();
     m_lastTexts = m_scene.hudTexts(state);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(kTextPixels);
-    painter.setFont(font);
-    const int ascent = painter.fontMetrics().ascent();
+    const QFontMetrics metrics(HudFont());
+    std::vector<QRect> boxes;
     for (const HudText& line : m_lastTexts) {
-        painter.setPen(ToQColor(line.colour));
-        painter.drawText(line.x, line.y + ascent, QString::fromStdString(line.text));
+        const QString text = QString::fromStdString(line.text);
+        boxes.emplace_back(line.x, line.y, metrics.horizontalAdvance(text), metrics.height());
     }
-    ++m_framesDrawn;
+    return boxes;
 }
 
-void CityApp::drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection)
+void CityApp::drawTexts(QPainter& painter, const std::vector<QRect>& boxes)
 {
+    painter.setFont(HudFont());
+    for (size_t i = 0; i < m_lastTexts.size() && i < boxes.size(); ++i) {
+        DrawBackedText(painter, boxes[i], QString::fromStdString(m_lastTexts[i].text),
+                       ToQColor(m_lastTexts[i].colour));
+    }
+}
+
+void CityApp::drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection,
+                         const std::vector<QRect>& texts)
+{
+    struct Placed {
+        float depth;
+        QPointF at;
+        int pixels;
+        const std::string* text;
+    };
     const Mat4 m = view * projection;
     const float w = static_cast<float>(width()), h = static_cast<float>(height());
-    // Flat letters turning about the vertical axis: seen from the side they
-    // narrow, which a horizontal scale by the cosine of the turn imitates.
-    const qreal turn = std::cos(static_cast<double>(m_labelTime) * 0.001);
-    QFont font(QStringLiteral("Arial"));
-    painter.setPen(Qt::white);
-    for (const CityLabel& label : m_scene.labels()) {
+    const std::vector<CityLabel> labels = m_scene.labels();
+    std::vector<Placed> placed;
+    for (const CityLabel& label : labels) {
         const Vec3 p = label.position;
         float clip[4];
         for (int c = 0; c < 4; ++c)
             clip[c] = p.x * m.m[0][c] + p.y * m.m[1][c] + p.z * m.m[2][c] + m.m[3][c];
         if (clip[3] < 1.0f) continue;  // behind the near plane
         const float nx = clip[0] / clip[3], ny = clip[1] / clip[3];
-        if (std::fabs(nx) > 1.2f || std::fabs(ny) > 1.2f) continue;
-        // Letters of a fixed world size shrink with the distance.
+        if (std::fabs(nx) > 1.1f || std::fabs(ny) > 1.1f) continue;
+        // Letters of a fixed world size shrink with the distance, within
+        // bounds that keep them legible.
         const float pixels = kLabelHeight * projection.m[1][1] * h * 0.5f / clip[3];
-        if (pixels < 5.0f) continue;
-        font.setPixelSize(static_cast<int>(std::min(pixels, 40.0f)));
+        placed.push_back({clip[3], QPointF((nx + 1.0f) * 0.5f * w, (1.0f - ny) * 0.5f * h),
+                          std::clamp(static_cast<int>(pixels), kMinLabelPixels, kMaxLabelPixels),
+                          &label.text});
+    }
+    // The nearest first: a label that would cover a nearer one is left out.
+    std::sort(placed.begin(), placed.end(),
+              [](const Placed& a, const Placed& b) { return a.depth < b.depth; });
+    if (placed.size() > kMaxLabels) placed.resize(kMaxLabels);
+    struct Shown {
+        QRect box;
+        QString text;
+        int pixels;
+    };
+    QFont font(QStringLiteral("Arial"));
+    std::vector<Shown> shown;
+    for (const Placed& label : placed) {
+        font.setPixelSize(label.pixels);
+        const QFontMetrics metrics(font);
+        const QString text = QString::fromStdString(*label.text);
+        const int textWidth = metrics.horizontalAdvance(text);
+        const QRect box(static_cast<int>(label.at.x()) - textWidth / 2,
+                        static_cast<int>(label.at.y()) - metrics.height(), textWidth,
+                        metrics.height());
+        const QRect backing = box.adjusted(-3, -1, 3, 1);
+        // Neither over a nearer label nor over the overlay's lines.
+        bool covers = false;
+        for (const Shown& other : shown) covers = covers || other.box.intersects(backing);
+        for (const QRect& text : texts)
+            covers = covers || text.adjusted(-3, -1, 3, 1).intersects(backing);
+        if (!covers) shown.push_back({backing, text, label.pixels});
+    }
+    // Drawn far to near, so that the nearest lies on top.
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+        font.setPixelSize(it->pixels);
         painter.setFont(font);
-        const QString text = QString::fromStdString(label.text);
-        const int textWidth = painter.fontMetrics().horizontalAdvance(text);
-        painter.save();
-        painter.translate((nx + 1.0f) * 0.5f * w, (1.0f - ny) * 0.5f * h);
-        painter.scale(turn, 1.0);
-        painter.drawText(-textWidth / 2, 0, text);
-        painter.restore();
+        DrawBackedText(painter, it->box.adjusted(3, 1, -3, -1), it->text, Qt::white);
     }
 }
 
 void CityApp::showEvent(QShowEvent* event)
 {
     QOpenGLWidget::showEvent(event);
-    arm();
+    wake();
 }
 
 bool CityApp::handleCommand(int id)
@@ -420,6 +570,7 @@ bool CityApp::handleCommand(int id)
             return false;
     }
     updateCursorShape();
+    wake();
     update();
     return true;
 }
@@ -445,7 +596,16 @@ void CityApp::toggleFullScreen()
 
 void CityApp::keyPressEvent(QKeyEvent* event)
 {
-    if (!event->isAutoRepeat()) m_keys.insert(event->key());
+    if (m_frozen) return;
+    if (!event->isAutoRepeat()) {
+        m_keys.insert(event->key());
+        if (IsMovementKey(event->key()) && m_scene.project() &&
+            !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier))) {
+            m_navigation.keyPressed(NavigationKey(event->key()));
+            wake();
+            update();
+        }
+    }
     if (m_fullScreen && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         (event->modifiers() & Qt::AltModifier)) {
         toggleFullScreen();
@@ -490,39 +650,86 @@ void CityApp::keyReleaseEvent(QKeyEvent* event)
 
 void CityApp::mousePressEvent(QMouseEvent* event)
 {
+    if (m_frozen) return;
     if (event->button() == Qt::RightButton && m_scene.project()) {
         m_navigation.rightClick();
         updateCursorShape();
+        wake();
         update();
         return;
     }
+    if (event->button() == Qt::LeftButton) m_pressPos = event->position().toPoint();
     setFocus(Qt::MouseFocusReason);
     QOpenGLWidget::mousePressEvent(event);
 }
 
+void CityApp::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_frozen || event->button() != Qt::LeftButton || !m_scene.project()) return;
+    if (m_navigation.mouseLook() && m_navigation.flyMode() == CityNavigation::FreeMovement) return;
+    // A click, not the end of a drag.
+    const QPoint pos = event->position().toPoint();
+    if ((pos - m_pressPos).manhattanLength() > 4) return;
+    emit buildingClicked(methodAt(pos));
+}
+
 void CityApp::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_frozen) return;
     if (m_navigation.mouseLook() && m_navigation.flyMode() == CityNavigation::FreeMovement) {
         const QPointF delta = event->position() - QPointF(centre());
         if (!delta.isNull()) {
             m_mouseMotion += delta;
             QCursor::setPos(mapToGlobal(centre()));
+            wake();
         }
         return;
     }
+    hoverAt(event->position().toPoint());
+    // Free movement picks under the cursor in every frame it draws.
+    if (m_navigation.flyMode() == CityNavigation::FreeMovement) update();
     QOpenGLWidget::mouseMoveEvent(event);
+}
+
+void CityApp::leaveEvent(QEvent* event)
+{
+    if (m_hovered) {
+        m_hovered = nullptr;
+        emit buildingHovered(QString());
+    }
+    QOpenGLWidget::leaveEvent(event);
+}
+
+const MethodStats* CityApp::methodAt(const QPoint& pos) const
+{
+    if (m_frozen || !m_ready || !m_scene.project()) return nullptr;
+    return m_scene.methodAt(pos.x(), pos.y(), width(), height(), m_navigation.projection(),
+                            m_navigation.view());
+}
+
+void CityApp::hoverAt(const QPoint& pos)
+{
+    const MethodStats* method = methodAt(pos);
+    if (method == m_hovered) return;
+    m_hovered = method;
+    const QString text = method ? QString::fromStdString(BuildingDescription(*method)) : QString();
+    if (method)
+        QToolTip::showText(mapToGlobal(pos), text, this);
+    else
+        QToolTip::hideText();
+    emit buildingHovered(text);
 }
 
 void CityApp::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton) return;
+    if (m_frozen || event->button() != Qt::LeftButton) return;
     if (m_navigation.flyMode() != CityNavigation::FreeMovement) return;
     if (const MethodStats* method = m_scene.shownPick()) emit methodActivated(method);
 }
 
 void CityApp::wheelEvent(QWheelEvent* event)
 {
-    if (!m_scene.project()) return;
+    if (m_frozen || !m_scene.project()) return;
     m_navigation.wheel(event->angleDelta().y());
     update();
 }

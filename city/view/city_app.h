@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QOpenGLWidget>
 #include <QPointF>
 #include <QSet>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "city/view/city_navigation.h"
@@ -41,8 +43,10 @@ public:
     ~CityApp() override;  // keeps the fly and display modes in the profile
 
     // The project shown, not owned; nullptr shows the prompt. The last
-    // viewpoint text, when not empty, places the camera.
-    void showProject(const ProjectStats* stats, const std::string& lastViewpoint);
+    // viewpoint text, when not empty, places the camera; "keepCamera" leaves
+    // it where it is (the same project shown again after a build).
+    void showProject(const ProjectStats* stats, const std::string& lastViewpoint,
+                     bool keepCamera = false);
     const ProjectStats* project() const { return m_scene.project(); }
     CityScene& scene() { return m_scene; }
     const CityScene& scene() const { return m_scene; }
@@ -59,6 +63,15 @@ public:
     // frame is moved or drawn and the timer stands.
     void pause(bool on);
     bool isPaused() const { return m_pauseCount > 0; }
+    // While a build replaces the records of the project shown, the window
+    // shows the last picture it drew and reads nothing of the project; it
+    // is paused meanwhile. The project is shown again (or another one) before
+    // the window thaws.
+    void setFrozen(bool on);
+    bool isFrozen() const { return m_frozen; }
+    // Frames are drawn while the camera moves (the orbit, held keys, the
+    // mouse look) and on demand otherwise.
+    bool isAnimating() const { return m_animating; }
     bool isFrameMoving() const { return m_frameMoving; }
     bool isWindowed() const { return !m_fullScreen; }
     // Shows the window alone on the whole screen, or puts it back.
@@ -79,6 +92,11 @@ public:
 signals:
     // A double click on a building that the filter shows.
     void methodActivated(const MethodStats* method);
+    // The building under the pointer changed: its description, or an empty
+    // text over the ground.
+    void buildingHovered(const QString& description);
+    // A single click: the building shown under the pointer, or null.
+    void buildingClicked(const MethodStats* method);
     // Asked to leave or enter full screen through the keyboard while alone.
     void deviceChangeRequested();
 
@@ -92,6 +110,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -106,10 +126,17 @@ private:
     void invalidateDeviceObjects();
     void uploadScene();
     void onTick();
-    void frameMove();
+    bool frameMove();
     void arm();
+    void wake();
+    void hoverAt(const QPoint& pos);
+    const MethodStats* methodAt(const QPoint& pos) const;
+    // The overlay's lines of this frame and where they stand.
+    std::vector<QRect> layOutTexts();
+    void drawTexts(QPainter& painter, const std::vector<QRect>& boxes);
     void updateCursorShape();
-    void drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection);
+    void drawLabels(QPainter& painter, const Mat4& view, const Mat4& projection,
+                    const std::vector<QRect>& texts);
     void reportFatal(uint32_t code);
     QPoint centre() const;
 
@@ -123,7 +150,10 @@ private:
     QString m_rendererName;
     QWidget* m_home = nullptr;  // the parent while windowed
     std::vector<HudText> m_lastTexts;
-    uint32_t m_labelTime = 0;
+    QImage m_still;                             // the picture shown while frozen
+    std::optional<NameFilter> m_pendingFilter;  // set while frozen
+    const MethodStats* m_hovered = nullptr;
+    QPoint m_pressPos;
     int m_samples = 0;
     int m_pauseCount = 0;
     int m_framesDrawn = 0;
@@ -135,6 +165,8 @@ private:
     bool m_fullScreen = false;
     bool m_snapshot = false;
     bool m_clipped = false;
+    bool m_frozen = false;
+    bool m_animating = true;
 };
 
 }  // namespace codeburg

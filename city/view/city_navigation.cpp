@@ -135,8 +135,47 @@ void CityNavigation::move(float d)
     m_camera.y += std::sin(m_camera.pitch) * d;
 }
 
-void CityNavigation::frameMove(uint32_t now, const NavigationInput& input)
+float CityNavigation::speedScale() const
 {
+    return std::max(1.0f, static_cast<float>(std::max(m_gridWidth, m_gridHeight)) / 100.0f);
+}
+
+float CityNavigation::keyStep() const
+{
+    return std::max(1.0f, static_cast<float>(std::max(m_gridWidth, m_gridHeight)) / 50.0f);
+}
+
+void CityNavigation::keyPressed(Key key)
+{
+    if (m_flyMode != FreeMovement) return;
+    const float step = keyStep();
+    switch (key) {
+        case Key::Left:
+            strafe(step);
+            break;
+        case Key::Right:
+            strafe(-step);
+            break;
+        case Key::Up:
+            move(step);
+            break;
+        case Key::Down:
+            move(-step);
+            break;
+        case Key::PageUp:
+            m_camera.y += step;
+            break;
+        case Key::PageDown:
+            m_camera.y -= step;
+            break;
+    }
+    m_camera.y = std::max(m_camera.y, 1.0f);
+    m_lastCamera = m_camera;
+}
+
+bool CityNavigation::frameMove(uint32_t now, const NavigationInput& input)
+{
+    const Camera before = m_camera;
     if (!m_clockStarted) {
         // The first frame starts both clocks: nothing has elapsed yet.
         m_lastTick = m_previous = now;
@@ -151,16 +190,17 @@ void CityNavigation::frameMove(uint32_t now, const NavigationInput& input)
         m_camera.pitch -= input.mouseDy * kMouseScale;
     }
     if (input.hasFocus) {
-        const float step = std::max(static_cast<float>(now - m_lastTick) * 0.0125f, 0.01f);
+        const float step =
+            std::max(static_cast<float>(now - m_lastTick) * 0.0125f, 0.01f) * speedScale();
         m_lastTick = now;
         if (input.altOrCtrl) {
             // The user reaches for a menu or a shortcut: give the mouse back.
             if (m_mouseEnabled) setMouseLook(false);
         } else {
             if (input.pageUp)
-                m_camera.y += 1.0f;
+                m_camera.y += speedScale();
             else if (input.pageDown)
-                m_camera.y -= 1.0f;
+                m_camera.y -= speedScale();
             if (input.left)
                 strafe(step);
             else if (input.right)
@@ -177,6 +217,8 @@ void CityNavigation::frameMove(uint32_t now, const NavigationInput& input)
     if (!m_paused) m_flyTime += dt;
     if (m_flyMode == FlyOver) flyOverStep();
     m_lastCamera = m_camera;
+    return m_camera.x != before.x || m_camera.y != before.y || m_camera.z != before.z ||
+           m_camera.pitch != before.pitch || m_camera.yaw != before.yaw;
 }
 
 void CityNavigation::flyOverStep()

@@ -48,8 +48,21 @@ public:
     // an empty text. In free movement the mouse is captured again.
     void showProject(std::string_view lastViewpoint);
 
-    // One frame at "now" (ms). Returns nothing; read camera() afterwards.
-    void frameMove(uint32_t now, const NavigationInput& input);
+    // One frame at "now" (ms); true when the camera moved. Read camera()
+    // afterwards.
+    bool frameMove(uint32_t now, const NavigationInput& input);
+    // The keys of free movement, pressed once: each press moves a share of
+    // the city at once, so that tapping gets somewhere in a large city too.
+    enum class Key { Left, Right, Up, Down, PageUp, PageDown };
+    void keyPressed(Key key);
+    // How far one press goes: a fiftieth of the city's larger side, at least
+    // one unit. Held keys move at 12.5 units a second times speedScale().
+    float keyStep() const;
+    float speedScale() const;
+    // Frames are drawn only while something moves: the first frame after a
+    // rest must count the rest neither as time the keys were held nor as
+    // progress of the orbit.
+    void restartClocks(uint32_t now) { m_lastTick = m_previous = now; }
 
     // The commands and keys.
     void flyOver();              // F2
@@ -72,7 +85,7 @@ public:
     uint32_t flyTime() const { return m_flyTime; }
 
     const Camera& camera() const { return m_camera; }
-    void setCamera(const Camera& camera) { m_camera = camera; }
+    void setCamera(const Camera& camera) { m_camera = m_lastCamera = camera; }
     const Camera& lastCamera() const { return m_lastCamera; }
     Mat4 view() const { return ViewMatrix(m_camera); }
     Mat4 projection() const;

@@ -74,6 +74,49 @@ TEST(CityNavigationTest, StepFollowsFrameTimeWithAFloor)
     EXPECT_NEAR(w.nav.camera().x, 10.0f, 1e-4);
 }
 
+TEST(CityNavigationTest, StepsGrowWithTheCity)
+{
+    FakeHost host;
+    CityNavigation nav(&host);
+    nav.setCity(500, 200, 300);
+    nav.moveToViewpoint("10.000000,5.000000,20.000000,0.000000,0.000000");
+    nav.frameMove(1000, NavigationInput{});
+    // A tap goes a fiftieth of the larger side at once.
+    nav.keyPressed(CityNavigation::Key::Up);
+    EXPECT_NEAR(nav.camera().z, 30.0f, 1e-4);
+    nav.keyPressed(CityNavigation::Key::PageUp);
+    EXPECT_NEAR(nav.camera().y, 15.0f, 1e-4);
+    EXPECT_EQ(nav.currentViewpoint().value_or("").substr(0, 30), "10.000000,15.000000,30.000000,");
+    // Held for a second: 12.5 units times a fifth of the larger side in hundreds.
+    NavigationInput in;
+    in.hasFocus = true;
+    in.left = true;
+    nav.restartClocks(1000);
+    EXPECT_TRUE(nav.frameMove(2000, in));
+    EXPECT_NEAR(nav.camera().x, 10.0f - 62.5f, 1e-3);
+    // A city of 100 goes two units a tap; fly-over ignores the taps.
+    Walker w;
+    w.nav.keyPressed(CityNavigation::Key::Down);
+    EXPECT_NEAR(w.nav.camera().z, 18.0f, 1e-4);
+    w.nav.flyOver();
+    const Camera before = w.nav.camera();
+    w.nav.keyPressed(CityNavigation::Key::Up);
+    EXPECT_EQ(w.nav.camera().z, before.z);
+}
+
+TEST(CityNavigationTest, NothingMovesWithoutInputInFreeMovement)
+{
+    Walker w;
+    EXPECT_FALSE(w.nav.frameMove(1500, w.keys()));
+    EXPECT_FALSE(w.nav.frameMove(9000, NavigationInput{}));
+    NavigationInput in = w.keys();
+    in.mouseDx = 3;
+    w.nav.setMouseLook(true);
+    EXPECT_TRUE(w.nav.frameMove(9010, in));
+    w.nav.flyOver();
+    EXPECT_TRUE(w.nav.frameMove(9020, NavigationInput{}));  // the orbit goes on
+}
+
 TEST(CityNavigationTest, KeysNeedTheFocus)
 {
     Walker w;

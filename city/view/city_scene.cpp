@@ -18,6 +18,15 @@ bool NameFilter::Matches(const MethodStats& m) const
     return inFile && (className.empty() || m.className == className) && m.methodName == methodName;
 }
 
+std::string BuildingDescription(const MethodStats& m)
+{
+    std::string text = m.file ? m.file->name + ": " : std::string();
+    if (!m.className.empty()) text += m.className + "::";
+    text += m.methodName + " - " + std::to_string(m.eloc) + " eloc, " +
+            std::to_string(m.paramCount) + (m.paramCount == 1 ? " parameter" : " parameters");
+    return text;
+}
+
 void CityScene::setProject(const ProjectStats* stats, int32_t maxTextureSize)
 {
     m_stats = stats;
@@ -84,6 +93,16 @@ const MethodStats* CityScene::shownPick() const
 {
     const MethodStats* m = pickedMethod();
     return m && m_filter.Matches(*m) ? m : nullptr;
+}
+
+const MethodStats* CityScene::methodAt(int32_t mx, int32_t my, int32_t width, int32_t height,
+                                       const Mat4& projection, const Mat4& view) const
+{
+    const PickResult result = PickNearestBuilding(
+        m_geometry, PickRay(mx, my, width, height, projection, view), m_boxVisible, m_towerVisible);
+    if (result.box >= 0) return m_geometry.boxes[size_t(result.box)].method;
+    if (result.tower >= 0) return m_geometry.towers[size_t(result.tower)].method;
+    return nullptr;
 }
 
 std::vector<CityLabel> CityScene::labels() const

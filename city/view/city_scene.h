@@ -24,6 +24,10 @@ struct NameFilter {
     bool Matches(const MethodStats& m) const;
 };
 
+// What names a building for the user: "file: class::method - N eloc, P
+// parameters" (no "class::" for a method without class).
+std::string BuildingDescription(const MethodStats& m);
+
 // A floating name above a building, in world units.
 struct CityLabel {
     Vec3 position;
@@ -64,6 +68,10 @@ public:
     const MethodStats* pickedMethod() const;
     // The picked method when the filter lets it show, else null.
     const MethodStats* shownPick() const;
+    // The method of the nearest shown building under the cursor, or null;
+    // leaves the pick of the frame alone.
+    const MethodStats* methodAt(int32_t mx, int32_t my, int32_t width, int32_t height,
+                                const Mat4& projection, const Mat4& view) const;
 
     // File names (flag set) or "class::method" of every shown building.
     bool fileLabels() const { return m_fileLabels; }

@@ -114,6 +114,24 @@ TEST(CitySceneTest, PicksTheBuildingUnderTheCursorInMapView)
     EXPECT_EQ(scene.pickedMethod(), nullptr);
 }
 
+TEST(CitySceneTest, NamesTheShownBuildingUnderThePointer)
+{
+    SmallCity city;
+    CityScene scene;
+    scene.setProject(&city.stats, 4096);
+    const Mat4 view = ViewMatrix(MapViewCamera(30, 30, 10)),
+               projection = CityProjection(30, 30, 10);
+    const MethodStats* draw = scene.methodAt(200, 200, 400, 400, projection, view);
+    ASSERT_EQ(draw, city.Method(0, 0));
+    EXPECT_EQ(BuildingDescription(*draw), "shape.cpp: Shape::draw - 10 eloc, 5 parameters");
+    EXPECT_EQ(BuildingDescription(*city.Method(1, 0)), "free.cpp: helper - 6 eloc, 1 parameter");
+    EXPECT_EQ(scene.pickedBox(), -1);  // the frame's pick is left alone
+    // A building the filter hides is not named; neither is bare ground.
+    scene.setFilter(NameFilter{1, "free.cpp", "", ""});
+    EXPECT_EQ(scene.methodAt(200, 200, 400, 400, projection, view), nullptr);
+    EXPECT_EQ(scene.methodAt(0, 0, 400, 400, projection, view), nullptr);
+}
+
 TEST(CitySceneTest, LabelsNameFilesOrMethods)
 {
     SmallCity city;

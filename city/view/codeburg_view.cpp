@@ -12,10 +12,12 @@
 #include "app/codeburg_doc.h"
 #include "app/command_ids.h"
 #include "app/interaction.h"
+#include "app/main_frame.h"
 #include "app/profile.h"
 #include "city/render/jpeg_writer.h"
 #include "city/view/city_app.h"
 #include "city/view/device_dialog.h"
+#include "views/control_view.h"
 #include "views/view_support.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"
@@ -111,6 +113,13 @@ bool CCodeburgView::create3DWindow(int samples)
     connect(m_app3d, &CityApp::methodActivated, this, &CCodeburgView::openMethodSource);
     connect(m_app3d, &CityApp::deviceChangeRequested, this, &CCodeburgView::changeDevice,
             Qt::QueuedConnection);
+    connect(m_app3d, &CityApp::buildingHovered, this, [this](const QString& description) {
+        if (m_frame)
+            m_frame->setMessageText(description.isEmpty() ? QStringLiteral("Ready") : description);
+    });
+    connect(m_app3d, &CityApp::buildingClicked, this, [this](const MethodStats* method) {
+        if (m_frame && m_frame->controlView()) m_frame->controlView()->selectMethod(method);
+    });
     m_app3d->show();
     m_shown = nullptr;
     m_shownStats = nullptr;
@@ -144,7 +153,12 @@ void CCodeburgView::onUpdate(View*, int hint, void*)
         followLayout();
         return;
     }
-    showProject(CurrentProject(m_frame));
+    showProject(CurrentProject(m_frame), hint == 1);
+}
+
+void CCodeburgView::setBuilding(bool on)
+{
+    if (m_app3d) m_app3d->setFrozen(on);
 }
 
 void CCodeburgView::followLayout()
@@ -176,14 +190,22 @@ void CCodeburgView::saveLastViewpoint()
                            QString::fromStdString(*text));
 }
 
-void CCodeburgView::showProject(Project* project)
+void CCodeburgView::showProject(Project* project, bool rebuilt)
 {
     if (!m_app3d) return;
     ProjectStats* stats = project && project->statisticsLoaded ? project->stats.get() : nullptr;
-    if (project && stats && project == m_shown && stats == m_shownStats &&
+    if (!rebuilt && project && stats && project == m_shown && stats == m_shownStats &&
         project->lastBuild == m_shownBuild)
         return;
     if (project && !stats && project == m_shown) return;
+    const bool again = project && project == m_shown && m_shownStats;
+    if (again && stats) {
+        // The same project, built again: the camera stays where the user left it.
+        m_app3d->showProject(stats, std::string(), true);
+        m_shownStats = stats;
+        m_shownBuild = project->lastBuild;
+        return;
+    }
     saveLastViewpoint();
     if (!stats) {
         // Nothing to show, and nothing of the old project may stay pointed

@@ -55,8 +55,15 @@ public:
     std::optional<bool> commandEnabled(int id) const;
 
     // Shows the project (or nothing); done on every notification that may
-    // have changed the current project or its statistics.
-    void showProject(Project* project);
+    // have changed the current project or its statistics. "rebuilt" shows it
+    // afresh even when it seems the same: a build may have replaced its
+    // records within the second its stamp counts. The camera stays when the
+    // project is the one shown.
+    void showProject(Project* project, bool rebuilt = false);
+
+    // A build is about to replace records, or is through: the 3D window
+    // keeps its last picture meanwhile and reads nothing of the project.
+    void setBuilding(bool on);
     Project* shownProject() const { return m_shown; }
 
     // "S&napshot...": one frame in snapshot form, the pane's pixels, a file
