@@ -43,7 +43,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/file_stats.h"
+#include "records/file_stats.h"
 #include "analysis/source_scanner.h"
 #include "analysis/source_tokenizer.h"
 

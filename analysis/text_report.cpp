@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "analysis/project_stats.h"
+#include "records/project_stats.h"
 #include "platform/safe_file.h"
 
 namespace codeburg {

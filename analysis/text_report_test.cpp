@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "analysis/project_stats.h"
+#include "records/project_stats.h"
 #include "platform/full_disk_test_util.h"
 #include "scoring/scoring_settings.h"
 

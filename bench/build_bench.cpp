@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
+#include "pipeline/build_pipeline.h"
+#include "records/build_progress_sink.h"
+#include "records/project_stats.h"
+#include "pipeline/statistics_file.h"
 #include "city/city_layout.h"
 #include "platform/ms_random.h"
 #include "platform/path_util.h"

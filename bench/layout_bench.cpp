@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "city/city_layout.h"
 #include "platform/ms_random.h"
 

@@ -5,7 +5,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "city/city_grid.h"
+#include "records/city_grid.h"
 
 namespace codeburg {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
-#include "city/colour.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
+#include "records/colour.h"
 #include "platform/large_pages.h"
 #include "scoring/scoring_settings.h"
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
-#include "city/colour.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
+#include "records/colour.h"
 
 namespace codeburg {
 

@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/build_progress_sink.h"
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
-#include "analysis/stats_buffer.h"
-#include "city/city_grid.h"
+#include "records/build_progress_sink.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
+#include "records/stats_buffer.h"
+#include "records/city_grid.h"
 #include "city/layout_math.h"
 #include "platform/ms_random.h"
 

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "city/city_geometry.h"
-#include "city/colour.h"
+#include "records/colour.h"
 #include "platform/ms_random.h"
 
 namespace codeburg {

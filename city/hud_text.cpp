@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "city/city_geometry.h"
 #include "scoring/scoring_topic.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "city/city_geometry.h"
 
 namespace codeburg {

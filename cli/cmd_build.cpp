@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
+#include "pipeline/build_pipeline.h"
+#include "records/project_stats.h"
+#include "pipeline/statistics_file.h"
 #include "analysis/text_report.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"

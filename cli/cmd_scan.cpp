@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/file_stats.h"
+#include "records/file_stats.h"
 #include "analysis/source_scanner.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"

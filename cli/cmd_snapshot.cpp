@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
+#include "pipeline/build_pipeline.h"
+#include "records/project_stats.h"
+#include "pipeline/statistics_file.h"
 #include "city/viewpoint.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"

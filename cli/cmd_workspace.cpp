@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
-#include "analysis/project_stats.h"
+#include "pipeline/build_pipeline.h"
+#include "records/build_progress_sink.h"
+#include "records/project_stats.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/workspace_print.h"

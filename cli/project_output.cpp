@@ -7,9 +7,9 @@
 #include <climits>
 #include <ctime>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
+#include "pipeline/build_pipeline.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "platform/ini_file.h"
 #include "scoring/scoring_settings.h"
 

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "analysis/build_progress_sink.h"
+#include "records/build_progress_sink.h"
 
 namespace codeburg {
 class FileStats;

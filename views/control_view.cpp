@@ -9,11 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/codeburg_app.h"
-#include "app/codeburg_doc.h"
-#include "app/command_ids.h"
-#include "app/interaction.h"
-#include "app/main_frame.h"
+#include "gui/codeburg_doc.h"
+#include "gui/command_ids.h"
+#include "gui/interaction.h"
+#include "views/view_frame.h"
 #include "views/city_view_interface.h"
 #include "views/view_support.h"
 #include "workspace/project.h"
@@ -127,12 +126,11 @@ void CBmpButton::paintEvent(QPaintEvent*)
                      text().remove('&'));
 }
 
-CControlView::CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburgApp* app,
+CControlView::CControlView(CCodeburgDoc* doc, ViewFrame* frame,
                            QWidget* parent)
     : QWidget(parent),
       m_doc(doc),
       m_frame(frame),
-      m_app(app),
       m_files(new QComboBox(this)),
       m_classes(new QComboBox(this)),
       m_methods(new QComboBox(this)),
@@ -201,13 +199,13 @@ CControlView::CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburg
 
 void CControlView::onInitialUpdate()
 {
-    m_panes[0]->setEnabled(!(m_app && m_app->no3d()));
+    m_panes[0]->setEnabled(!(m_frame && m_frame->no3d()));
 }
 
 void CControlView::onUpdate(View*, int hint, void*)
 {
     m_lastHint = hint;
-    m_panes[0]->setEnabled(!(m_app && m_app->no3d()));
+    m_panes[0]->setEnabled(!(m_frame && m_frame->no3d()));
     Project* project = CurrentProject(m_frame);
     // Hint 1 may come after a build within the second of the last one: its
     // stamp is the same, its records are not.

@@ -6,16 +6,15 @@
 #include <array>
 #include <string>
 
-#include "app/document.h"
+#include "gui/document.h"
 
 class QComboBox;
 
 namespace codeburg {
 
-class CCodeburgApp;
 class CCodeburgDoc;
 class CityViewInterface;
-class CMainFrame;
+class ViewFrame;
 class Project;
 struct MethodStats;
 
@@ -50,7 +49,7 @@ public:
 
     // The application (may be null) says whether the program runs without
     // its city pane; it knows only after the frame exists.
-    CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburgApp* app,
+    CControlView(CCodeburgDoc* doc, ViewFrame* frame,
                  QWidget* parent = nullptr);
 
     void onUpdate(View* sender, int hint, void* object) override;
@@ -94,8 +93,7 @@ private:
     void setStatusText(const QString& text);
 
     CCodeburgDoc* m_doc;
-    CMainFrame* m_frame;
-    const CCodeburgApp* m_app;
+    ViewFrame* m_frame;
     CityViewInterface* m_city = nullptr;
     QComboBox* m_files;
     QComboBox* m_classes;

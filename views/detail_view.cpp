@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 #include <map>
 
-#include "app/profile.h"
+#include "gui/profile.h"
 #include "views/methods_dialog.h"
 #include "views/project_dialog.h"
 #include "views/stats_view.h"
@@ -71,7 +71,7 @@ constexpr int kPrintRowHeight = 14;
 
 }  // namespace
 
-CDetailView::CDetailView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
+CDetailView::CDetailView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
     : QWidget(parent),
       m_doc(doc),
       m_frame(frame),

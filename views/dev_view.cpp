@@ -5,8 +5,8 @@
 #include <QTreeWidget>
 #include <map>
 
-#include "app/codeburg_doc.h"
-#include "app/profile.h"
+#include "gui/codeburg_doc.h"
+#include "gui/profile.h"
 #include "views/stats_view.h"
 #include "views/view_support.h"
 #include "workspace/folder.h"
@@ -34,7 +34,7 @@ QStringList RecordTexts(const DeveloperRecord& r)
 
 }  // namespace
 
-CDevView::CDevView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
+CDevView::CDevView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
     : QWidget(parent),
       m_doc(doc),
       m_frame(frame),

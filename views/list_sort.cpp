@@ -1,6 +1,6 @@
 #include "views/list_sort.h"
 
-#include "analysis/file_stats.h"
+#include "records/file_stats.h"
 #include "views/developer_records.h"
 
 namespace codeburg {

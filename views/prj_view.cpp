@@ -9,16 +9,15 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/project_stats.h"
+#include "pipeline/build_pipeline.h"
+#include "records/project_stats.h"
 #include "analysis/text_report.h"
-#include "app/codeburg_app.h"
-#include "app/codeburg_doc.h"
-#include "app/command_ids.h"
-#include "app/interaction.h"
-#include "app/main_frame.h"
-#include "app/profile.h"
-#include "city/view/codeburg_view.h"
+#include "gui/codeburg_doc.h"
+#include "gui/command_ids.h"
+#include "gui/interaction.h"
+#include "views/view_frame.h"
+#include "gui/profile.h"
+#include "views/codeburg_view.h"
 #include "ide/ide_registry.h"
 #include "ide/ide_tools.h"
 #include "ide/ide_tools_dialog.h"
@@ -94,8 +93,8 @@ QString SkippedStatus(Project* project, Folder* folder)
 
 }  // namespace
 
-CPrjView::CPrjView(CCodeburgApp* app, CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
-    : QWidget(parent), m_app(app), m_doc(doc), m_frame(frame)
+CPrjView::CPrjView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_frame(frame)
 {
     setObjectName(QStringLiteral("CPrjView"));
 }
@@ -253,8 +252,8 @@ void CPrjView::insertProject(QTreeWidgetItem* parent, Project& project)
     QTreeWidgetItem* item = addItem(parent, kProjectItem, &project);
     for (int kind = kDirectoryLine; kind <= kElocLine; ++kind) addItem(item, kind, &project);
     if (project.expanded) item->setExpanded(true);
-    if (m_app && !m_app->startProjectName().isEmpty() && m_pendingId.isEmpty() &&
-        Text(project.name).compare(m_app->startProjectName(), Qt::CaseInsensitive) == 0) {
+    if (m_frame && !m_frame->startProjectName().isEmpty() && m_pendingId.isEmpty() &&
+        Text(project.name).compare(m_frame->startProjectName(), Qt::CaseInsensitive) == 0) {
         m_pendingId = Text(project.Identifier());
     }
 }
@@ -344,7 +343,7 @@ void CPrjView::onInitialUpdate()
     createControls();
     rebuildTree();
     QString identifier;
-    if (m_app && !m_app->startProjectName().isEmpty() && !m_pendingId.isEmpty()) {
+    if (m_frame && !m_frame->startProjectName().isEmpty() && !m_pendingId.isEmpty()) {
         identifier = m_pendingId;
         m_pendingId.clear();
     } else {
@@ -755,7 +754,7 @@ void CPrjView::runStartupChecks()
         Ui().execDialog(&dialog);
         return;
     }
-    if (m_app) m_app->showQuoteOfTheDay(true);
+    if (m_frame) m_frame->showQuoteOfTheDay(true);
 }
 
 }  // namespace codeburg

@@ -7,8 +7,8 @@
 #include <regex>
 #include <sstream>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
+#include "pipeline/build_pipeline.h"
+#include "records/build_progress_sink.h"
 #include "analysis/temp_tree_test_util.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/project.h"

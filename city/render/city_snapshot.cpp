@@ -6,7 +6,7 @@
 #include <chrono>
 #include <vector>
 
-#include "analysis/project_stats.h"
+#include "records/project_stats.h"
 #include "city/city_geometry.h"
 #include "city/ground_texture.h"
 #include "city/hud_text.h"

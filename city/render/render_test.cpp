@@ -4,10 +4,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "city/city_geometry.h"
-#include "city/colour.h"
+#include "records/colour.h"
 #include "city/ground_texture.h"
 #include "city/render/city_renderer.h"
 #include "city/render/city_snapshot.h"
