@@ -1,12 +1,11 @@
 #include "pipeline/build_pipeline.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,12 +15,12 @@
 #include <sstream>
 #include <thread>
 
+#include "analysis/source_scanner.h"
+#include "analysis/temp_tree_test_util.h"
+#include "pipeline/statistics_file.h"
 #include "records/build_progress_sink.h"
 #include "records/project_stats.h"
-#include "analysis/source_scanner.h"
-#include "pipeline/statistics_file.h"
 #include "records/stats_buffer.h"
-#include "analysis/temp_tree_test_util.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg {
@@ -91,12 +90,20 @@ TEST(MatchesListTest, SuffixAndPrefixPatterns)
     const char* list = "*xx.cpp, xx*.cpp";
     EXPECT_TRUE(MatchesList("fooxx.cpp", list));
     EXPECT_TRUE(MatchesList("XX.CPP", list));
-    EXPECT_FALSE(MatchesList("xxfoo.cpp", list));   // the second entry begins with a blank
-    EXPECT_TRUE(MatchesList(" xx*.cpp", list));     // "*" is literal inside a prefix entry
+    EXPECT_FALSE(MatchesList("xxfoo.cpp", list));  // the second entry begins with a blank
+    EXPECT_TRUE(MatchesList(" xx*.cpp", list));    // "*" is literal inside a prefix entry
     EXPECT_TRUE(MatchesList("gen_a.h", "gen*"));
     EXPECT_TRUE(MatchesList("a_test.cpp", "**_test.cpp"));  // one more leading "*" dropped
     EXPECT_TRUE(MatchesList("anything", "*"));
     EXPECT_FALSE(MatchesList("b.cpp", "a*"));
+}
+
+TEST(MatchesListTest, PrefixEntriesIgnoreCase)
+{
+    EXPECT_TRUE(MatchesList("GEN_a.h", "gen*"));
+    EXPECT_TRUE(MatchesList("gen_a.h", "GEN*"));
+    EXPECT_TRUE(MatchesList("Gen", "gEN*"));
+    EXPECT_FALSE(MatchesList("ge", "gen*"));
 }
 
 TEST(NameSeedTest, SignedBytesTimesPosition)
@@ -123,6 +130,16 @@ TEST(WalkDirectoryTest, FiltersNamesDirectoriesAndExtensions)
               (std::vector<std::string>{"a.cpp", "b.CC", "e.cpp", "x.tar.cpp"}));
     EXPECT_EQ(ScannedNames(tree.root(), "cpp, cc, java"),
               (std::vector<std::string>{"StdAfx.cpp", "a.cpp", "e.cpp", "f.cpp", "x.tar.cpp"}));
+}
+
+TEST(WalkDirectoryTest, ExcludedPrefixIgnoresCase)
+{
+    TempTree tree;
+    tree.Write("moc_a.cpp", "\n");
+    tree.Write("MOC_b.cpp", "\n");
+    tree.Write("Moc_c.cpp", "\n");
+    tree.Write("main.cpp", "\n");
+    EXPECT_EQ(ScannedNames(tree.root(), "cpp", "Moc_*"), (std::vector<std::string>{"main.cpp"}));
 }
 
 TEST(WalkDirectoryTest, SkipsSpecialFilesAndDirectoryLinkLoops)
@@ -198,9 +215,8 @@ TEST(WalkDirectoryTest, DeepTreeWithFilesOnEveryLevelKeepsFewFoldersOpen)
             options.threads = 2;
             ProjectStats stats(nullptr);
             EvaluateProject(stats, tree.root(), nullptr, options);
-            const bool found = FindSourceFile(tree.root(), "a" + std::to_string(kLevels - 1) +
-                                                               ".cpp")
-                                   .has_value();
+            const bool found =
+                FindSourceFile(tree.root(), "a" + std::to_string(kLevels - 1) + ".cpp").has_value();
             _exit(stats.files.size() == 2 * kLevels && stats.skipped.empty() && found ? 0 : 1);
         }
         int status = 0;

@@ -6,12 +6,12 @@
 #include <fstream>
 #include <random>
 
+#include "analysis/temp_tree_test_util.h"
 #include "pipeline/build_pipeline.h"
+#include "platform/ms_random.h"
 #include "records/build_progress_sink.h"
 #include "records/project_stats.h"
 #include "records/stats_buffer.h"
-#include "analysis/temp_tree_test_util.h"
-#include "platform/ms_random.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg {
@@ -64,18 +64,20 @@ public:
     int keepAlives = 0;
 };
 
-// A file holding one version-0 record: no blockCommentLines.
-std::vector<uint8_t> VersionZeroFile()
+// A file holding one file record of "version" with one method; from
+// version 1 on the record holds blockCommentLines.
+std::vector<uint8_t> OneRecordFile(uint16_t version)
 {
     StatsBuffer b;
     b.WriteString("p");
     b.WriteString("/src/p");
     b.WriteU32(1);
-    b.WriteU16(0);
+    b.WriteU16(version);
     b.WriteString("old.cpp");
     for (int32_t v : {50, 5, 30, 7}) b.WriteI32(v);  // lines, empty, methodEloc, comments
-    b.WriteI32(2);                                    // asserts
-    b.WriteU32(0x00112233);                           // colour
+    if (version >= 1) b.WriteI32(4);                 // blockCommentLines
+    b.WriteI32(2);                                   // asserts
+    b.WriteU32(0x00112233);                          // colour
     for (int32_t v : {30, 99, 99, 99, 3, 1}) b.WriteI32(v);
     b.WriteU32(1);
     b.WriteString("Old");
@@ -87,6 +89,12 @@ std::vector<uint8_t> VersionZeroFile()
     CityGrid grid;
     grid.Serialise(b);
     return b.data();
+}
+
+// A file holding one version-0 record: no blockCommentLines.
+std::vector<uint8_t> VersionZeroFile()
+{
+    return OneRecordFile(0);
 }
 
 }  // namespace
@@ -190,8 +198,7 @@ TEST(StatisticsFileTest, EveryTruncationIsRejectedWithoutChange)
     // Every cut through the records and the file's end; the city grid between
     // them is uniform, so a stride there finds the same faults in linear time.
     const size_t dense = 8192;
-    for (size_t n = 0; n < bytes.size();
-         n += (n < dense || n + dense > bytes.size()) ? 1 : 97) {
+    for (size_t n = 0; n < bytes.size(); n += (n < dense || n + dense > bytes.size()) ? 1 : 97) {
         std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + n);
         ASSERT_EQ(ReadBytes(target, cut), -1) << "cut at " << n;
     }
@@ -236,8 +243,8 @@ TEST(StatisticsFileTest, GridSizeMustMatchItsByteCountAndTheFile)
         return b;
     };
     ASSERT_EQ(ReadBytes(stats, bytes), 0);
-    EXPECT_EQ(ReadBytes(stats, patch(grid, 5)), -1);                // width x height x 12 differs
-    EXPECT_EQ(ReadBytes(stats, patch(grid, 0x80000000u)), -1);      // negative width
+    EXPECT_EQ(ReadBytes(stats, patch(grid, 5)), -1);            // width x height x 12 differs
+    EXPECT_EQ(ReadBytes(stats, patch(grid, 0x80000000u)), -1);  // negative width
     auto b = patch(grid, 10000);
     for (int i = 0; i < 4; ++i) b[grid + 4 + i] = b[grid + i];
     const uint32_t claimed = 10000u * 10000u * 12u;  // consistent, but far beyond the file
@@ -272,6 +279,19 @@ TEST(StatisticsFileTest, UnknownVersionsAreRejected)
     bytes[methodVersion] = 0;
     bytes[fileVersion] = 2;
     EXPECT_EQ(ReadBytes(stats, bytes), -1);
+}
+
+TEST(StatisticsFileTest, FileRecordOfALaterVersionIsUnreadable)
+{
+    ProjectStats current(nullptr);
+    ASSERT_EQ(ReadBytes(current, OneRecordFile(1)), 0);
+    ASSERT_EQ(current.files.size(), 1u);
+    EXPECT_EQ(current.files[0]->blockCommentLines, 4);
+
+    // Laid out as version 1 throughout, so only the number can reject it.
+    ProjectStats later(nullptr);
+    EXPECT_EQ(ReadBytes(later, OneRecordFile(2)), -1);
+    EXPECT_TRUE(later.files.empty());
 }
 
 TEST(StatisticsFileTest, RandomBytesNeverCrash)
