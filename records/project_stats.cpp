@@ -120,9 +120,13 @@ bool ProjectStats::ShouldSuggestModernRule() const
 std::string SkippedBodiesText(int64_t count)
 {
     // Thousands apart by a space, as in "2 310".
-    std::string digits = std::to_string(count);
-    for (size_t at = digits.size(); at > 3 && digits[at - 4] != '-'; at -= 3)
-        digits.insert(at - 3, " ");
+    const std::string plain = std::to_string(count);
+    const size_t sign = plain[0] == '-' ? 1 : 0;
+    std::string digits = plain.substr(0, sign);
+    for (size_t i = sign; i < plain.size(); ++i) {
+        if (i > sign && (plain.size() - i) % 3 == 0) digits += ' ';
+        digits += plain[i];
+    }
     return digits + (count == 1 ? " function body inside a namespace or class body was not "
                                   "counted as a method"
                                 : " function bodies inside namespaces or class bodies were not "
