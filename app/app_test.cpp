@@ -9,11 +9,11 @@
 #include <QTest>
 
 #include "app/codeburg_app.h"
+#include "app/help_window.h"
+#include "app/main_frame.h"
 #include "gui/codeburg_doc.h"
 #include "gui/command_ids.h"
 #include "gui/gui_test_support.h"
-#include "app/help_window.h"
-#include "app/main_frame.h"
 #include "gui/profile.h"
 #include "views/control_view.h"
 #include "views/detail_view.h"
@@ -30,7 +30,10 @@ namespace {
 class RecordingView : public View {
 public:
     RecordingView(QString name, QStringList* log) : m_name(std::move(name)), m_log(log) {}
-    void onUpdate(View*, int hint, void*) override { *m_log << m_name + QString::number(hint); }
+    void onUpdate(View*, UpdateHint hint, void*) override
+    {
+        *m_log << m_name + QString::number(static_cast<int>(hint));
+    }
 
 private:
     QString m_name;
@@ -180,8 +183,8 @@ private slots:
         doc.addView(&a);
         doc.addView(&b);
         doc.addView(&c);
-        doc.updateAllViews(&b, 4);
-        doc.updateAllViews(nullptr, 1);
+        doc.updateAllViews(&b, UpdateHint::CurrentProjectChanged);
+        doc.updateAllViews(nullptr, UpdateHint::ProjectRebuilt);
         QCOMPARE(log, QStringList({"a4", "c4", "a1", "b1", "c1"}));
     }
 

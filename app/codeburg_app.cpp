@@ -6,17 +6,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/main_frame.h"
 #include "gui/codeburg_doc.h"
 #include "gui/command_ids.h"
 #include "gui/interaction.h"
-#include "app/main_frame.h"
 #include "gui/product_name.h"
 #include "gui/profile.h"
 #include "gui/settings_file.h"
-#include "views/codeburg_view.h"
 #include "platform/ini_file.h"
 #include "platform/path_util.h"
 #include "platform/safe_file.h"
+#include "views/codeburg_view.h"
 #include "views/prj_view.h"
 #include "views/quote_dialog.h"
 

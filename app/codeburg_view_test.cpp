@@ -3,11 +3,6 @@
 #include <dlfcn.h>
 #include <link.h>
 
-#include <functional>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -20,20 +15,24 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "records/file_stats.h"
-#include "records/project_stats.h"
 #include "app/codeburg_app.h"
+#include "app/main_frame.h"
+#include "city/render/synthetic_city.h"
 #include "gui/codeburg_doc.h"
 #include "gui/command_ids.h"
 #include "gui/gui_test_support.h"
-#include "app/main_frame.h"
 #include "gui/profile.h"
 #include "records/colour.h"
-#include "city/render/synthetic_city.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "views/city_app.h"
-#include "views/device_dialog.h"
 #include "views/control_view.h"
+#include "views/device_dialog.h"
 #include "views/prj_view.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"
@@ -136,7 +135,7 @@ private:
     {
         Project* project = root().AddProject(OneBuildingProject(&m_app->settings(), &root(), name));
         frame()->treeView()->rebuildTree();
-        frame()->treeView()->setCurrentProject(project, 4);
+        frame()->treeView()->setCurrentProject(project, UpdateHint::CurrentProjectChanged);
         return project;
     }
 
@@ -195,7 +194,7 @@ private slots:
         QCOMPARE(app3d()->project(), city()->shownProject()->stats.get());
         QVERIFY(frame()->onCommand(cmd::kMapView));
         QVERIFY(frame()->onCommand(cmd::kNextDisplayMode));  // Readability
-        QCOMPARE(app3d()->scene().displayMode(), 1);
+        QCOMPARE(app3d()->scene().displayMode(), DisplayMode::Readability);
         parkCursor();
         const QImage image = frameNow();
         QVERIFY(!image.isNull());
@@ -243,11 +242,11 @@ private slots:
         QVERIFY(texts.contains("File: one.cpp"));
         QVERIFY(texts.contains("Eloc: 10"));
         // Filtered away: still picked, no information box.
-        city()->SetFilter(1, "other.cpp", "", "");
+        city()->SetFilter(FilterKind::File, "other.cpp", "", "");
         frameNow();
         QCOMPARE(app3d()->scene().pickedBox(), 0);
         QCOMPARE(QString::fromStdString(app3d()->lastTexts().back().text), QString("Color Mode"));
-        city()->SetFilter(0, "", "", "");
+        city()->SetFilter(FilterKind::None, "", "", "");
         parkCursor();
         frameNow();
         QCOMPARE(app3d()->scene().pickedBox(), -1);
@@ -303,7 +302,7 @@ private slots:
         addCurrent("two");
         QCOMPARE(ProfileString("VP#one", "LASTVIEWPOINT").toStdString(), text);
         QCOMPARE(app3d()->navigation().camera().y, 1.0f);  // "two" has none yet
-        frame()->treeView()->setCurrentProject(one, 4);
+        frame()->treeView()->setCurrentProject(one, UpdateHint::CurrentProjectChanged);
         QCOMPARE(city()->shownProject(), one);
         frameNow();
         QCOMPARE(city()->CurrentViewpoint().value_or(""), text);
@@ -396,7 +395,7 @@ private slots:
         QTRY_COMPARE(frame()->messageText(), QString("Ready"));
         QTest::mouseClick(app3d(), Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(control->filterKind(), 0);
-        QCOMPARE(app3d()->scene().filter().kind, 0);
+        QCOMPARE(app3d()->scene().filter().kind, FilterKind::None);
     }
 
     // Builds a real source tree again and again while the pane draws the
@@ -426,7 +425,7 @@ private slots:
         made->directory = dir.toStdString();
         Project* project = root().AddProject(std::move(made));
         frame()->treeView()->rebuildTree();
-        frame()->treeView()->setCurrentProject(project, 4);
+        frame()->treeView()->setCurrentProject(project, UpdateHint::CurrentProjectChanged);
         frame()->treeView()->selectObject(project);
         frame()->treeView()->build(true);
         QCOMPARE(city()->shownProject(), project);
@@ -523,7 +522,7 @@ private slots:
         project->statisticsLoaded = 1;
         Project* demo = root().AddProject(std::move(project));
         frame()->treeView()->rebuildTree();
-        frame()->treeView()->setCurrentProject(demo, 4);
+        frame()->treeView()->setCurrentProject(demo, UpdateHint::CurrentProjectChanged);
         frame()->onCommand(cmd::kMapView);
         parkCursor();
         frameNow();
@@ -617,7 +616,7 @@ private slots:
             WriteProfileString(QString::fromStdString("VP#" + name), "LASTVIEWPOINT", "north,up");
             Project* project = root().AddProject(std::move(made));
             frame()->treeView()->rebuildTree();
-            frame()->treeView()->setCurrentProject(project, 4);
+            frame()->treeView()->setCurrentProject(project, UpdateHint::CurrentProjectChanged);
             QCOMPARE(city()->shownProject(), project);
             for (int view : {cmd::kMapView, cmd::kFreeMovement}) {
                 QVERIFY2(frame()->onCommand(view), name.c_str());
@@ -641,7 +640,7 @@ private slots:
         QVERIFY(!frame()->commandEnabled(cmd::kMapView).value_or(false));
         QVERIFY(!frame()->onCommand(cmd::kMapView));
         QVERIFY(!city()->IsInitialised());
-        city()->SetFilter(1, "one.cpp", "", "");
+        city()->SetFilter(FilterKind::File, "one.cpp", "", "");
         city()->MoveToViewpoint("1,2,3,4,5");
         QCOMPARE(city()->CurrentViewpoint(), std::nullopt);
         const QImage pane = city()->grab().toImage();

@@ -16,12 +16,12 @@
 #include <algorithm>
 
 #include "app/codeburg_app.h"
+#include "app/help_window.h"
+#include "app/recent_files.h"
 #include "gui/codeburg_doc.h"
 #include "gui/command_ids.h"
-#include "app/help_window.h"
 #include "gui/interaction.h"
 #include "gui/profile.h"
-#include "app/recent_files.h"
 #include "views/codeburg_view.h"
 #include "views/control_view.h"
 #include "views/detail_view.h"
@@ -334,7 +334,7 @@ void CMainFrame::layoutPanes(int n)
     m_detailsView->setVisible(n == 3);
     m_devView->setVisible(n == 4);
     m_layout = n;
-    m_doc->updateAllViews(nullptr, 2);
+    m_doc->updateAllViews(nullptr, UpdateHint::LayoutChanged);
 }
 
 void CMainFrame::setMessageText(const QString& text)
@@ -439,7 +439,7 @@ bool CMainFrame::onCommand(int id)
             CPreferencesDialog dialog(m_app->settings(), CCodeburgApp::SettingsFilePath(), this);
             if (Ui().execDialog(&dialog) == QDialog::Accepted) {
                 m_doc->root().RescoreAll();
-                m_doc->updateAllViews(nullptr, 3);
+                m_doc->updateAllViews(nullptr, UpdateHint::WorkspaceChanged);
             }
             return true;
         }

@@ -21,10 +21,10 @@
 #include <QTreeWidget>
 
 #include "app/codeburg_app.h"
+#include "app/main_frame.h"
 #include "gui/codeburg_doc.h"
 #include "gui/command_ids.h"
 #include "gui/gui_test_support.h"
-#include "app/main_frame.h"
 #include "gui/profile.h"
 #include "platform/ini_file.h"
 #include "scoring/scoring_settings.h"
@@ -81,11 +81,11 @@ QString RunTool(const QString& tool, const QStringList& arguments)
 struct FakeCity : CityViewInterface {
     QStringList calls;
     std::optional<std::string> viewpoint = "10 20 30";
-    void SetFilter(int kind, const std::string& file, const std::string& cls,
+    void SetFilter(FilterKind kind, const std::string& file, const std::string& cls,
                    const std::string& method) override
     {
         calls << QString("filter %1 %2|%3|%4")
-                     .arg(kind)
+                     .arg(static_cast<int>(kind))
                      .arg(QString::fromStdString(file), QString::fromStdString(cls),
                           QString::fromStdString(method));
     }
@@ -159,7 +159,7 @@ private:
         }
         project->stats->ComputeMeasures(false);
         Project* added = folder.AddProject(std::move(project));
-        m_app->document()->updateAllViews(nullptr, 3);
+        m_app->document()->updateAllViews(nullptr, UpdateHint::WorkspaceChanged);
         return added;
     }
 
@@ -175,7 +175,7 @@ private:
 
     void makeCurrent(Project* project)
     {
-        tree()->setCurrentProject(project, 4);
+        tree()->setCurrentProject(project, UpdateHint::CurrentProjectChanged);
         QCoreApplication::processEvents();
     }
 
@@ -300,13 +300,13 @@ private slots:
         QVERIFY(details()->methodsButton()->isEnabled());
         // Same project, same build: the list keeps its rows.
         QTreeWidgetItem* before = list->topLevelItem(0);
-        m_app->document()->updateAllViews(nullptr, 0);
+        m_app->document()->updateAllViews(nullptr, UpdateHint::General);
         QCOMPARE(list->topLevelItem(0), before);
         // A new build stamp refills, the selection follows the name.
         std::rotate(project->stats->files.begin(), project->stats->files.begin() + 1,
                     project->stats->files.end());
         project->lastBuild = "12/02/26 at 11:00:00";
-        tree()->setCurrentProject(project, 1);
+        tree()->setCurrentProject(project, UpdateHint::ProjectRebuilt);
         QCOMPARE(list->currentItem()->text(0), QString("b.cpp"));
         QVERIFY(list->currentItem()->isSelected());
         QCOMPARE(details()->selectedFile()->name, std::string("b.cpp"));
@@ -592,17 +592,17 @@ private slots:
 
         // Another current project is no reason to refresh; the rows stay.
         QTreeWidgetItem* first = dev->list()->topLevelItem(0);
-        m_app->document()->updateAllViews(nullptr, 4);
+        m_app->document()->updateAllViews(nullptr, UpdateHint::CurrentProjectChanged);
         QCOMPARE(dev->list()->topLevelItem(0), first);
         QCOMPARE(Column(dev->list(), 0), QStringList({"Ada", "Unknown"}));
         root().projects.front()->developer = "Bob";
-        m_app->document()->updateAllViews(nullptr, 1);
+        m_app->document()->updateAllViews(nullptr, UpdateHint::ProjectRebuilt);
         QCOMPARE(Column(dev->list(), 0), QStringList({"Bob", "Unknown", "ADA"}));
         // A project added by the tree arrives with hint 4 and still shows.
         auto added = std::make_unique<Project>(&m_app->settings(), &root(), "zeta");
         added->developer = "Cy";
         root().AddProject(std::move(added));
-        m_app->document()->updateAllViews(nullptr, 4);
+        m_app->document()->updateAllViews(nullptr, UpdateHint::CurrentProjectChanged);
         QCOMPARE(dev->list()->topLevelItemCount(), 4);
         dev->resize(700, 300);
         Shoot(dev, "developers_view");
@@ -666,7 +666,7 @@ private slots:
         // A rebuild resets the lists to "<all>".
         Pick(strip->fileList(), "C.cpp");
         project->lastBuild = "later";
-        tree()->setCurrentProject(project, 1);
+        tree()->setCurrentProject(project, UpdateHint::ProjectRebuilt);
         QCOMPARE(strip->fileList()->currentText(), QString("<all>"));
         QCOMPARE(strip->classList()->count(), 5);
 

@@ -1,7 +1,5 @@
 #include "views/prj_view.h"
 
-#include <cstdio>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -20,19 +18,20 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdio>
 
-#include "records/file_stats.h"
 #include "app/codeburg_app.h"
+#include "app/main_frame.h"
 #include "gui/codeburg_doc.h"
 #include "gui/command_ids.h"
 #include "gui/gui_test_support.h"
-#include "app/main_frame.h"
 #include "gui/profile.h"
-#include "views/control_view.h"
 #include "ide/ide_registry.h"
 #include "ide/ide_tools.h"
 #include "ide/ide_tools_dialog.h"
 #include "platform/registry.h"
+#include "records/file_stats.h"
+#include "views/control_view.h"
 #include "views/detail_view.h"
 #include "views/folder_dialog.h"
 #include "views/multi_project_dialog.h"
@@ -441,8 +440,8 @@ private slots:
             longest = qMax(longest, now - last);
             if (now - last > 100) {
                 ++over100;
-                std::printf("  %lld ms from \"%s\" to \"%s\"\n", now - last,
-                            qPrintable(lastText), qPrintable(text));
+                std::printf("  %lld ms from \"%s\" to \"%s\"\n", now - last, qPrintable(lastText),
+                            qPrintable(text));
             }
             last = now;
             lastText = text;
@@ -466,9 +465,10 @@ private slots:
         longest = qMax(longest, total - last);
         if (total - last > 100)
             std::printf("  %lld ms from \"%s\" to the end\n", total - last, qPrintable(lastText));
-        std::printf("build %.2f s, %lld timer ticks, longest interval without the event loop "
-                    "%lld ms, %lld intervals over 100 ms, %lld progress bar paints\n",
-                    total / 1000.0, ticks, longest, over100, paints);
+        std::printf(
+            "build %.2f s, %lld timer ticks, longest interval without the event loop "
+            "%lld ms, %lld intervals over 100 ms, %lld progress bar paints\n",
+            total / 1000.0, ticks, longest, over100, paints);
         QCOMPARE(m_app->mainFrame()->messageText(), QString("Build complete."));
     }
 

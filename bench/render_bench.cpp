@@ -17,8 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "records/project_stats.h"
-#include "pipeline/statistics_file.h"
 #include "city/camera.h"
 #include "city/city_geometry.h"
 #include "city/ground_texture.h"
@@ -27,7 +25,9 @@
 #include "city/render/city_snapshot.h"
 #include "city/render/offscreen_context.h"
 #include "city/render/synthetic_city.h"
+#include "pipeline/statistics_file.h"
 #include "platform/ms_random.h"
+#include "records/project_stats.h"
 
 using namespace codeburg;
 
@@ -173,7 +173,7 @@ int main(int argc, char** argv)
     // What showing a project costs before its first frame.
     const double cpu0 = CpuMs();
     const auto t0 = Clock::now();
-    const CityGeometry geometry = BuildCityGeometry(stats, 0);
+    const CityGeometry geometry = BuildCityGeometry(stats, DisplayMode::Color);
     const auto t1 = Clock::now();
     MsRandom rng(ProjectSeed(stats));
     const GroundTexture ground =
@@ -186,9 +186,10 @@ int main(int argc, char** argv)
     const CityGrid& grid = stats.cityGrid;
     std::printf("city: %d x %d cells, %zu boxes, %zu towers\n", grid.width, grid.height,
                 geometry.boxes.size(), geometry.towers.size());
-    std::printf("building list %.0f ms, ground texture %.0f ms (%d x %d), upload %.0f ms "
-                "(processor time of all three %.0f ms)\n",
-                Ms(t0, t1), Ms(t1, t2), ground.width, ground.height, Ms(t2, t3), cpuSetup);
+    std::printf(
+        "building list %.0f ms, ground texture %.0f ms (%d x %d), upload %.0f ms "
+        "(processor time of all three %.0f ms)\n",
+        Ms(t0, t1), Ms(t1, t2), ground.width, ground.height, Ms(t2, t3), cpuSetup);
 
     OffscreenFramebuffer framebuffer;
     if (!framebuffer.create(o.width, o.height, &error)) {
@@ -197,8 +198,8 @@ int main(int argc, char** argv)
     }
     const std::string loadBefore = Load();
     const FrameTimes times = Walk(stats, geometry, renderer, o);
-    std::printf("free movement, %d x %d, %d frames (load %s .. %s):\n", o.width, o.height,
-                o.frames, loadBefore.c_str(), Load().c_str());
+    std::printf("free movement, %d x %d, %d frames (load %s .. %s):\n", o.width, o.height, o.frames,
+                loadBefore.c_str(), Load().c_str());
     std::printf("  wall:      median %.1f ms, p95 %.1f ms\n", Percentile(times.wall, 0.5),
                 Percentile(times.wall, 0.95));
     std::printf("  processor: median %.1f ms, p95 %.1f ms (all threads)\n",
@@ -226,7 +227,7 @@ int main(int argc, char** argv)
     std::printf(
         "snapshot (map view): %.0f ms; setup %.0f, building list %.0f, ground %.0f, upload %.0f, "
         "render+read %.0f, credit line %.0f, jpeg %.0f (load %s)\n",
-        Ms(snapStart, end), timings.setupMs, timings.buildingsMs, timings.groundMs, timings.uploadMs,
-        timings.renderMs, timings.creditMs, Ms(jpegStart, end), Load().c_str());
+        Ms(snapStart, end), timings.setupMs, timings.buildingsMs, timings.groundMs,
+        timings.uploadMs, timings.renderMs, timings.creditMs, Ms(jpegStart, end), Load().c_str());
     return 0;
 }

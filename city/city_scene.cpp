@@ -1,19 +1,19 @@
 #include "city/city_scene.h"
 
-#include "records/file_stats.h"
-#include "records/project_stats.h"
 #include "city/picking.h"
 #include "platform/ms_random.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 
 bool NameFilter::Matches(const MethodStats& m) const
 {
-    if (kind == 0) return true;
-    if (kind != 1 && kind != 2 && kind != 3) return true;
+    if (kind != FilterKind::File && kind != FilterKind::Class && kind != FilterKind::Method)
+        return true;
     const bool inFile = fileName.empty() || (m.file && m.file->name == fileName);
-    if (kind == 1) return m.file && m.file->name == fileName;
-    if (kind == 2) return inFile && m.className == className;
+    if (kind == FilterKind::File) return m.file && m.file->name == fileName;
+    if (kind == FilterKind::Class) return inFile && m.className == className;
     // A method: its file and class narrow it when the strip names them.
     return inFile && (className.empty() || m.className == className) && m.methodName == methodName;
 }
@@ -46,7 +46,7 @@ void CityScene::setProject(const ProjectStats* stats, int32_t maxTextureSize)
     m_ground = BuildGroundTexture(*stats, rng, maxTextureSize);
 }
 
-void CityScene::setDisplayMode(int32_t mode)
+void CityScene::setDisplayMode(DisplayMode mode)
 {
     m_displayMode = mode;
     if (m_stats) RecolourCity(m_geometry, *m_stats, mode);
@@ -62,7 +62,7 @@ void CityScene::updateMasks()
 {
     m_boxVisible.clear();
     m_towerVisible.clear();
-    if (m_filter.kind == 0) return;
+    if (m_filter.kind == FilterKind::None) return;
     m_boxVisible.reserve(m_geometry.boxes.size());
     for (const BoxBuilding& b : m_geometry.boxes)
         m_boxVisible.push_back(b.method && m_filter.Matches(*b.method));

@@ -18,7 +18,7 @@ struct MethodStats;
 // class of that file or of any file (methods without a class for an empty
 // name), 3 a method, narrowed by the file and class names when given.
 struct NameFilter {
-    int32_t kind = 0;
+    FilterKind kind = FilterKind::None;
     std::string fileName, className, methodName;
 
     bool Matches(const MethodStats& m) const;
@@ -46,11 +46,11 @@ public:
     const CityGeometry& geometry() const { return m_geometry; }
     const GroundTexture& ground() const { return m_ground; }
 
-    int32_t displayMode() const { return m_displayMode; }
+    DisplayMode displayMode() const { return m_displayMode; }
     // Recolours the buildings when a project is shown; any number is kept,
     // drawn as mode 0 when outside 0..3.
-    void setDisplayMode(int32_t mode);
-    void nextDisplayMode() { setDisplayMode((m_displayMode + 1) % kDisplayModeCount); }
+    void setDisplayMode(DisplayMode mode);
+    void nextDisplayMode() { setDisplayMode(NextDisplayMode(m_displayMode)); }
 
     const NameFilter& filter() const { return m_filter; }
     void setFilter(const NameFilter& filter);
@@ -87,7 +87,7 @@ private:
     const ProjectStats* m_stats = nullptr;
     CityGeometry m_geometry;
     GroundTexture m_ground;
-    int32_t m_displayMode = 0;
+    DisplayMode m_displayMode = DisplayMode::Color;
     NameFilter m_filter;
     std::vector<bool> m_boxVisible, m_towerVisible;
     int32_t m_pickedBox = -1, m_pickedTower = -1;

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "city/camera.h"
 #include "records/file_stats.h"
 #include "records/project_stats.h"
-#include "city/camera.h"
 
 namespace codeburg {
 
@@ -55,17 +55,19 @@ TEST(NameFilterTest, MatchesByKind)
     const MethodStats& draw = *city.Method(0, 0);
     const MethodStats& helper = *city.Method(1, 0);
     EXPECT_TRUE(NameFilter{}.Matches(helper));
-    EXPECT_TRUE((NameFilter{1, "shape.cpp", "", ""}.Matches(draw)));
-    EXPECT_FALSE((NameFilter{1, "shape.cpp", "", ""}.Matches(helper)));
-    EXPECT_FALSE((NameFilter{1, "Shape.cpp", "", ""}.Matches(draw)));  // byte for byte
-    EXPECT_TRUE((NameFilter{2, "", "Shape", ""}.Matches(draw)));
-    EXPECT_FALSE((NameFilter{2, "", "Shape", ""}.Matches(helper)));
+    EXPECT_TRUE((NameFilter{FilterKind::File, "shape.cpp", "", ""}.Matches(draw)));
+    EXPECT_FALSE((NameFilter{FilterKind::File, "shape.cpp", "", ""}.Matches(helper)));
+    EXPECT_FALSE(
+        (NameFilter{FilterKind::File, "Shape.cpp", "", ""}.Matches(draw)));  // byte for byte
+    EXPECT_TRUE((NameFilter{FilterKind::Class, "", "Shape", ""}.Matches(draw)));
+    EXPECT_FALSE((NameFilter{FilterKind::Class, "", "Shape", ""}.Matches(helper)));
     // No class name: the methods without a class.
-    EXPECT_TRUE((NameFilter{2, "", "", ""}.Matches(helper)));
-    EXPECT_FALSE((NameFilter{2, "", "", ""}.Matches(draw)));
-    EXPECT_FALSE((NameFilter{2, "free.cpp", "Shape", ""}.Matches(draw)));
-    EXPECT_TRUE((NameFilter{3, "shape.cpp", "Shape", "draw"}.Matches(draw)));
-    EXPECT_FALSE((NameFilter{3, "shape.cpp", "Shape", "draw"}.Matches(*city.Method(0, 1))));
+    EXPECT_TRUE((NameFilter{FilterKind::Class, "", "", ""}.Matches(helper)));
+    EXPECT_FALSE((NameFilter{FilterKind::Class, "", "", ""}.Matches(draw)));
+    EXPECT_FALSE((NameFilter{FilterKind::Class, "free.cpp", "Shape", ""}.Matches(draw)));
+    EXPECT_TRUE((NameFilter{FilterKind::Method, "shape.cpp", "Shape", "draw"}.Matches(draw)));
+    EXPECT_FALSE(
+        (NameFilter{FilterKind::Method, "shape.cpp", "Shape", "draw"}.Matches(*city.Method(0, 1))));
 }
 
 TEST(CitySceneTest, FilterHidesOtherBuildings)
@@ -75,7 +77,7 @@ TEST(CitySceneTest, FilterHidesOtherBuildings)
     scene.setProject(&city.stats, 4096);
     ASSERT_EQ(scene.geometry().boxes.size(), 3u);
     EXPECT_TRUE(scene.boxVisible().empty());
-    scene.setFilter(NameFilter{3, "", "", "area"});
+    scene.setFilter(NameFilter{FilterKind::Method, "", "", "area"});
     // Grid order: row 2 (area, helper) before row 12 (draw).
     EXPECT_EQ(scene.boxVisible(), (std::vector<bool>{true, false, false}));
     // Another project starts unfiltered.
@@ -106,7 +108,7 @@ TEST(CitySceneTest, PicksTheBuildingUnderTheCursorInMapView)
     EXPECT_EQ(texts.back().text, "Empty: 0");
     EXPECT_EQ(texts[texts.size() - 5].text, "Name: draw");
     // Hidden by the filter: still picked, but no information box.
-    scene.setFilter(NameFilter{1, "free.cpp", "", ""});
+    scene.setFilter(NameFilter{FilterKind::File, "free.cpp", "", ""});
     EXPECT_EQ(scene.pickedMethod(), city.Method(0, 0));
     EXPECT_EQ(scene.shownPick(), nullptr);
     EXPECT_EQ(scene.hudTexts(state).back().text, "Color Mode");
@@ -127,7 +129,7 @@ TEST(CitySceneTest, NamesTheShownBuildingUnderThePointer)
     EXPECT_EQ(BuildingDescription(*city.Method(1, 0)), "free.cpp: helper - 6 eloc, 1 parameter");
     EXPECT_EQ(scene.pickedBox(), -1);  // the frame's pick is left alone
     // A building the filter hides is not named; neither is bare ground.
-    scene.setFilter(NameFilter{1, "free.cpp", "", ""});
+    scene.setFilter(NameFilter{FilterKind::File, "free.cpp", "", ""});
     EXPECT_EQ(scene.methodAt(200, 200, 400, 400, projection, view), nullptr);
     EXPECT_EQ(scene.methodAt(0, 0, 400, 400, projection, view), nullptr);
 }
@@ -146,7 +148,7 @@ TEST(CitySceneTest, LabelsNameFilesOrMethods)
     EXPECT_FLOAT_EQ(labels[1].position.y, 6.0f);  // roof 11 / 2 = 5, one above
     EXPECT_FLOAT_EQ(labels[1].position.z, 15.0f);
     scene.toggleLabels();
-    scene.setFilter(NameFilter{2, "", "Shape", ""});
+    scene.setFilter(NameFilter{FilterKind::Class, "", "Shape", ""});
     labels = scene.labels();
     ASSERT_EQ(labels.size(), 2u);
     EXPECT_EQ(labels[0].text, "Shape::area");  // grid order: row 2 comes first
@@ -160,10 +162,10 @@ TEST(CitySceneTest, DisplayModeRecoloursTheBuildings)
     scene.setProject(&city.stats, 4096);
     const uint32_t before = scene.geometry().boxes[0].vertices[0].diffuse;
     scene.nextDisplayMode();
-    EXPECT_EQ(scene.displayMode(), 1);
+    EXPECT_EQ(scene.displayMode(), DisplayMode::Readability);
     EXPECT_NE(scene.geometry().boxes[0].vertices[0].diffuse, before);
     for (int i = 0; i < 3; ++i) scene.nextDisplayMode();
-    EXPECT_EQ(scene.displayMode(), 0);
+    EXPECT_EQ(scene.displayMode(), DisplayMode::Color);
     EXPECT_EQ(scene.geometry().boxes[0].vertices[0].diffuse, before);
 }
 

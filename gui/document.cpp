@@ -37,7 +37,7 @@ void Document::removeView(View* view)
     m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
 }
 
-void Document::updateAllViews(View* sender, int hint, void* object)
+void Document::updateAllViews(View* sender, UpdateHint hint, void* object)
 {
     // A copy: a view may detach another while it handles the hint.
     const std::vector<View*> views = m_views;

@@ -12,6 +12,15 @@ namespace codeburg {
 
 class Document;
 
+// What changed, as the document tells its views.
+enum class UpdateHint {
+    General = 0,
+    ProjectRebuilt = 1,         // the current project was rebuilt
+    LayoutChanged = 2,          // the pane layout changed
+    WorkspaceChanged = 3,       // the workspace or the scoring settings changed
+    CurrentProjectChanged = 4,  // another project became current
+};
+
 // A pane that shows the document. Views are told of changes synchronously,
 // in the order in which they were attached.
 class View {
@@ -21,9 +30,7 @@ public:
     // The document is about to be emptied, replaced or closed: drop every
     // pointer into it.
     virtual void onReset() {}
-    // hint: 0 general, 1 current project rebuilt, 2 pane layout changed,
-    // 3 workspace or scoring settings changed, 4 another current project.
-    virtual void onUpdate(View* sender, int hint, void* object) = 0;
+    virtual void onUpdate(View* sender, UpdateHint hint, void* object) = 0;
 };
 
 // The single document of the program: title, path, modified flag, the
@@ -44,7 +51,8 @@ public:
     void removeView(View* view);
     const std::vector<View*>& views() const { return m_views; }
     // Every view but the sender, in attachment order.
-    void updateAllViews(View* sender, int hint = 0, void* object = nullptr);
+    void updateAllViews(View* sender, UpdateHint hint = UpdateHint::General,
+                        void* object = nullptr);
     // Called between two views' updates while set: a view that shows a
     // large project takes a while, and a build that just ended lets the
     // window repaint in between.

@@ -14,11 +14,11 @@
 #include <cmath>
 #include <utility>
 
-#include "records/project_stats.h"
+#include "city/render/city_renderer.h"
 #include "gui/command_ids.h"
 #include "gui/interaction.h"
 #include "gui/profile.h"
-#include "city/render/city_renderer.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 
@@ -170,7 +170,8 @@ CityApp::CityApp(QWidget* parent, int samples) : QOpenGLWidget(parent), m_sample
 
     m_navigation = CityNavigation(this);
     m_navigation.setFlyMode(ProfileInt(kSection, QStringLiteral("FLYMODE"), 0));
-    m_scene.setDisplayMode(ProfileInt(kSection, QStringLiteral("DISPLAYMODE"), 0));
+    m_scene.setDisplayMode(
+        static_cast<DisplayMode>(ProfileInt(kSection, QStringLiteral("DISPLAYMODE"), 0)));
 
     m_timer.setSingleShot(true);
     m_timer.setInterval(kFrameInterval);
@@ -182,7 +183,8 @@ CityApp::CityApp(QWidget* parent, int samples) : QOpenGLWidget(parent), m_sample
 CityApp::~CityApp()
 {
     WriteProfileInt(kSection, QStringLiteral("FLYMODE"), m_navigation.flyMode());
-    WriteProfileInt(kSection, QStringLiteral("DISPLAYMODE"), m_scene.displayMode());
+    WriteProfileInt(kSection, QStringLiteral("DISPLAYMODE"),
+                    static_cast<int>(m_scene.displayMode()));
     releaseCursor();
     if (QOpenGLContext* ctx = context()) {
         // The context outlives this part of the object: nothing of ours may

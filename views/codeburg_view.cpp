@@ -8,15 +8,15 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "city/render/jpeg_writer.h"
 #include "gui/codeburg_doc.h"
 #include "gui/command_ids.h"
 #include "gui/interaction.h"
-#include "views/view_frame.h"
 #include "gui/profile.h"
-#include "city/render/jpeg_writer.h"
 #include "views/city_app.h"
-#include "views/device_dialog.h"
 #include "views/control_view.h"
+#include "views/device_dialog.h"
+#include "views/view_frame.h"
 #include "views/view_support.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"
@@ -75,8 +75,7 @@ bool PlatformHasOpenGl()
 
 }  // namespace
 
-CCodeburgView::CCodeburgView(CCodeburgDoc* doc, ViewFrame* frame,
-                             QWidget* parent)
+CCodeburgView::CCodeburgView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_frame(frame)
 {
     setObjectName(QStringLiteral("CCodeburgView"));
@@ -132,7 +131,7 @@ bool CCodeburgView::create3DWindow(int samples)
 
 void CCodeburgView::onInitialUpdate()
 {
-    onUpdate(nullptr, 0, nullptr);
+    onUpdate(nullptr, UpdateHint::General, nullptr);
 }
 
 void CCodeburgView::onReset()
@@ -145,14 +144,14 @@ void CCodeburgView::onReset()
     if (m_app3d) m_app3d->showProject(nullptr, std::string());
 }
 
-void CCodeburgView::onUpdate(View*, int hint, void*)
+void CCodeburgView::onUpdate(View*, UpdateHint hint, void*)
 {
-    m_lastHint = hint;
-    if (hint == 2) {
+    m_lastHint = static_cast<int>(hint);
+    if (hint == UpdateHint::LayoutChanged) {
         followLayout();
         return;
     }
-    showProject(CurrentProject(m_frame), hint == 1);
+    showProject(CurrentProject(m_frame), hint == UpdateHint::ProjectRebuilt);
 }
 
 void CCodeburgView::setBuilding(bool on)
@@ -225,8 +224,8 @@ void CCodeburgView::showProject(Project* project, bool rebuilt)
     m_shownBuild = project->lastBuild;
 }
 
-void CCodeburgView::SetFilter(int kind, const std::string& fileName, const std::string& className,
-                              const std::string& methodName)
+void CCodeburgView::SetFilter(FilterKind kind, const std::string& fileName,
+                              const std::string& className, const std::string& methodName)
 {
     if (!m_app3d) return;
     m_app3d->setFilter(NameFilter{kind, fileName, className, methodName});

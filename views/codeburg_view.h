@@ -26,8 +26,7 @@ class CCodeburgView : public QWidget, public View, public CityViewInterface {
     Q_OBJECT
 public:
     // Any of app, doc and frame may be null in tests; not owned.
-    CCodeburgView(CCodeburgDoc* doc, ViewFrame* frame,
-                  QWidget* parent = nullptr);
+    CCodeburgView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
     ~CCodeburgView() override;
 
     // Makes the 3D window once, unless the program was started with "-no3d"
@@ -37,11 +36,11 @@ public:
 
     void onInitialUpdate() override;
     void onReset() override;
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     int lastHint() const { return m_lastHint; }
 
     // CityViewInterface, for the control strip.
-    void SetFilter(int kind, const std::string& fileName, const std::string& className,
+    void SetFilter(FilterKind kind, const std::string& fileName, const std::string& className,
                    const std::string& methodName) override;
     std::optional<std::string> CurrentViewpoint() const override;
     void MoveToViewpoint(const std::string& viewpoint) override;

@@ -29,7 +29,7 @@ public:
     CDetailView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
     ~CDetailView() override;
 
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onReset() override;
     int lastHint() const { return m_lastHint; }
 

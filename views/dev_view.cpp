@@ -55,13 +55,15 @@ CDevView::~CDevView()
     WriteProfileInt(QStringLiteral("DEVVIEW"), QStringLiteral("SORTIDX"), m_sort.column());
 }
 
-void CDevView::onUpdate(View*, int hint, void*)
+void CDevView::onUpdate(View*, UpdateHint hint, void*)
 {
-    m_lastHint = hint;
+    m_lastHint = static_cast<int>(hint);
     // Hint 4 names another current project and leaves the list alone. The
     // tree also sends it after adding a project, which must show here: so
     // the list is refilled then only when the grouping came out different.
-    if (hint != 4 || !SameRecords(CollectDevelopers(workspaceProjects()), m_records)) refresh();
+    if (hint != UpdateHint::CurrentProjectChanged ||
+        !SameRecords(CollectDevelopers(workspaceProjects()), m_records))
+        refresh();
 }
 
 std::vector<Project*> CDevView::workspaceProjects() const

@@ -26,7 +26,7 @@ public:
     CDevView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
     ~CDevView() override;
 
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onReset() override;
     int lastHint() const { return m_lastHint; }
 

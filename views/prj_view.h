@@ -5,8 +5,8 @@
 #include <QWidget>
 #include <optional>
 
-#include "records/build_progress_sink.h"
 #include "gui/document.h"
+#include "records/build_progress_sink.h"
 
 class QMenu;
 class QProgressBar;
@@ -50,7 +50,7 @@ public:
     ~CPrjView() override;
 
     void onInitialUpdate() override;
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onReset() override;
 
     bool handleCommand(int id);
@@ -59,7 +59,7 @@ public:
     Project* selectedProject() const;
     Folder* selectedFolder() const;
     Project* currentProject() const { return m_current; }
-    void setCurrentProject(Project* project, int hint);
+    void setCurrentProject(Project* project, UpdateHint hint);
     bool selectObject(const void* object);
     bool selectProjectById(const QString& identifier);
     void rebuildTree();

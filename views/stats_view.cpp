@@ -45,9 +45,9 @@ CStatsView::CStatsView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CStatsView::onUpdate(View*, int hint, void*)
+void CStatsView::onUpdate(View*, UpdateHint hint, void*)
 {
-    m_lastHint = hint;
+    m_lastHint = static_cast<int>(hint);
     update();
 }
 

@@ -26,7 +26,7 @@ public:
 
     CStatsView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
 
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onInitialUpdate() override { update(); }
     void onReset() override { update(); }
     int lastHint() const { return m_lastHint; }

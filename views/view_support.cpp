@@ -8,11 +8,11 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "pipeline/build_pipeline.h"
 #include "gui/interaction.h"
-#include "views/view_frame.h"
+#include "pipeline/build_pipeline.h"
 #include "views/desktop_opener.h"
 #include "views/prj_view.h"
+#include "views/view_frame.h"
 #include "workspace/project.h"
 
 namespace codeburg {
