@@ -1,9 +1,8 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "records/build_progress_sink.h"
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "records/project_stats.h"
 #include "pipeline/statistics_file.h"
+#include "records/project_stats.h"
 #include "records/stats_buffer.h"
 #include "scoring/scoring_settings.h"
 

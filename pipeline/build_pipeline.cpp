@@ -17,14 +17,14 @@
 #include <thread>
 #include <vector>
 
-#include "records/build_progress_sink.h"
-#include "records/file_stats.h"
-#include "records/project_stats.h"
 #include "analysis/source_scanner.h"
 #include "analysis/text_report.h"
 #include "city/city_layout.h"
 #include "platform/ms_random.h"
 #include "platform/path_util.h"
+#include "records/build_progress_sink.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 
@@ -458,8 +458,8 @@ uint32_t NameSeed(std::string_view name)
     return sum;
 }
 
-void WalkDirectory(ProjectStats& stats, const std::string& directory, int* counter,
-                   MsRandom* rng, const BuildOptions& options)
+void WalkDirectory(ProjectStats& stats, const std::string& directory, int* counter, MsRandom* rng,
+                   const BuildOptions& options)
 {
     const bool parallel = !counter && options.parallel && ThreadCount(options, 2) > 1;
     std::vector<PendingFile> pending;
@@ -597,8 +597,7 @@ void LayOutCity(ProjectStats& stats, MsRandom& rng, BuildProgressSink* sink,
     BuildCity(stats, rng, sink, options.parallel ? ThreadCount(options, stats.files.size()) : 1);
 }
 
-std::optional<std::string> FindSourceFile(const std::string& directory,
-                                          const std::string& fileName)
+std::optional<std::string> FindSourceFile(const std::string& directory, const std::string& fileName)
 {
     std::optional<std::string> found;
     WalkCallbacks walk;

@@ -6,14 +6,14 @@
 #include <span>
 #include <vector>
 
+#include "pipeline/stats_trailer.h"
+#include "platform/crc32c.h"
+#include "platform/safe_file.h"
 #include "records/build_progress_sink.h"
+#include "records/city_grid.h"
 #include "records/file_stats.h"
 #include "records/project_stats.h"
 #include "records/stats_buffer.h"
-#include "pipeline/stats_trailer.h"
-#include "records/city_grid.h"
-#include "platform/crc32c.h"
-#include "platform/safe_file.h"
 
 namespace codeburg {
 
@@ -74,8 +74,8 @@ bool ReadMethod(StatsBuffer& b, FileStats& file)
     int32_t paramCount, eloc, comments, asserts, empty;
     if (!b.ReadU16(version) || version != kMethodRecordVersion) return false;
     if (!b.ReadString(className) || !b.ReadString(methodName)) return false;
-    if (!b.ReadI32(paramCount) || !b.ReadI32(eloc) || !b.ReadI32(comments) ||
-        !b.ReadI32(asserts) || !b.ReadI32(empty))
+    if (!b.ReadI32(paramCount) || !b.ReadI32(eloc) || !b.ReadI32(comments) || !b.ReadI32(asserts) ||
+        !b.ReadI32(empty))
         return false;
     auto method = std::make_unique<MethodStats>();
     method->className = std::move(className);
@@ -95,10 +95,9 @@ std::unique_ptr<FileStats> ReadFileRecord(StatsBuffer& b, int32_t lineCount)
 {
     uint16_t version;
     std::string name;
-    if (!b.ReadU16(version) || version > kFileRecordVersion || !b.ReadString(name))
-        return nullptr;
+    if (!b.ReadU16(version) || version > kFileRecordVersion || !b.ReadString(name)) return nullptr;
     int32_t lines, empty, methodEloc, comments, blockComments = 0, asserts, maxEloc, skipped,
-        includes, constructors;
+                                                includes, constructors;
     uint32_t colour;
     bool ok = b.ReadI32(lines) && b.ReadI32(empty) && b.ReadI32(methodEloc) &&
               b.ReadI32(comments) && (version < 1 || b.ReadI32(blockComments)) &&

@@ -8,12 +8,12 @@
 #include <iterator>
 #include <random>
 
-#include "pipeline/build_pipeline.h"
-#include "records/project_stats.h"
-#include "pipeline/statistics_file.h"
-#include "records/stats_buffer.h"
 #include "analysis/temp_tree_test_util.h"
+#include "pipeline/build_pipeline.h"
+#include "pipeline/statistics_file.h"
 #include "platform/crc32c.h"
+#include "records/project_stats.h"
+#include "records/stats_buffer.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg {

@@ -9,8 +9,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "records/stats_buffer.h"
 #include "platform/large_pages.h"
+#include "records/stats_buffer.h"
 
 namespace codeburg {
 

@@ -5,7 +5,7 @@
 namespace codeburg {
 
 struct Hsv {
-    int hue = 0;           // whole degrees, 0..359
+    int hue = 0;            // whole degrees, 0..359
     double saturation = 0;  // 0..1
     double value = 0;       // 0..1
 };

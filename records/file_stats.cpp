@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "records/colour.h"
 #include "platform/ms_random.h"
+#include "records/colour.h"
 
 namespace codeburg {
 

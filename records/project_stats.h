@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "records/city_grid.h"
 #include "records/file_stats.h"
 #include "records/method_rule.h"
-#include "records/city_grid.h"
 #include "scoring/scoring_topic.h"
 
 namespace codeburg {
@@ -52,7 +52,7 @@ public:
 
     bool reportEnabled = false;
     BuildProgressSink* progressSink = nullptr;  // of the current or last build; not owned
-    std::string name;       // last component of the scanned directory
+    std::string name;                           // last component of the scanned directory
     std::string directory;
     CityGrid cityGrid;
     std::vector<std::unique_ptr<FileStats>> files;  // city order
@@ -65,7 +65,7 @@ public:
     // filters before every build, read back from the statistics file.
     MethodRule methodRule = MethodRule::Classic;
     int64_t* newestWriteTime = nullptr;  // set only during an up-to-date check
-    std::vector<SkippedEntry> skipped;  // by the last scan, in walk order; never saved
+    std::vector<SkippedEntry> skipped;   // by the last scan, in walk order; never saved
     ProjectMeasures measures;
 
     void ClearFiles() { files.clear(); }

@@ -30,7 +30,10 @@ void StatsBuffer::Put(const void* data, size_t length)
     m_pos += length;
 }
 
-void StatsBuffer::WriteU8(uint8_t value) { Put(&value, 1); }
+void StatsBuffer::WriteU8(uint8_t value)
+{
+    Put(&value, 1);
+}
 
 void StatsBuffer::WriteU16(uint16_t value)
 {
@@ -45,7 +48,10 @@ void StatsBuffer::WriteU32(uint32_t value)
     Put(b, 4);
 }
 
-void StatsBuffer::WriteI32(int32_t value) { WriteU32(static_cast<uint32_t>(value)); }
+void StatsBuffer::WriteI32(int32_t value)
+{
+    WriteU32(static_cast<uint32_t>(value));
+}
 
 void StatsBuffer::WriteFloat(float value)
 {
@@ -60,7 +66,10 @@ void StatsBuffer::WriteString(std::string_view text)
     WriteU8(0);
 }
 
-void StatsBuffer::WriteRaw(const void* data, size_t length) { Put(data, length); }
+void StatsBuffer::WriteRaw(const void* data, size_t length)
+{
+    Put(data, length);
+}
 
 bool StatsBuffer::ReadRaw(void* data, size_t length)
 {
@@ -70,7 +79,10 @@ bool StatsBuffer::ReadRaw(void* data, size_t length)
     return true;
 }
 
-bool StatsBuffer::ReadU8(uint8_t& value) { return ReadRaw(&value, 1); }
+bool StatsBuffer::ReadU8(uint8_t& value)
+{
+    return ReadRaw(&value, 1);
+}
 
 bool StatsBuffer::ReadU16(uint16_t& value)
 {
@@ -84,7 +96,8 @@ bool StatsBuffer::ReadU32(uint32_t& value)
 {
     uint8_t b[4];
     if (!ReadRaw(b, 4)) return false;
-    value = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+    value =
+        uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
     return true;
 }
 

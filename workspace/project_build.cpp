@@ -9,10 +9,10 @@
 #include <string_view>
 
 #include "pipeline/build_pipeline.h"
-#include "records/build_progress_sink.h"
-#include "records/project_stats.h"
 #include "pipeline/statistics_file.h"
 #include "pipeline/stats_trailer.h"
+#include "records/build_progress_sink.h"
+#include "records/project_stats.h"
 #include "workspace/project.h"
 #include "workspace/user_interaction.h"
 
