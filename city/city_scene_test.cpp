@@ -103,7 +103,7 @@ TEST(CitySceneTest, PicksTheBuildingUnderTheCursorInMapView)
     ASSERT_GE(scene.pickedBox(), 0);
     EXPECT_EQ(scene.pickedMethod(), city.Method(0, 0));
     EXPECT_EQ(scene.shownPick(), city.Method(0, 0));
-    const HudState state{400, 400, false, 1, false, false, false, 0};
+    const HudState state{400, 400, false, 1, false, false, false, DisplayMode::Color};
     const auto texts = scene.hudTexts(state);
     EXPECT_EQ(texts.back().text, "Empty: 0");
     EXPECT_EQ(texts[texts.size() - 5].text, "Name: draw");
