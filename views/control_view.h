@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "city/hud_text.h"
 #include "gui/document.h"
 
 class QComboBox;
