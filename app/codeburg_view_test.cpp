@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(control->fileList()->currentText(), QString("one.cpp"));
         QCOMPARE(control->classList()->currentText(), QString("Shape"));
         QCOMPARE(control->methodList()->currentText(), QString("draw"));
-        QCOMPARE(control->filterKind(), 3);
+        QCOMPARE(control->filterKind(), FilterKind::Method);
         QCOMPARE(app3d()->scene().filter().methodName, std::string("draw"));
         // Over bare ground the status says so no more; a click there shows all.
         QTest::mouseMove(app3d(), QPoint(3, 3));
