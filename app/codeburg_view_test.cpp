@@ -394,7 +394,7 @@ private slots:
         QTest::mouseMove(app3d(), QPoint(3, 3));
         QTRY_COMPARE(frame()->messageText(), QString("Ready"));
         QTest::mouseClick(app3d(), Qt::LeftButton, {}, QPoint(3, 3));
-        QCOMPARE(control->filterKind(), 0);
+        QCOMPARE(control->filterKind(), FilterKind::None);
         QCOMPARE(app3d()->scene().filter().kind, FilterKind::None);
     }
 
