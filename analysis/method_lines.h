@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "analysis/file_stats.h"
 #include "analysis/source_scanner.h"
 #include "analysis/source_tokenizer.h"
+#include "records/file_stats.h"
 
 namespace codeburg {
 

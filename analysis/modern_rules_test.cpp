@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/file_stats.h"
 #include "analysis/scan_figures_test_util.h"
 #include "analysis/source_scanner.h"
+#include "records/file_stats.h"
 
 namespace codeburg {
 

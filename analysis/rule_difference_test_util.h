@@ -43,9 +43,9 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/file_stats.h"
 #include "analysis/source_scanner.h"
 #include "analysis/source_tokenizer.h"
+#include "records/file_stats.h"
 
 namespace codeburg::testing {
 

@@ -4,7 +4,7 @@
 // when their texts are equal, and a test failure shows where they part.
 #include <string>
 
-#include "analysis/file_stats.h"
+#include "records/file_stats.h"
 
 namespace codeburg::testing {
 

@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "analysis/file_stats.h"
 #include "analysis/method_lines.h"
 #include "analysis/modern_rules.h"
 #include "analysis/source_tokenizer.h"
 #include "platform/safe_file.h"
+#include "records/file_stats.h"
 
 namespace codeburg {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/method_rule.h"
+#include "records/method_rule.h"
 
 namespace codeburg {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/file_stats.h"
 #include "analysis/rule_difference_test_util.h"
 #include "analysis/scan_figures_test_util.h"
+#include "records/file_stats.h"
 
 namespace codeburg {
 

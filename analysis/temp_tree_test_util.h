@@ -48,7 +48,8 @@ inline std::string SampleSource(int n)
     std::string text = "#include <a.h>\n// file " + std::to_string(n) + "\n\n";
     for (int i = 0; i <= n % 7; ++i) {
         text += "int Cls" + std::to_string(n % 3) + "::f" + std::to_string(i) + "(int a) {\n";
-        for (int j = 0; j < (n * 7 + i * 13) % 40; ++j) text += "    a += " + std::to_string(j) + ";\n";
+        for (int j = 0; j < (n * 7 + i * 13) % 40; ++j)
+            text += "    a += " + std::to_string(j) + ";\n";
         text += "    assert(a);\n    return a;\n}\n\n";
     }
     for (int i = 0; i < n % 4; ++i) text += "#include <b" + std::to_string(i) + ".h>\n";

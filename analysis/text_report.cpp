@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "analysis/project_stats.h"
 #include "platform/safe_file.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 

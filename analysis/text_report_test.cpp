@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "analysis/project_stats.h"
 #include "platform/full_disk_test_util.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg {

@@ -9,15 +9,14 @@
 #include <QTest>
 
 #include "app/codeburg_app.h"
-#include "app/codeburg_doc.h"
-#include "app/command_ids.h"
-#include "app/gui_test_support.h"
 #include "app/help_window.h"
 #include "app/main_frame.h"
-#include "app/profile.h"
+#include "gui/codeburg_doc.h"
+#include "gui/command_ids.h"
+#include "gui/gui_test_support.h"
+#include "gui/profile.h"
 #include "views/control_view.h"
 #include "views/detail_view.h"
-#include "views/placeholder_view.h"
 #include "views/prj_view.h"
 #include "views/stats_view.h"
 #include "workspace/folder.h"
@@ -31,7 +30,10 @@ namespace {
 class RecordingView : public View {
 public:
     RecordingView(QString name, QStringList* log) : m_name(std::move(name)), m_log(log) {}
-    void onUpdate(View*, int hint, void*) override { *m_log << m_name + QString::number(hint); }
+    void onUpdate(View*, UpdateHint hint, void*) override
+    {
+        *m_log << m_name + QString::number(static_cast<int>(hint));
+    }
 
 private:
     QString m_name;
@@ -181,8 +183,8 @@ private slots:
         doc.addView(&a);
         doc.addView(&b);
         doc.addView(&c);
-        doc.updateAllViews(&b, 4);
-        doc.updateAllViews(nullptr, 1);
+        doc.updateAllViews(&b, UpdateHint::CurrentProjectChanged);
+        doc.updateAllViews(nullptr, UpdateHint::ProjectRebuilt);
         QCOMPARE(log, QStringList({"a4", "c4", "a1", "b1", "c1"}));
     }
 
@@ -301,9 +303,6 @@ private slots:
 
     void savedWorkspaceOpensAgainWithItsBackup()
     {
-#ifndef CODEBURG_HAVE_WORKSPACE
-        QSKIP("needs the workspace reader");
-#else
         QTemporaryDir dir;
         ScoringSettings settings;
         CCodeburgDoc doc(&settings);
@@ -327,14 +326,10 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath("work.bak")));
         QCOMPARE(reopened.root().CountProjects(true), 1);
         QCOMPARE(int(reopened.root().subfolders[0]->projects[0]->stats->files.size()), 0);
-#endif
     }
 
     void openingRepairsMovedProjects()
     {
-#ifndef CODEBURG_HAVE_WORKSPACE
-        QSKIP("needs the workspace reader");
-#else
         QTemporaryDir dir;
         ScoringSettings settings;
         CCodeburgDoc doc(&settings);
@@ -360,7 +355,6 @@ private slots:
         const Folder* projects = reopened.root().subfolders[0].get();
         QCOMPARE(QString::fromStdString(projects->projects[1]->directory),
                  dir.filePath("new/src/b"));
-#endif
     }
 
     void closingAModifiedWorkspaceAsksToSave()

@@ -6,16 +6,17 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/codeburg_doc.h"
-#include "app/command_ids.h"
-#include "app/interaction.h"
 #include "app/main_frame.h"
-#include "app/profile.h"
-#include "app/settings_file.h"
-#include "city/view/codeburg_view.h"
+#include "gui/codeburg_doc.h"
+#include "gui/command_ids.h"
+#include "gui/interaction.h"
+#include "gui/product_name.h"
+#include "gui/profile.h"
+#include "gui/settings_file.h"
 #include "platform/ini_file.h"
 #include "platform/path_util.h"
 #include "platform/safe_file.h"
+#include "views/codeburg_view.h"
 #include "views/prj_view.h"
 #include "views/quote_dialog.h"
 
@@ -35,7 +36,7 @@ CCodeburgApp::~CCodeburgApp()
 
 QString CCodeburgApp::ProductName()
 {
-    return QStringLiteral("Codeburg 1.0");
+    return codeburg::ProductName();
 }
 
 QString CCodeburgApp::SettingsFilePath()

@@ -16,17 +16,16 @@
 #include <algorithm>
 
 #include "app/codeburg_app.h"
-#include "app/codeburg_doc.h"
-#include "app/command_ids.h"
 #include "app/help_window.h"
-#include "app/interaction.h"
-#include "app/profile.h"
 #include "app/recent_files.h"
-#include "city/view/codeburg_view.h"
+#include "gui/codeburg_doc.h"
+#include "gui/command_ids.h"
+#include "gui/interaction.h"
+#include "gui/profile.h"
+#include "views/codeburg_view.h"
 #include "views/control_view.h"
 #include "views/detail_view.h"
 #include "views/dev_view.h"
-#include "views/placeholder_view.h"
 #include "views/preferences_dialog.h"
 #include "views/print_job.h"
 #include "views/prj_view.h"
@@ -294,11 +293,11 @@ void CMainFrame::createPanes()
     setCentralWidget(m_client);
 
     // Creation order is the order in which the views hear of updates.
-    m_cityView = new CCodeburgView(m_app, m_doc, this, m_client);
-    m_controlView = new CControlView(m_doc, this, m_app, m_client);
+    m_cityView = new CCodeburgView(m_doc, this, m_client);
+    m_controlView = new CControlView(m_doc, this, m_client);
     m_scoreView = new CStatsView(m_doc, this, m_client);
     m_detailsView = new CDetailView(m_doc, this, m_client);
-    m_treeView = new CPrjView(m_app, m_doc, this, m_client);
+    m_treeView = new CPrjView(m_doc, this, m_client);
     m_devView = new CDevView(m_doc, this, m_client);
     m_controlView->setCityView(m_cityView);
     m_doc->addView(m_cityView);
@@ -335,7 +334,7 @@ void CMainFrame::layoutPanes(int n)
     m_detailsView->setVisible(n == 3);
     m_devView->setVisible(n == 4);
     m_layout = n;
-    m_doc->updateAllViews(nullptr, 2);
+    m_doc->updateAllViews(nullptr, UpdateHint::LayoutChanged);
 }
 
 void CMainFrame::setMessageText(const QString& text)
@@ -346,6 +345,26 @@ void CMainFrame::setMessageText(const QString& text)
 QString CMainFrame::messageText() const
 {
     return m_message->text();
+}
+
+bool CMainFrame::no3d() const
+{
+    return m_app && m_app->no3d();
+}
+
+QString CMainFrame::startProjectName() const
+{
+    return m_app ? m_app->startProjectName() : QString();
+}
+
+int CMainFrame::snapshotQuality() const
+{
+    return m_app ? m_app->settings().snapshotQuality : 75;
+}
+
+void CMainFrame::showQuoteOfTheDay(bool atStartup)
+{
+    if (m_app) m_app->showQuoteOfTheDay(atStartup);
 }
 
 QAction* CMainFrame::menuAction(int id) const
@@ -420,7 +439,7 @@ bool CMainFrame::onCommand(int id)
             CPreferencesDialog dialog(m_app->settings(), CCodeburgApp::SettingsFilePath(), this);
             if (Ui().execDialog(&dialog) == QDialog::Accepted) {
                 m_doc->root().RescoreAll();
-                m_doc->updateAllViews(nullptr, 3);
+                m_doc->updateAllViews(nullptr, UpdateHint::WorkspaceChanged);
             }
             return true;
         }

@@ -7,7 +7,8 @@
 
 // The city pane is used through the frame's accessor by callers that know
 // only the frame.
-#include "city/view/codeburg_view.h"
+#include "views/codeburg_view.h"
+#include "views/view_frame.h"
 
 class QAction;
 class QLabel;
@@ -22,7 +23,6 @@ class CDetailView;
 class CDevView;
 class CPrjView;
 class CStatsView;
-class PlaceholderView;
 class RecentFiles;
 
 // Where the three kinds of pane go for a frame client of width x height of
@@ -51,7 +51,7 @@ QSize FirstFrameSize(int stripWidth, int leftPercent);
 
 // The main window: six panes laid out by a fixed rule (no splitters), the
 // menus, accelerators and status bar, the shared fonts and the help.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public ViewFrame {
     Q_OBJECT
 public:
     // The document and the recent-file list are the application's.
@@ -60,26 +60,26 @@ public:
     ~CMainFrame() override;
 
     // n = 1..4 picks the large pane; 0 keeps the current one.
-    void layoutPanes(int n = 0);
-    int currentLayout() const { return m_layout; }
+    void layoutPanes(int n = 0) override;
+    int currentLayout() const override { return m_layout; }
 
-    CPrjView* treeView() const { return m_treeView; }
-    CCodeburgView* cityView() const { return m_cityView; }
-    CControlView* controlView() const { return m_controlView; }
+    CPrjView* treeView() const override { return m_treeView; }
+    CCodeburgView* cityView() const override { return m_cityView; }
+    CControlView* controlView() const override { return m_controlView; }
     CStatsView* scoreView() const { return m_scoreView; }
     CDetailView* detailsView() const { return m_detailsView; }
     CDevView* devView() const { return m_devView; }
 
-    const QFont& largeFont() const { return m_largeFont; }
-    const QFont& textFont() const { return m_textFont; }
-    const QFont& smallFont() const { return m_smallFont; }
+    const QFont& largeFont() const override { return m_largeFont; }
+    const QFont& textFont() const override { return m_textFont; }
+    const QFont& smallFont() const override { return m_smallFont; }
 
-    void setMessageText(const QString& text);
+    void setMessageText(const QString& text) override;
     QString messageText() const;
 
     // Runs a command as a menu or accelerator would; false when nothing
     // handled it.
-    bool onCommand(int id);
+    bool onCommand(int id) override;
     // nullopt when no handler exists (the item is then greyed).
     std::optional<bool> commandEnabled(int id) const;
     QAction* menuAction(int id) const;
@@ -102,7 +102,13 @@ public:
     void storeProfile();
 
     bool isBusy() const { return m_busy; }
-    void setBusy(bool busy) { m_busy = busy; }
+    void setBusy(bool busy) override { m_busy = busy; }
+
+    // The application's side of the views' frame.
+    bool no3d() const override;
+    QString startProjectName() const override;
+    int snapshotQuality() const override;
+    void showQuoteOfTheDay(bool atStartup) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

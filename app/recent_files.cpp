@@ -1,6 +1,6 @@
 #include "app/recent_files.h"
 
-#include "app/profile.h"
+#include "gui/profile.h"
 
 namespace codeburg {
 

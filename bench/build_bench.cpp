@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
 #include "city/city_layout.h"
+#include "pipeline/build_pipeline.h"
+#include "pipeline/statistics_file.h"
 #include "platform/ms_random.h"
 #include "platform/path_util.h"
+#include "records/build_progress_sink.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_settings.h"
 
 using namespace codeburg;
@@ -31,7 +31,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+double Seconds(Clock::time_point from)
+{
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
 
 struct StageTimes {
     double walk = 0, scan = 0, city = 0, measures = 0, save = 0;
@@ -75,7 +78,10 @@ StageTimes BuildOnce(ProjectStats& stats, const std::string& dir, const BuildOpt
 // only when one comes, so the longest interval bounds how long it can freeze.
 class GapSink : public BuildProgressSink {
 public:
-    void Status(const std::string& name, const std::string& verb) override { Mark(verb + " " + name); }
+    void Status(const std::string& name, const std::string& verb) override
+    {
+        Mark(verb + " " + name);
+    }
     void FileStep(const std::string& name) override { Mark("file step " + name); }
     void AddRange(int) override {}
     int Position() override { return 0; }
@@ -84,9 +90,10 @@ public:
     void Start() { m_previous = Clock::now(); }
     void Print() const
     {
-        std::printf("progress calls %lld, longest interval %.1f ms (ending at \"%s\"), "
-                    "%lld over 60 ms, %lld over 100 ms\n",
-                    m_calls, m_longest * 1e3, m_longestAt.c_str(), m_over60, m_over100);
+        std::printf(
+            "progress calls %lld, longest interval %.1f ms (ending at \"%s\"), "
+            "%lld over 60 ms, %lld over 100 ms\n",
+            m_calls, m_longest * 1e3, m_longestAt.c_str(), m_over60, m_over100);
     }
 
 private:
@@ -146,8 +153,9 @@ double Median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: build_bench DIR [--ext LIST] [--exclude-dirs LIST] "
-                             "[--sequential] [--runs N] [--threads N] [--gaps]\n");
+        std::fprintf(stderr,
+                     "usage: build_bench DIR [--ext LIST] [--exclude-dirs LIST] "
+                     "[--sequential] [--runs N] [--threads N] [--gaps]\n");
         return 2;
     }
     std::string dir = argv[1];
@@ -160,12 +168,18 @@ int main(int argc, char** argv)
     bool gaps = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--sequential") options.parallel = false;
-        else if (a == "--ext" && i + 1 < argc) stats.extensions = argv[++i];
-        else if (a == "--exclude-dirs" && i + 1 < argc) stats.excludedDirs = argv[++i];
-        else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--threads" && i + 1 < argc) options.threads = std::atoi(argv[++i]);
-        else if (a == "--gaps") gaps = true;
+        if (a == "--sequential")
+            options.parallel = false;
+        else if (a == "--ext" && i + 1 < argc)
+            stats.extensions = argv[++i];
+        else if (a == "--exclude-dirs" && i + 1 < argc)
+            stats.excludedDirs = argv[++i];
+        else if (a == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--threads" && i + 1 < argc)
+            options.threads = std::atoi(argv[++i]);
+        else if (a == "--gaps")
+            gaps = true;
     }
     const std::string out = "/tmp/build_bench_" + std::to_string(getpid()) + ".cbb";
 
@@ -204,8 +218,8 @@ int main(int argc, char** argv)
                  save = median(&StageTimes::save);
     std::printf("  walk      %8.3f s %5.1f %%  (a counting walk; the build walks once)\n", walk,
                 100 * walk / total);
-    std::printf("  scan      %8.3f s %5.1f %%  (the scanning walk less a counting walk)\n",
-                scan, 100 * scan / total);
+    std::printf("  scan      %8.3f s %5.1f %%  (the scanning walk less a counting walk)\n", scan,
+                100 * scan / total);
     std::printf("  city      %8.3f s %5.1f %%\n", city, 100 * city / total);
     std::printf("  measures  %8.3f s %5.1f %%\n", meas, 100 * meas / total);
     std::printf("  save      %8.3f s %5.1f %%\n", save, 100 * save / total);

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/file_stats.h"
 #include "analysis/source_scanner.h"
 #include "platform/path_util.h"
+#include "records/file_stats.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "city/city_grid.h"
+#include "records/city_grid.h"
 
 namespace codeburg {
 
@@ -56,7 +56,8 @@ bool BlockCanvas::Reserve(int64_t newWidth, int64_t newHeight, int64_t moveX, in
         m_offsetX = offsetX, m_offsetY = offsetY;
         return true;
     }
-    const int64_t roomX = std::max(kMinRoom, newWidth / 2), roomY = std::max(kMinRoom, newHeight / 2);
+    const int64_t roomX = std::max(kMinRoom, newWidth / 2),
+                  roomY = std::max(kMinRoom, newHeight / 2);
     const int64_t storeWidth = newWidth + 2 * roomX, storeHeight = newHeight + 2 * roomY;
     if (storeHeight > 0 &&
         storeWidth > int64_t(std::numeric_limits<size_t>::max() / sizeof(CityCell)) / storeHeight)
@@ -166,7 +167,8 @@ bool BlockCanvas::FillSquare(int32_t x, int32_t y, int32_t side, const CityCell&
         return false;
     }
     try {
-        m_squares.push_back({int32_t(cornerX - m_shiftX), int32_t(cornerY - m_shiftY), side, anchor});
+        m_squares.push_back(
+            {int32_t(cornerX - m_shiftX), int32_t(cornerY - m_shiftY), side, anchor});
     } catch (const std::bad_alloc&) {
         m_planned = false;
     }
@@ -177,7 +179,8 @@ bool BlockCanvas::CropPlan(BlockPlan& plan, int32_t margin) const
 {
     const int64_t width = int64_t(m_maxX) - m_minX + 1 + 2 * int64_t(margin);
     const int64_t height = int64_t(m_maxY) - m_minY + 1 + 2 * int64_t(margin);
-    if (!m_planned || width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return false;
+    if (!m_planned || width < 0 || height < 0 || width > kMaxSide || height > kMaxSide)
+        return false;
     try {
         plan.squares.resize(m_squares.size());
     } catch (const std::bad_alloc&) {
@@ -196,7 +199,8 @@ bool BlockCanvas::CropPlan(BlockPlan& plan, int32_t margin) const
 bool BlockPlan::Render(CityGrid& city, int32_t left, int32_t top) const
 {
     if (left < 0 || top < 0 || int64_t(left) + width > city.width ||
-        int64_t(top) + height > city.height || city.cells.size() < size_t(city.width) * size_t(city.height))
+        int64_t(top) + height > city.height ||
+        city.cells.size() < size_t(city.width) * size_t(city.height))
         return false;
     CityCell pavement;
     pavement.height = CityCell::kPavement;
@@ -228,11 +232,14 @@ bool BlockCanvas::CropInto(CityGrid& grid, int32_t margin) const
         grid.Clear();
         return false;
     }
-    const int64_t left = std::max<int64_t>(0, -offX), right = std::min<int64_t>(m_width, width - offX);
-    const int64_t top = std::max<int64_t>(0, -offY), bottom = std::min<int64_t>(m_height, height - offY);
+    const int64_t left = std::max<int64_t>(0, -offX),
+                  right = std::min<int64_t>(m_width, width - offX);
+    const int64_t top = std::max<int64_t>(0, -offY),
+                  bottom = std::min<int64_t>(m_height, height - offY);
     for (int64_t row = top; row < bottom && left < right; ++row) {
         const CityCell* from = m_store.data() + (row + m_offsetY) * m_storeWidth + m_offsetX;
-        std::copy(from + left, from + right, grid.cells.data() + (row + offY) * width + left + offX);
+        std::copy(from + left, from + right,
+                  grid.cells.data() + (row + offY) * width + left + offX);
     }
     grid.centreX = int32_t(m_centreX + offX);
     grid.centreY = int32_t(m_centreY + offY);

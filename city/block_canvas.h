@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "city/city_cell.h"
+#include "records/city_cell.h"
 
 namespace codeburg {
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <new>
 
 #include "city/layout_math.h"
 #include "platform/large_pages.h"
@@ -55,10 +54,10 @@ BlockPlanner::BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth,
         const double side = std::sqrt(double(blockArea) * 2.0);
         const int64_t halfW = int64_t(side * (width > height ? 1.0 : double(m_sx))) / 2 + 1;
         const int64_t halfH = int64_t(side * (width > height ? double(m_sy) : 1.0)) / 2 + 1;
-        Cover(static_cast<int32_t>(std::max<int64_t>(0, m_cx - halfW)),
-              static_cast<int32_t>(std::max<int64_t>(0, m_cy - halfH)),
-              static_cast<int32_t>(std::min<int64_t>(width, m_cx + halfW)),
-              static_cast<int32_t>(std::min<int64_t>(height, m_cy + halfH)));
+        m_outOfMemory = !Cover(static_cast<int32_t>(std::max<int64_t>(0, m_cx - halfW)),
+                               static_cast<int32_t>(std::max<int64_t>(0, m_cy - halfH)),
+                               static_cast<int32_t>(std::min<int64_t>(width, m_cx + halfW)),
+                               static_cast<int32_t>(std::min<int64_t>(height, m_cy + halfH)));
     }
 }
 
@@ -150,11 +149,11 @@ bool BlockPlanner::IsFree(Spiral& spiral, size_t step, int32_t bw, int32_t bh)
     return true;
 }
 
-void BlockPlanner::Cover(int32_t left, int32_t top, int32_t right, int32_t bottom)
+bool BlockPlanner::Cover(int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
     if (m_winW > 0 && left >= m_winX && top >= m_winY && right <= m_winX + m_winW &&
         bottom <= m_winY + m_winH)
-        return;
+        return true;
     int64_t newLeft = left, newTop = top, newRight = right, newBottom = bottom;
     if (m_winW > 0) {
         newLeft = std::min<int64_t>(newLeft, m_winX), newTop = std::min<int64_t>(newTop, m_winY);
@@ -172,7 +171,7 @@ void BlockPlanner::Cover(int32_t left, int32_t top, int32_t right, int32_t botto
     // calloc leaves a fresh block of this size to the system's zero pages.
     std::unique_ptr<uint8_t[], FreeBytes> grown(
         static_cast<uint8_t*>(std::calloc(static_cast<size_t>(newW * newH), 1)));
-    if (!grown && newW * newH > 0) throw std::bad_alloc();
+    if (!grown && newW * newH > 0) return false;
     AdviseLargePages(grown.get(), static_cast<size_t>(newW * newH));
     for (int32_t row = 0; row < m_winH; ++row) {
         std::memcpy(grown.get() + (row + m_winY - newTop) * newW + (m_winX - newLeft),
@@ -181,15 +180,17 @@ void BlockPlanner::Cover(int32_t left, int32_t top, int32_t right, int32_t botto
     m_map = std::move(grown);
     m_winX = static_cast<int32_t>(newLeft), m_winY = static_cast<int32_t>(newTop);
     m_winW = static_cast<int32_t>(newW), m_winH = static_cast<int32_t>(newH);
+    return true;
 }
 
-void BlockPlanner::Mark(int32_t left, int32_t top, int32_t w, int32_t h)
+bool BlockPlanner::Mark(int32_t left, int32_t top, int32_t w, int32_t h)
 {
-    Cover(left, top, left + w, top + h);
+    if (!Cover(left, top, left + w, top + h)) return false;
     for (int32_t row = top; row < top + h; ++row) {
         std::memset(m_map.get() + size_t(row - m_winY) * m_winW + (left - m_winX), 1,
                     static_cast<size_t>(w));
     }
+    return true;
 }
 
 size_t BlockPlanner::ResumeStep(const Spiral& spiral, int32_t bw, int32_t bh) const
@@ -220,8 +221,10 @@ void BlockPlanner::SetResume(Spiral& spiral, int32_t bw, int32_t bh, size_t step
     }
 }
 
-bool BlockPlanner::PlaceBlock(int32_t bw, int32_t bh, int quadrant, int32_t& left, int32_t& top)
+BlockPlanner::Placement BlockPlanner::PlaceBlock(int32_t bw, int32_t bh, int quadrant,
+                                                 int32_t& left, int32_t& top)
 {
+    if (m_outOfMemory) return Placement::OutOfMemory;
     Spiral& spiral = m_spirals[quadrant & 3];
     while (spiral.lowest < spiral.xs.size() && m_minW >= spiral.failW[spiral.lowest] &&
            m_minH >= spiral.failH[spiral.lowest])
@@ -240,7 +243,7 @@ bool BlockPlanner::PlaceBlock(int32_t bw, int32_t bh, int quadrant, int32_t& lef
         const uint16_t* failW = spiral.failW.data();
         const uint16_t* failH = spiral.failH.data();
         while (step < end && bw >= failW[step] && bh >= failH[step]) ++step;
-        if (step >= edgeStep) return false;
+        if (step >= edgeStep) return Placement::ReachedEdge;
         if (step == end) continue;  // past the rings made so far
         if (IsFree(spiral, step, bw, bh)) break;
         ++step;
@@ -248,10 +251,13 @@ bool BlockPlanner::PlaceBlock(int32_t bw, int32_t bh, int quadrant, int32_t& lef
     const int32_t x = spiral.xs[step], y = spiral.ys[step];
     left = spiral.dx > 0 ? x : x - bw + 1;
     top = spiral.dy > 0 ? y : y - bh + 1;
-    Mark(left, top, bw, bh);
+    if (!Mark(left, top, bw, bh)) {
+        m_outOfMemory = true;
+        return Placement::OutOfMemory;
+    }
     spiral.failW[step] = spiral.failH[step] = 1;  // its corner is taken now
     SetResume(spiral, bw, bh, step + 1);
-    return true;
+    return Placement::Placed;
 }
 
 }  // namespace codeburg

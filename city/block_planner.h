@@ -17,7 +17,8 @@ namespace codeburg {
 // faster because a step that was once found occupied for some block size stays
 // occupied for every larger block (the map only fills up), and because only
 // the part of the city that blocks reach is kept in memory, so a nominal city
-// far larger than its content costs nothing. May throw std::bad_alloc.
+// far larger than its content costs nothing. When the map cannot grow, the
+// planner says so and places nothing more.
 class BlockPlanner {
 public:
     // "minBlockWidth" x "minBlockHeight" must not exceed any block placed
@@ -25,11 +26,17 @@ public:
     BlockPlanner(int32_t width, int32_t height, int32_t minBlockWidth, int32_t minBlockHeight,
                  int64_t blockArea = 0);
 
+    enum class Placement { Placed, ReachedEdge, OutOfMemory };
+
+    // True when the map for "blockArea" could not be had; every placement
+    // then reports OutOfMemory.
+    bool outOfMemory() const { return m_outOfMemory; }
+
     // Searches a place for a bw x bh block (both at least 1) in "quadrant"
     // (0 up-left, 1 up-right, 2 down-left, 3 down-right of the centre) and marks
-    // it occupied; (left, top) is then its top-left cell. False when the
+    // it occupied; (left, top) is then its top-left cell. ReachedEdge when the
     // search reached the edge of the city first.
-    bool PlaceBlock(int32_t bw, int32_t bh, int quadrant, int32_t& left, int32_t& top);
+    Placement PlaceBlock(int32_t bw, int32_t bh, int quadrant, int32_t& left, int32_t& top);
 
 private:
     // The spiral steps of one quarter, generated ring by ring as far as some
@@ -57,8 +64,9 @@ private:
     void GenerateRing(Spiral& spiral);
     size_t FirstEdgeStep(const Spiral& spiral, size_t firstRing, int32_t bw, int32_t bh) const;
     bool IsFree(Spiral& spiral, size_t step, int32_t bw, int32_t bh);
-    void Mark(int32_t left, int32_t top, int32_t w, int32_t h);
-    void Cover(int32_t left, int32_t top, int32_t right, int32_t bottom);
+    // Both false when the map could not grow to take the rectangle in.
+    bool Mark(int32_t left, int32_t top, int32_t w, int32_t h);
+    bool Cover(int32_t left, int32_t top, int32_t right, int32_t bottom);
 
     int32_t m_width, m_height, m_cx, m_cy;
     float m_sx, m_sy;
@@ -74,6 +82,7 @@ private:
         void operator()(uint8_t* p) const { std::free(p); }
     };
     std::unique_ptr<uint8_t[], FreeBytes> m_map;
+    bool m_outOfMemory = false;
 };
 
 }  // namespace codeburg

@@ -1,8 +1,8 @@
 #include "city/camera.h"
 
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace codeburg {
 
@@ -43,7 +43,9 @@ TEST(CameraTest, ProjectionIgnoresWindowShape)
 TEST(CameraTest, YawZeroLooksAlongZ)
 {
     Camera c;
-    c.x = 3; c.y = 2; c.z = 1;
+    c.x = 3;
+    c.y = 2;
+    c.z = 1;
     const Mat4 v = ViewMatrix(c);
     const Vec3 ahead = Transform({3, 2, 11}, v);
     EXPECT_NEAR(ahead.x, 0, 1e-5);
@@ -75,7 +77,11 @@ TEST(CameraTest, MapViewLooksDownOnTheCentre)
 TEST(CameraTest, InverseUndoesTheView)
 {
     Camera c;
-    c.x = 5; c.y = 7; c.z = -3; c.pitch = -0.4f; c.yaw = 1.1f;
+    c.x = 5;
+    c.y = 7;
+    c.z = -3;
+    c.pitch = -0.4f;
+    c.yaw = 1.1f;
     const Mat4 v = ViewMatrix(c);
     const Mat4 product = v * Inverse(v);
     for (int i = 0; i < 4; ++i)

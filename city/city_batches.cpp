@@ -70,11 +70,13 @@ std::vector<int32_t> TileOrder(const std::vector<Building>& buildings, std::vect
     std::vector<int32_t> order(buildings.size());
     for (size_t i = 0; i < buildings.size(); ++i) {
         const Building& b = buildings[i];
-        tiles[i] = std::max(0, b.anchorY / kTileCells) * columns + std::max(0, b.anchorX) / kTileCells;
+        tiles[i] =
+            std::max(0, b.anchorY / kTileCells) * columns + std::max(0, b.anchorX) / kTileCells;
         order[i] = static_cast<int32_t>(i);
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [&tiles](int32_t a, int32_t b) { return tiles[size_t(a)] < tiles[size_t(b)]; });
+    std::stable_sort(order.begin(), order.end(), [&tiles](int32_t a, int32_t b) {
+        return tiles[size_t(a)] < tiles[size_t(b)];
+    });
     return order;
 }
 
@@ -150,8 +152,7 @@ std::array<DrawRuns, kBatchCount> CollectRuns(const CityBatches& batches,
                        int32_t skip) {
         for (const int32_t i : order) {
             if (i == skip || size_t(i) >= spans.size()) continue;
-            if (!visible.empty() && (size_t(i) >= visible.size() || !visible[size_t(i)]))
-                continue;
+            if (!visible.empty() && (size_t(i) >= visible.size() || !visible[size_t(i)])) continue;
             for (const BatchSpan& span : spans[size_t(i)])
                 AddRun(runs[int(span.batch)], lastTile[int(span.batch)], span);
         }

@@ -50,9 +50,9 @@ struct BatchSpan {
 struct CityBatches {
     std::array<std::vector<CityVertex>, kBatchCount> vertices;
     std::array<std::vector<uint32_t>, kBatchCount> indices;  // into the batch's vertices
-    std::vector<std::array<BatchSpan, 2>> boxSpans;    // walls, roof of each box
-    std::vector<std::array<BatchSpan, 2>> towerSpans;  // walls, roof of each tower
-    std::vector<int32_t> boxOrder, towerOrder;         // building indices in storage order
+    std::vector<std::array<BatchSpan, 2>> boxSpans;          // walls, roof of each box
+    std::vector<std::array<BatchSpan, 2>> towerSpans;        // walls, roof of each tower
+    std::vector<int32_t> boxOrder, towerOrder;               // building indices in storage order
 };
 
 CityBatches BuildBatches(const CityGeometry& geometry);

@@ -36,7 +36,7 @@ TEST(CityBatchesTest, StripsBecomeIndexedTrianglesWithTheSameWinding)
     const CityGeometry g = ThreeBoxesAndATower();
     const CityBatches b = BuildBatches(g);
     const auto& walls = b.indices[int(Batch::WallLow)];
-    ASSERT_EQ(walls.size(), 3u * 24u);  // 8 triangles per box
+    ASSERT_EQ(walls.size(), 3u * 24u);                            // 8 triangles per box
     EXPECT_EQ(b.vertices[int(Batch::WallLow)].size(), 3u * 10u);  // the strip's own vertices
     // Triangle 0 is (0, 1, 2); triangle 1 swaps its first two: (2, 1, 3).
     EXPECT_EQ(std::vector<uint32_t>(walls.begin(), walls.begin() + 6),

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <string>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
-#include "city/colour.h"
 #include "platform/large_pages.h"
+#include "records/colour.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg {
@@ -62,9 +62,15 @@ const MethodStats* MethodAt(const ProjectStats& stats, uint32_t fileIndex, uint3
 
 }  // namespace
 
-const char* DisplayModeName(int32_t mode)
+DisplayMode NextDisplayMode(DisplayMode mode)
 {
-    return mode >= 0 && mode < kDisplayModeCount ? kModeNames[mode] : "??";
+    return static_cast<DisplayMode>((static_cast<int32_t>(mode) + 1) % kDisplayModeCount);
+}
+
+const char* DisplayModeName(DisplayMode mode)
+{
+    const int32_t n = static_cast<int32_t>(mode);
+    return n >= 0 && n < kDisplayModeCount ? kModeNames[n] : "??";
 }
 
 uint32_t BackgroundColour()
@@ -88,23 +94,23 @@ double GreenRatio(int32_t eloc, int32_t commentLines, int32_t asserts)
     return (double(commentLines) + double(asserts)) / double(eloc);
 }
 
-uint32_t MethodColour(const MethodStats& m, uint32_t fileColour, int32_t mode,
+uint32_t MethodColour(const MethodStats& m, uint32_t fileColour, DisplayMode mode,
                       const ColourReferences& refs)
 {
     const double g = GreenRatio(m.eloc, m.commentLines, m.asserts);
     switch (mode) {
-        case 1: {
+        case DisplayMode::Readability: {
             const double gc = std::min(g, 2.0);
             if (gc <= 0.3) return HsvToColor(20, 0.45, gc);
             return HsvToColor(20, 0.0, 2.0 * gc);
         }
-        case 2: {
+        case DisplayMode::Asserts: {
             const double a = m.eloc == 0 ? 1.0 : double(m.asserts) / double(m.eloc);
             const double r = refs.assertReference;
             if (a <= r) return HsvToColor(0, 0.55, 0.2 - (r - a));
             return HsvToColor(0, 0.0, a + 0.8 - r);
         }
-        case 3: {
+        case DisplayMode::LineMethod: {
             const int64_t e = m.eloc, l = refs.lineCount;
             if (e > l) return HsvToColor(0, 0.55, 0.2 - double((e - l) / 100));
             return HsvToColor(128, 0.0, double((l - e) / 100) + 0.8);
@@ -170,7 +176,7 @@ void MakeTower(float x0, float z0, int32_t p, int32_t heightWord, uint32_t c, To
     tower.roofHeight = RoofHeight(heightWord);
 }
 
-CityGeometry BuildCityGeometry(const ProjectStats& stats, int32_t mode)
+CityGeometry BuildCityGeometry(const ProjectStats& stats, DisplayMode mode)
 {
     CityGeometry geometry;
     size_t towerMethods = 0, allMethods = 0;
@@ -223,7 +229,7 @@ CityGeometry BuildCityGeometry(const ProjectStats& stats, int32_t mode)
     return geometry;
 }
 
-void RecolourCity(CityGeometry& geometry, const ProjectStats& stats, int32_t mode)
+void RecolourCity(CityGeometry& geometry, const ProjectStats& stats, DisplayMode mode)
 {
     // Rebuilding is one pass over the grid; keeping the shapes apart would save little.
     geometry = BuildCityGeometry(stats, mode);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "city/display_mode.h"
+
 namespace codeburg {
 
 class ProjectStats;
@@ -20,11 +22,10 @@ struct CityVertex {
 };
 static_assert(sizeof(CityVertex) == 36, "the vertex layout is shared with the renderer");
 
-enum class DisplayMode : int32_t { Color = 0, Readability = 1, Asserts = 2, LineMethod = 3 };
-constexpr int32_t kDisplayModeCount = 4;
-
+// The mode after "mode", Color after the last.
+DisplayMode NextDisplayMode(DisplayMode mode);
 // "Color Mode" .. "Line/Method Mode"; "??" for any other number.
-const char* DisplayModeName(int32_t mode);
+const char* DisplayModeName(DisplayMode mode);
 
 // The background everything fades into: HSV (230, 0.0, 0.1), 0x00RRGGBB.
 uint32_t BackgroundColour();
@@ -40,8 +41,8 @@ ColourReferences ColourReferencesOf(const ProjectStats& stats);
 double GreenRatio(int32_t eloc, int32_t commentLines, int32_t asserts);
 
 // The display-mode colour (0x00RRGGBB) of a method; "fileColour" is the file's
-// 0x00BBGGRR colour. Modes outside 0..3 draw as mode 0.
-uint32_t MethodColour(const MethodStats& method, uint32_t fileColour, int32_t mode,
+// 0x00BBGGRR colour.
+uint32_t MethodColour(const MethodStats& method, uint32_t fileColour, DisplayMode mode,
                       const ColourReferences& refs);
 
 enum class WallTexture : int32_t { Low = 0, Medium = 1, Tall = 2, Default = 3 };
@@ -76,8 +77,8 @@ void MakeTower(float x0, float z0, int32_t footprint, int32_t heightWord, uint32
 // Scans the project's city grid row by row. Anchors naming a file or method the
 // project no longer has produce nothing, and no more boxes and towers are made
 // than the project has methods of each shape, whatever the grid holds.
-CityGeometry BuildCityGeometry(const ProjectStats& stats, int32_t mode);
+CityGeometry BuildCityGeometry(const ProjectStats& stats, DisplayMode mode);
 // Recomputes only the vertex colours, after a display-mode change.
-void RecolourCity(CityGeometry& geometry, const ProjectStats& stats, int32_t mode);
+void RecolourCity(CityGeometry& geometry, const ProjectStats& stats, DisplayMode mode);
 
 }  // namespace codeburg

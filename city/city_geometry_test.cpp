@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
-#include "city/colour.h"
+#include "records/colour.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 
@@ -52,10 +52,10 @@ struct SmallProject {
 
 TEST(CityGeometryTest, ModeNames)
 {
-    EXPECT_STREQ(DisplayModeName(0), "Color Mode");
-    EXPECT_STREQ(DisplayModeName(3), "Line/Method Mode");
-    EXPECT_STREQ(DisplayModeName(4), "??");
-    EXPECT_STREQ(DisplayModeName(-1), "??");
+    EXPECT_STREQ(DisplayModeName(DisplayMode::Color), "Color Mode");
+    EXPECT_STREQ(DisplayModeName(DisplayMode::LineMethod), "Line/Method Mode");
+    EXPECT_STREQ(DisplayModeName(DisplayMode(4)), "??");
+    EXPECT_STREQ(DisplayModeName(DisplayMode(-1)), "??");
     EXPECT_EQ(BackgroundColour(), 0x191919u);
 }
 
@@ -65,44 +65,56 @@ TEST(CityGeometryTest, ColorModeScalesFileValueByGreenRatio)
     const uint32_t file = SwapRedBlue(HsvToColor(120, 1.0, 0.5));  // stored red-low
     const double value = 127 / 255.0;  // what the stored file colour reads back as
     // g = 0 < 0.8: value x 0.8.
-    EXPECT_EQ(MethodColour(Method(10, 0, 0), file, 0, refs), HsvToColor(120, 1.0, value * 0.8));
+    EXPECT_EQ(MethodColour(Method(10, 0, 0), file, DisplayMode::Color, refs),
+              HsvToColor(120, 1.0, value * 0.8));
     // g = 1.2 within the band: value x 1.2.
-    EXPECT_EQ(MethodColour(Method(10, 10, 2), file, 0, refs), HsvToColor(120, 1.0, value * 1.2));
+    EXPECT_EQ(MethodColour(Method(10, 10, 2), file, DisplayMode::Color, refs),
+              HsvToColor(120, 1.0, value * 1.2));
     // g = 3 above 1.5: value x 1.5.
-    EXPECT_EQ(MethodColour(Method(10, 30, 0), file, 0, refs), HsvToColor(120, 1.0, value * 1.5));
+    EXPECT_EQ(MethodColour(Method(10, 30, 0), file, DisplayMode::Color, refs),
+              HsvToColor(120, 1.0, value * 1.5));
 }
 
 TEST(CityGeometryTest, ReadabilityMode)
 {
     const ColourReferences refs;
     // eloc 0, no comments: g = 0, value 0, black.
-    EXPECT_EQ(MethodColour(Method(0, 0, 0), 0, 1, refs), 0x000000u);
-    EXPECT_EQ(MethodColour(Method(10, 2, 0), 0, 1, refs), HsvToColor(20, 0.45, 0.2));
-    EXPECT_EQ(MethodColour(Method(10, 4, 0), 0, 1, refs), HsvToColor(20, 0.0, 0.8));
-    EXPECT_EQ(MethodColour(Method(0, 3, 0), 0, 1, refs), 0xFFFFFFu);  // g = 1, value 2 clamps
+    EXPECT_EQ(MethodColour(Method(0, 0, 0), 0, DisplayMode::Readability, refs), 0x000000u);
+    EXPECT_EQ(MethodColour(Method(10, 2, 0), 0, DisplayMode::Readability, refs),
+              HsvToColor(20, 0.45, 0.2));
+    EXPECT_EQ(MethodColour(Method(10, 4, 0), 0, DisplayMode::Readability, refs),
+              HsvToColor(20, 0.0, 0.8));
+    EXPECT_EQ(MethodColour(Method(0, 3, 0), 0, DisplayMode::Readability, refs),
+              0xFFFFFFu);  // g = 1, value 2 clamps
 }
 
 TEST(CityGeometryTest, AssertsMode)
 {
     const ColourReferences refs;  // reference 0.04
     // a = 0: value 0.2 - 0.04 = 0.16, dark red.
-    EXPECT_EQ(MethodColour(Method(100, 0, 0), 0, 2, refs), HsvToColor(0, 0.55, 0.2 - 0.04f));
+    EXPECT_EQ(MethodColour(Method(100, 0, 0), 0, DisplayMode::Asserts, refs),
+              HsvToColor(0, 0.55, 0.2 - 0.04f));
     // a = 0.1 > R: grey 0.1 + 0.8 - 0.04.
-    EXPECT_EQ(MethodColour(Method(100, 0, 10), 0, 2, refs),
+    EXPECT_EQ(MethodColour(Method(100, 0, 10), 0, DisplayMode::Asserts, refs),
               HsvToColor(0, 0.0, 0.1 + 0.8 - double(0.04f)));
     // eloc 0 counts as a = 1.0: white.
-    EXPECT_EQ(MethodColour(Method(0, 0, 0), 0, 2, refs), 0xFFFFFFu);
+    EXPECT_EQ(MethodColour(Method(0, 0, 0), 0, DisplayMode::Asserts, refs), 0xFFFFFFu);
 }
 
 TEST(CityGeometryTest, LineMethodModeUsesIntegerHundreds)
 {
     ColourReferences refs;
     refs.lineCount = 25;
-    EXPECT_EQ(MethodColour(Method(25, 0, 0), 0, 3, refs), HsvToColor(128, 0.0, 0.8));
-    EXPECT_EQ(MethodColour(Method(26, 0, 0), 0, 3, refs), HsvToColor(0, 0.55, 0.2));
-    EXPECT_EQ(MethodColour(Method(124, 0, 0), 0, 3, refs), HsvToColor(0, 0.55, 0.2));
-    EXPECT_EQ(MethodColour(Method(125, 0, 0), 0, 3, refs), 0x000000u);  // 0.2 - 1 clamps to black
-    EXPECT_EQ(MethodColour(Method(0, 0, 0), 0, 3, refs), HsvToColor(128, 0.0, 0.8));
+    EXPECT_EQ(MethodColour(Method(25, 0, 0), 0, DisplayMode::LineMethod, refs),
+              HsvToColor(128, 0.0, 0.8));
+    EXPECT_EQ(MethodColour(Method(26, 0, 0), 0, DisplayMode::LineMethod, refs),
+              HsvToColor(0, 0.55, 0.2));
+    EXPECT_EQ(MethodColour(Method(124, 0, 0), 0, DisplayMode::LineMethod, refs),
+              HsvToColor(0, 0.55, 0.2));
+    EXPECT_EQ(MethodColour(Method(125, 0, 0), 0, DisplayMode::LineMethod, refs),
+              0x000000u);  // 0.2 - 1 clamps to black
+    EXPECT_EQ(MethodColour(Method(0, 0, 0), 0, DisplayMode::LineMethod, refs),
+              HsvToColor(128, 0.0, 0.8));
 }
 
 TEST(CityGeometryTest, WallTextureChoice)
@@ -200,7 +212,7 @@ TEST(CityGeometryTest, TowerVertices)
 TEST(CityGeometryTest, BuildsOneBuildingPerAnchorInScanOrder)
 {
     SmallProject p;
-    const CityGeometry g = BuildCityGeometry(p.stats, 0);
+    const CityGeometry g = BuildCityGeometry(p.stats, DisplayMode::Color);
     ASSERT_EQ(g.boxes.size(), 1u);
     ASSERT_EQ(g.towers.size(), 1u);
     EXPECT_EQ(g.towers[0].method->methodName, "Widget");
@@ -222,7 +234,7 @@ TEST(CityGeometryTest, StaleAndSurplusAnchorsAreIgnored)
     p.Anchor(0, 0, 5, 1, 3, 7, 0);    // file 7 is gone
     p.Anchor(1, 10, 5, 1, 3, 0, 99);  // method 99 is gone
     p.Anchor(15, 10, 5, 1, 3, 0, 1);  // a second anchor for "draw": one box too many
-    const CityGeometry g = BuildCityGeometry(p.stats, 2);
+    const CityGeometry g = BuildCityGeometry(p.stats, DisplayMode::Asserts);
     EXPECT_EQ(g.boxes.size(), 1u);
     EXPECT_EQ(g.towers.size(), 1u);
 }
@@ -231,22 +243,22 @@ TEST(CityGeometryTest, EmptyAndFilelessProjectsBuildNothing)
 {
     ProjectStats stats(nullptr);
     stats.cityGrid.Clear();
-    EXPECT_TRUE(BuildCityGeometry(stats, 0).boxes.empty());
+    EXPECT_TRUE(BuildCityGeometry(stats, DisplayMode::Color).boxes.empty());
     stats.cityGrid.Allocate(4, 4);
     stats.cityGrid.cells[5].height = 9;  // an anchor without any file
     stats.cityGrid.cells[5].footprint = 1;
-    const CityGeometry g = BuildCityGeometry(stats, 1);
+    const CityGeometry g = BuildCityGeometry(stats, DisplayMode::Readability);
     EXPECT_TRUE(g.boxes.empty());
     EXPECT_TRUE(g.towers.empty());
     stats.cityGrid.cells.resize(3);  // inconsistent with its size: never read past it
-    EXPECT_TRUE(BuildCityGeometry(stats, 1).boxes.empty());
+    EXPECT_TRUE(BuildCityGeometry(stats, DisplayMode::Readability).boxes.empty());
 }
 
 TEST(CityGeometryTest, RecolourFollowsTheMode)
 {
     SmallProject p;
-    CityGeometry g = BuildCityGeometry(p.stats, 0);
-    RecolourCity(g, p.stats, 3);  // draw: eloc 40 > 25, value 0.2
+    CityGeometry g = BuildCityGeometry(p.stats, DisplayMode::Color);
+    RecolourCity(g, p.stats, DisplayMode::LineMethod);  // draw: eloc 40 > 25, value 0.2
     EXPECT_EQ(g.boxes[0].vertices[0].diffuse, HsvToColor(0, 0.55, 0.2));
 }
 

@@ -12,14 +12,14 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/build_progress_sink.h"
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
 #include "city/block_canvas.h"
 #include "city/block_planner.h"
-#include "city/city_grid.h"
 #include "city/layout_math.h"
 #include "platform/ms_random.h"
+#include "records/build_progress_sink.h"
+#include "records/city_grid.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 
@@ -148,7 +148,10 @@ struct FileBlock {
 
 class BlockSet {
 public:
-    BlockSet(ProjectStats& stats, const std::vector<FileBlock>* plans) : m_stats(stats), m_plans(plans) {}
+    BlockSet(ProjectStats& stats, const std::vector<FileBlock>* plans)
+        : m_stats(stats), m_plans(plans)
+    {
+    }
 
     int32_t width(size_t i) const { return Plan(i) ? Plan(i)->width : Grid(i).width; }
     int32_t height(size_t i) const { return Plan(i) ? Plan(i)->height : Grid(i).height; }
@@ -193,6 +196,7 @@ Layout PlaceAllBlocks(ProjectStats& stats, const BlockSet& blocks, int32_t width
     {
         // Scoped so that the occupancy map is gone before the city is allocated.
         BlockPlanner planner(width, height, minW, minH, area);
+        if (planner.outOfMemory()) return Layout::OutOfMemory;
         for (size_t i = 0; i < stats.files.size(); ++i) {
             ReportFile(sink, stats, i, "Adding to main map");
             const int32_t bw = blocks.width(i), bh = blocks.height(i);
@@ -205,8 +209,14 @@ Layout PlaceAllBlocks(ProjectStats& stats, const BlockSet& blocks, int32_t width
                 continue;
             }
             int32_t left = 0, top = 0;
-            if (!planner.PlaceBlock(bw, bh, static_cast<int>(i % 4), left, top))
-                return Layout::TooSmall;
+            switch (planner.PlaceBlock(bw, bh, static_cast<int>(i % 4), left, top)) {
+                case BlockPlanner::Placement::Placed:
+                    break;
+                case BlockPlanner::Placement::ReachedEdge:
+                    return Layout::TooSmall;
+                case BlockPlanner::Placement::OutOfMemory:
+                    return Layout::OutOfMemory;
+            }
             placed.push_back({i, left, top});
             minX = std::min(minX, left), maxX = std::max(maxX, left + bw - 1);
             minY = std::min(minY, top), maxY = std::max(maxY, top + bh - 1);
@@ -338,7 +348,8 @@ void PlanFileBlocks(ProjectStats& stats, std::vector<FileBlock>& blocks, BuildPr
     for (size_t i = 0; i < count; ++i) {
         ReportFile(sink, stats, i, "Creating city view for");
         std::unique_lock<std::mutex> lock(mutex);
-        while (!finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return done[i] != 0; })) {
+        while (
+            !finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return done[i] != 0; })) {
             lock.unlock();
             KeepAlive(sink);  // a large file takes a while
             lock.lock();

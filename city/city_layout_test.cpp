@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/build_progress_sink.h"
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
-#include "analysis/stats_buffer.h"
-#include "city/city_grid.h"
 #include "city/layout_math.h"
 #include "platform/ms_random.h"
+#include "records/build_progress_sink.h"
+#include "records/city_grid.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
+#include "records/stats_buffer.h"
 
 namespace codeburg {
 namespace {
@@ -210,7 +210,8 @@ TEST(CityLayoutTest, MatchesTheStepByStepLayoutOnRandomProjects)
         for (size_t i = 0; i < blocks->files.size(); ++i) {
             PlaceMethods(*blocks->files[i], uint32_t(i));
             if (seed % 4 == 0 && i == 0) continue;
-            ASSERT_EQ(blocks->files[i]->cityGrid, slow->files[i]->cityGrid) << seed << " file " << i;
+            ASSERT_EQ(blocks->files[i]->cityGrid, slow->files[i]->cityGrid)
+                << seed << " file " << i;
         }
     }
 }
@@ -229,7 +230,8 @@ TEST(CityLayoutTest, MatchesTheStepByStepLayoutOfFilesWithManyMethods)
                 for (int m = 0; m < count; ++m) {
                     const int eloc = local.next() % 200;
                     methods.push_back({local.next() % 9 == 0 ? local.next() % 40 : local.next() % 4,
-                                       eloc, local.next() % (eloc + 2), local.next() % (eloc / 2 + 2)});
+                                       eloc, local.next() % (eloc + 2),
+                                       local.next() % (eloc / 2 + 2)});
                 }
                 AddFile(*stats, methods);
             }

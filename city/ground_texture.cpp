@@ -6,12 +6,12 @@
 #include <new>
 #include <vector>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
 #include "city/city_geometry.h"
-#include "city/colour.h"
 #include "platform/large_pages.h"
 #include "platform/ms_random.h"
+#include "records/colour.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 

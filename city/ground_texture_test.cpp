@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
 #include "city/city_geometry.h"
-#include "city/colour.h"
 #include "platform/ms_random.h"
+#include "records/colour.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 
@@ -153,7 +153,7 @@ TEST(GroundTextureTest, HugeCityIsScaledToTheDeviceLimit)
     EXPECT_EQ(t.height, 1000);
     EXPECT_EQ(t.cityWidth, 4000);
     EXPECT_EQ(t.texels.size(), 1000000u);
-    EXPECT_TRUE(BuildCityGeometry(stats, 0).boxes.empty());
+    EXPECT_TRUE(BuildCityGeometry(stats, DisplayMode::Color).boxes.empty());
 }
 
 TEST(GroundTextureTest, ProjectSeedWeighsPositions)

@@ -3,9 +3,9 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
 #include "city/city_geometry.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_topic.h"
 
 namespace codeburg {
@@ -32,11 +32,11 @@ const char* const kCreditLine = "Drawn by codeburg - every building is a method"
 bool CityFilter::Matches(const MethodStats& m) const
 {
     switch (kind) {
-        case File:
+        case FilterKind::File:
             return m.file && m.file->name == fileName;
-        case Class:
+        case FilterKind::Class:
             return m.cls == cls;
-        case Method:
+        case FilterKind::Method:
             return &m == method;
         default:
             return true;
@@ -48,7 +48,7 @@ void FilterMasks(const CityGeometry& geometry, const CityFilter& filter,
 {
     boxVisible.clear();
     towerVisible.clear();
-    if (filter.kind == CityFilter::None) return;
+    if (filter.kind == FilterKind::None) return;
     for (const BoxBuilding& b : geometry.boxes)
         boxVisible.push_back(b.method && filter.Matches(*b.method));
     for (const TowerBuilding& t : geometry.towers)

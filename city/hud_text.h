@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "city/display_mode.h"
+
 namespace codeburg {
 
 class ProjectStats;
@@ -11,10 +13,12 @@ struct ClassStats;
 struct CityGeometry;
 struct MethodStats;
 
-// What the control strip narrows the city to. Kind 0 shows everything.
+// What the control strip narrows the city to: nothing (everything shows),
+// a file, a class, or one method.
+enum class FilterKind : int32_t { None = 0, File = 1, Class = 2, Method = 3 };
+
 struct CityFilter {
-    enum Kind : int32_t { None = 0, File = 1, Class = 2, Method = 3 };
-    Kind kind = None;
+    FilterKind kind = FilterKind::None;
     std::string fileName;                 // kind 1, compared byte for byte
     const ClassStats* cls = nullptr;      // kind 2; none matches methods without class
     const MethodStats* method = nullptr;  // kind 3
@@ -40,7 +44,7 @@ struct HudState {
     bool paused = false;
     bool mouseLook = false;
     bool snapshot = false;  // draws the credit line
-    int32_t displayMode = 0;
+    DisplayMode displayMode = DisplayMode::Color;
 };
 
 extern const char* const kCreditLine;

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
 #include "city/city_geometry.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 
@@ -41,7 +41,7 @@ TEST(HudTextTest, ProjectFiguresAndHints)
     state.clientHeight = 600;
     state.flyMode = 1;
     state.mouseLook = true;
-    state.displayMode = 2;
+    state.displayMode = DisplayMode::Asserts;
     const auto lines = HudTexts(&stats, state, nullptr, CityFilter{});
     EXPECT_EQ(At(lines, 10, 10)->text,
               "Fly mode: F2/F3 - Display mode F6 -  Alt+Enter to enter fullscreen mode");
@@ -83,16 +83,16 @@ TEST(HudTextTest, InformationBoxOnlyWhenThePickMatchesTheFilter)
     EXPECT_EQ(At(lines, 650, 110)->text, "Eloc: 4");
 
     CityFilter byMethod;
-    byMethod.kind = CityFilter::Method;
+    byMethod.kind = FilterKind::Method;
     byMethod.method = other;
     EXPECT_EQ(At(HudTexts(&stats, state, m, byMethod), 650, 50), nullptr);
 
     CityFilter noClass;  // "<no class>" matches only methods without class
-    noClass.kind = CityFilter::Class;
+    noClass.kind = FilterKind::Class;
     EXPECT_FALSE(noClass.Matches(*m));
     EXPECT_TRUE(noClass.Matches(*other));
     CityFilter byFile;
-    byFile.kind = CityFilter::File;
+    byFile.kind = FilterKind::File;
     byFile.fileName = "A.cpp";  // case matters
     EXPECT_FALSE(byFile.Matches(*m));
 }
@@ -112,7 +112,7 @@ TEST(HudTextTest, FilterMasksFollowTheBuildingLists)
     FilterMasks(g, CityFilter{}, boxes, towers);
     EXPECT_TRUE(boxes.empty());
     CityFilter f;
-    f.kind = CityFilter::Method;
+    f.kind = FilterKind::Method;
     f.method = b;
     FilterMasks(g, f, boxes, towers);
     EXPECT_EQ(boxes, (std::vector<bool>{false, true}));

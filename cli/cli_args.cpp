@@ -103,13 +103,20 @@ Parsed<BuildArgs> ParseBuildArgs(const ArgList& args)
         const bool hasValue = i + 1 < args.size();
         auto value = [&]() { return std::string(args[++i]); };
         double number;
-        if (a == "--force") o.force = true;
-        else if (a == "--json") o.json = true;
-        else if (a == "--sequential") o.sequential = true;
-        else if (a == "--name" && hasValue) o.name = value();
-        else if (a == "--ext" && hasValue) o.extensions = value();
-        else if (a == "--exclude-dirs" && hasValue) o.excludedDirs = value();
-        else if (a == "--exclude-files" && hasValue) o.excludedFiles = value();
+        if (a == "--force")
+            o.force = true;
+        else if (a == "--json")
+            o.json = true;
+        else if (a == "--sequential")
+            o.sequential = true;
+        else if (a == "--name" && hasValue)
+            o.name = value();
+        else if (a == "--ext" && hasValue)
+            o.extensions = value();
+        else if (a == "--exclude-dirs" && hasValue)
+            o.excludedDirs = value();
+        else if (a == "--exclude-files" && hasValue)
+            o.excludedFiles = value();
         else if (a == "--methods" && hasValue) {
             const auto rule = ParseMethodRule(args[++i]);
             if (!rule) return Error<BuildArgs>(kMethodsNeeds);
@@ -143,9 +150,12 @@ Parsed<ShowArgs> ParseShowArgs(const ArgList& args)
     Parsed<ShowArgs> result;
     ShowArgs& o = result.options;
     for (const std::string_view a : args) {
-        if (a == "--json") o.json = true;
-        else if (a.starts_with("--") || !o.path.empty()) return Error<ShowArgs>(kUsage);
-        else o.path = a;
+        if (a == "--json")
+            o.json = true;
+        else if (a.starts_with("--") || !o.path.empty())
+            return Error<ShowArgs>(kUsage);
+        else
+            o.path = a;
     }
     if (o.path.empty()) return Error<ShowArgs>(kUsage);
     return result;
@@ -279,7 +289,8 @@ Parsed<WorkspaceCommandArgs> ParseWorkspaceCommandArgs(std::string_view command,
                                       [&](const auto& v) { return v.first == a; });
             if (!add || known == std::end(valued))
                 return Error<E>("unknown option '" + std::string(a) + "'");
-            if (i + 1 >= args.size()) return Error<E>("option '" + std::string(a) + "' needs a value");
+            if (i + 1 >= args.size())
+                return Error<E>("option '" + std::string(a) + "' needs a value");
             *known->second = std::string(args[++i]);
         } else {
             positional.push_back(a);

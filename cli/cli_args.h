@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/method_rule.h"
+#include "records/method_rule.h"
 
 namespace codeburg::cli {
 

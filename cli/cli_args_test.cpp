@@ -86,8 +86,8 @@ TEST(CliArgsTest, SnapshotStopsAtHelpAndChecksTheViewpoint)
     EXPECT_EQ(ParseSnapshotArgs({"src", "o.jpg", "--size", "64x"}, NoFiles).error,
               "--size needs WIDTHxHEIGHT, each 1 to 16384, e.g. 1280x720");
     EXPECT_EQ(ParseSnapshotArgs({"-s", "o.jpg"}, NoFiles).error, "unknown option '-s'");
-    const auto dashed = ParseSnapshotArgs(
-        {"-s", "o.jpg"}, [](const std::string& name) { return name == "-s"; });
+    const auto dashed =
+        ParseSnapshotArgs({"-s", "o.jpg"}, [](const std::string& name) { return name == "-s"; });
     ASSERT_TRUE(dashed.ok()) << dashed.error;
     EXPECT_EQ(dashed.options.source, "-s");
 }
@@ -112,8 +112,7 @@ TEST(CliArgsTest, WorkspaceTakesMissingAnywhereAndTheLastOfARepeatedOption)
               "'add' needs exactly one directory");
     EXPECT_EQ(ParseWorkspaceCommandArgs("rebuild", {"x"}).error, "'rebuild' takes no arguments");
     EXPECT_EQ(ParseWorkspaceCommandArgs("drop", {}).error, "unknown workspace command 'drop'");
-    EXPECT_EQ(ParseWorkspaceArgs({"w.cbw", "--missing"}).error,
-              "option '--missing' needs a value");
+    EXPECT_EQ(ParseWorkspaceArgs({"w.cbw", "--missing"}).error, "option '--missing' needs a value");
     EXPECT_EQ(ParseWorkspaceArgs({"w.cbw", "show", "--missing", "all"}).error,
               "--missing takes keep, drop or ask");
 }

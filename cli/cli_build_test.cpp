@@ -8,9 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "analysis/temp_tree_test_util.h"
 #include "cli/cli_run_test_util.h"
@@ -103,9 +102,8 @@ TEST_F(CliBuildTest, UnchangedTreeIsNotRebuiltUnlessForced)
 
 TEST_F(CliBuildTest, FiltersAndNameOptions)
 {
-    const CliRun r =
-        RunCli({"build", tree.root(), "--json", "--name", "other", "--ext", "h,cpp",
-                "--exclude-files", "", "--exclude-dirs", "m1"});
+    const CliRun r = RunCli({"build", tree.root(), "--json", "--name", "other", "--ext", "h,cpp",
+                             "--exclude-files", "", "--exclude-dirs", "m1"});
     ASSERT_EQ(r.status, 0);
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["files"].size(), 20u - 7u + 2u);  // m1 holds 7 files; stdafx.cpp and x.h join

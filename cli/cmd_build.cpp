@@ -3,14 +3,14 @@
 #include <optional>
 #include <string>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
 #include "analysis/text_report.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/project_output.h"
+#include "pipeline/build_pipeline.h"
+#include "pipeline/statistics_file.h"
 #include "platform/path_util.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/project.h"
 #include "workspace/project_build.h"
@@ -28,8 +28,7 @@ public:
         std::fprintf(stderr, "codeburg-cli: %s: %s\n", title.c_str(), text.c_str());
     }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    std::optional<std::string> BrowseForDirectory(const std::string&,
-                                                  const std::string&) override
+    std::optional<std::string> BrowseForDirectory(const std::string&, const std::string&) override
     {
         return std::nullopt;
     }
@@ -113,8 +112,7 @@ int RunBuild(int argc, char** argv)
     if (const std::string exe = ExecutablePath(); !exe.empty())
         options.reportPath = TextReportPath(exe);
     stats.progressSink = nullptr;
-    const int result =
-        BuildIfNeeded(project, &progress, force, progress.enabled(), &user, options);
+    const int result = BuildIfNeeded(project, &progress, force, progress.enabled(), &user, options);
     if (result != 0) return 1;
     const bool evaluated = stats.progressSink == &progress;
     const bool built = !project.lastBuild.empty();
@@ -123,8 +121,9 @@ int RunBuild(int argc, char** argv)
         std::fprintf(stderr, "codeburg-cli: no matching source file in %s\n", directory.c_str());
         return 1;
     }
-    if (!built) std::fprintf(stderr, "codeburg-cli: %s is up to date, not rebuilt\n",
-                             statisticsPath.c_str());
+    if (!built)
+        std::fprintf(stderr, "codeburg-cli: %s is up to date, not rebuilt\n",
+                     statisticsPath.c_str());
     if (built && stats.ShouldSuggestModernRule())
         std::fprintf(stderr, "codeburg-cli: %s; use --methods modern\n",
                      SkippedBodiesText(stats.SkippedBodies()).c_str());

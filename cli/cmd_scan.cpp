@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/file_stats.h"
 #include "analysis/source_scanner.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/scan_json.h"
 #include "platform/path_util.h"
+#include "records/file_stats.h"
 
 namespace codeburg::cli {
 

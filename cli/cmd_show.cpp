@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <string>
 
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/project_output.h"
+#include "pipeline/statistics_file.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg::cli {

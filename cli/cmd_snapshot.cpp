@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
 #include "city/viewpoint.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "pipeline/build_pipeline.h"
+#include "pipeline/statistics_file.h"
 #include "platform/ini_file.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/project.h"
 #include "workspace/project_build.h"
@@ -115,7 +115,7 @@ int Render(const SnapshotArgs& args, const ProjectStats& stats)
     SnapshotOptions options;
     options.width = args.width;
     options.height = args.height;
-    options.mode = args.mode;
+    options.mode = static_cast<DisplayMode>(args.mode);  // 0..3, checked by the parser
     options.creditLine = true;
     if (args.viewpoint) options.camera = ParseViewpoint(*args.viewpoint);
     RgbImage image;

@@ -32,7 +32,7 @@ protected:
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(m_dir / "demo");
         std::ofstream(m_dir / "demo" / "shape.cpp") << "void Shape::Draw(int a)\n{\n"
-                                                        "    // draw it\n    a = a + 1;\n}\n";
+                                                       "    // draw it\n    a = a + 1;\n}\n";
     }
     void TearDown() override { fs::remove_all(m_dir); }
 

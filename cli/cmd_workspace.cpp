@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
-#include "analysis/project_stats.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/workspace_print.h"
+#include "pipeline/build_pipeline.h"
 #include "platform/file_lock.h"
 #include "platform/ini_file.h"
 #include "platform/path_util.h"
+#include "records/build_progress_sink.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/project.h"
 #include "workspace/project_build.h"
@@ -328,11 +328,16 @@ int RunWorkspace(int argc, char** argv)
         ParseWorkspaceCommandArgs(parsed.options.command, parsed.options.rest);
     if (!command.ok()) return UsageError(command.error);
     switch (command.options.command) {
-    case WorkspaceCommand::Init: return RunInit(ws, path);
-    case WorkspaceCommand::Add: return RunAdd(ws, path, command.options, noWait);
-    case WorkspaceCommand::Build: return RunBuild(ws, path, false, ui, noWait);
-    case WorkspaceCommand::Rebuild: return RunBuild(ws, path, true, ui, noWait);
-    case WorkspaceCommand::Show: return RunShow(ws, path, command.options.json);
+        case WorkspaceCommand::Init:
+            return RunInit(ws, path);
+        case WorkspaceCommand::Add:
+            return RunAdd(ws, path, command.options, noWait);
+        case WorkspaceCommand::Build:
+            return RunBuild(ws, path, false, ui, noWait);
+        case WorkspaceCommand::Rebuild:
+            return RunBuild(ws, path, true, ui, noWait);
+        case WorkspaceCommand::Show:
+            return RunShow(ws, path, command.options.json);
     }
     return 2;
 }

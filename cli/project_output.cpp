@@ -7,10 +7,10 @@
 #include <climits>
 #include <ctime>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
+#include "pipeline/build_pipeline.h"
 #include "platform/ini_file.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_settings.h"
 
 namespace codeburg::cli {
@@ -104,7 +104,8 @@ void PrintScoreSheet(FILE* out, const ProjectStats& stats, const ProjectHeader& 
 
 void PrintJson(FILE* out, const nlohmann::ordered_json& json)
 {
-    const std::string text = json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    const std::string text =
+        json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     std::fwrite(text.data(), 1, text.size(), out);
     std::fputc('\n', out);
 }
@@ -176,7 +177,10 @@ void TerminalProgress::FileStep(const std::string& name)
     Draw(text, m_position == range);
 }
 
-void TerminalProgress::AddRange(int count) { m_range += count; }
+void TerminalProgress::AddRange(int count)
+{
+    m_range += count;
+}
 
 void TerminalProgress::Draw(const std::string& text, bool force)
 {

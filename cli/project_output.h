@@ -1,11 +1,10 @@
 #pragma once
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
-#include "analysis/build_progress_sink.h"
+#include "records/build_progress_sink.h"
 
 namespace codeburg {
 class FileStats;

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
-#include "analysis/file_stats.h"
+#include "records/file_stats.h"
 
 namespace codeburg::cli {
 

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "analysis/file_stats.h"
+#include "records/file_stats.h"
 
 namespace {
 

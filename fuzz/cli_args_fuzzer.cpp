@@ -101,10 +101,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const std::string_view command = args.front();
     args.erase(args.begin());
-    if (command == "scan") CheckScan(args);
-    else if (command == "build") CheckBuild(args);
-    else if (command == "show") CheckShow(args);
-    else if (command == "snapshot") CheckSnapshot(args);
-    else if (command == "workspace") CheckWorkspace(args);
+    if (command == "scan")
+        CheckScan(args);
+    else if (command == "build")
+        CheckBuild(args);
+    else if (command == "show")
+        CheckShow(args);
+    else if (command == "snapshot")
+        CheckSnapshot(args);
+    else if (command == "workspace")
+        CheckWorkspace(args);
     return 0;
 }

@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t nul = input.find('\0');
     const std::string_view file = nul == std::string_view::npos ? input : input.substr(nul + 1);
 
-    const std::string path =
-        folder.WriteFile("codeburg.ini", reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    const std::string path = folder.WriteFile(
+        "codeburg.ini", reinterpret_cast<const uint8_t*>(file.data()), file.size());
     if (path.empty()) return 0;
     IniFile ini(path);
     for (const Probe& p : kProbes) {

@@ -187,7 +187,8 @@ def main():
             if b'\n' in lit or b';' in lit or b'{' in lit:
                 for language in range(3):
                     put(out, 'source_scanner_fuzzer', bytes([language]) + lit)
-    for folder in ('analysis', 'platform', 'scoring', 'city', 'workspace', 'cli'):
+    for folder in ('analysis', 'records', 'pipeline', 'platform', 'scoring', 'city', 'workspace',
+                   'cli'):
         for root, _, files in os.walk(os.path.join(src, folder)):
             for name in sorted(files):
                 if name.endswith(('.cpp', '.h')) and os.path.getsize(os.path.join(root, name)) < 8192:

@@ -14,10 +14,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "analysis/file_stats.h"
 #include "analysis/rule_difference_test_util.h"
 #include "analysis/scan_figures_test_util.h"
 #include "analysis/source_scanner.h"
+#include "records/file_stats.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
-#include "analysis/stats_buffer.h"
+#include "pipeline/statistics_file.h"
+#include "records/project_stats.h"
+#include "records/stats_buffer.h"
 #include "scoring/scoring_settings.h"
 
 namespace {

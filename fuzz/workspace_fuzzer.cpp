@@ -21,8 +21,7 @@ class KeepEveryProject : public codeburg::UserInteraction {
 public:
     void ShowMessage(const std::string&, const std::string&) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return true; }
-    std::optional<std::string> BrowseForDirectory(const std::string&,
-                                                  const std::string&) override
+    std::optional<std::string> BrowseForDirectory(const std::string&, const std::string&) override
     {
         return std::nullopt;
     }

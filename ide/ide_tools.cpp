@@ -1,6 +1,6 @@
 #include "ide/ide_tools.h"
 
-#include "app/profile.h"
+#include "gui/profile.h"
 #include "platform/registry.h"
 
 namespace codeburg {

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
-#include "app/profile.h"
+#include "gui/interaction.h"
+#include "gui/profile.h"
 #include "ide/ide_tools.h"
 #include "platform/registry.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/decorated_dialog.h"
+#include "gui/decorated_dialog.h"
 
 class QCheckBox;
 

@@ -83,7 +83,8 @@ TEST_F(SafeFileTest, CreatesAndReplacesWithoutLeavingTemporaries)
     EXPECT_EQ(ReadAll(path), "head-tail");
     EXPECT_GE(calls, 1);
     EXPECT_EQ(EntryCount(), 1u);
-    EXPECT_EQ(WriteFileAtomically(m_dir, pieces, [&] { ++calls; }), -1);  // a folder is never replaced
+    EXPECT_EQ(WriteFileAtomically(m_dir, pieces, [&] { ++calls; }),
+              -1);  // a folder is never replaced
     EXPECT_EQ(EntryCount(), 1u);
 }
 

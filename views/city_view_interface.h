@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "city/hud_text.h"
+
 namespace codeburg {
 
 // What the control strip asks of the 3D city pane. The city pane implements
@@ -11,10 +13,10 @@ class CityViewInterface {
 public:
     virtual ~CityViewInterface() = default;
 
-    // kind 0 no highlight, 1 a file, 2 a class (or methods without a class
-    // when "className" is empty), 3 one method. Empty texts mean "none".
-    virtual void SetFilter(int kind, const std::string& fileName, const std::string& className,
-                           const std::string& methodName) = 0;
+    // A class filter with an empty "className" highlights the methods
+    // without a class. Empty texts mean "none".
+    virtual void SetFilter(FilterKind kind, const std::string& fileName,
+                           const std::string& className, const std::string& methodName) = 0;
     // The camera as viewpoint text; nothing when there is none (fly-over).
     virtual std::optional<std::string> CurrentViewpoint() const = 0;
     virtual void MoveToViewpoint(const std::string& viewpoint) = 0;

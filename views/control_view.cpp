@@ -9,12 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/codeburg_app.h"
-#include "app/codeburg_doc.h"
-#include "app/command_ids.h"
-#include "app/interaction.h"
-#include "app/main_frame.h"
+#include "gui/codeburg_doc.h"
+#include "gui/command_ids.h"
+#include "gui/interaction.h"
 #include "views/city_view_interface.h"
+#include "views/view_frame.h"
 #include "views/view_support.h"
 #include "workspace/project.h"
 
@@ -127,12 +126,10 @@ void CBmpButton::paintEvent(QPaintEvent*)
                      text().remove('&'));
 }
 
-CControlView::CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburgApp* app,
-                           QWidget* parent)
+CControlView::CControlView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
     : QWidget(parent),
       m_doc(doc),
       m_frame(frame),
-      m_app(app),
       m_files(new QComboBox(this)),
       m_classes(new QComboBox(this)),
       m_methods(new QComboBox(this)),
@@ -201,17 +198,18 @@ CControlView::CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburg
 
 void CControlView::onInitialUpdate()
 {
-    m_panes[0]->setEnabled(!(m_app && m_app->no3d()));
+    m_panes[0]->setEnabled(!(m_frame && m_frame->no3d()));
 }
 
-void CControlView::onUpdate(View*, int hint, void*)
+void CControlView::onUpdate(View*, UpdateHint hint, void*)
 {
-    m_lastHint = hint;
-    m_panes[0]->setEnabled(!(m_app && m_app->no3d()));
+    m_lastHint = static_cast<int>(hint);
+    m_panes[0]->setEnabled(!(m_frame && m_frame->no3d()));
     Project* project = CurrentProject(m_frame);
     // Hint 1 may come after a build within the second of the last one: its
     // stamp is the same, its records are not.
-    if (hint == 1 || project != m_shown || !project || project->lastBuild != m_shownBuild) {
+    if (hint == UpdateHint::ProjectRebuilt || project != m_shown || !project ||
+        project->lastBuild != m_shownBuild) {
         fillFiles(project);
         enableLists();
         m_shown = project;
@@ -305,17 +303,17 @@ void CControlView::fillMethods()
     m_methods->setCurrentIndex(0);
 }
 
-int CControlView::filterKind() const
+FilterKind CControlView::filterKind() const
 {
-    if (m_methods->currentIndex() > 0) return 3;
-    if (m_classes->currentIndex() > 0) return 2;
-    if (m_files->currentIndex() > 0) return 1;
-    return 0;
+    if (m_methods->currentIndex() > 0) return FilterKind::Method;
+    if (m_classes->currentIndex() > 0) return FilterKind::Class;
+    if (m_files->currentIndex() > 0) return FilterKind::File;
+    return FilterKind::None;
 }
 
 void CControlView::applyFilter()
 {
-    const int kind = filterKind();
+    const FilterKind kind = filterKind();
     const FileStats* file = ItemRecord<FileStats>(m_files);
     const quintptr classData = m_classes->currentData().value<quintptr>();
     const ClassStats* cls =
@@ -325,7 +323,7 @@ void CControlView::applyFilter()
         m_city->SetFilter(kind, file ? file->name : std::string(), cls ? cls->name : std::string(),
                           method ? method->methodName : std::string());
     }
-    m_edit->setEnabled(kind != 0);
+    m_edit->setEnabled(kind != FilterKind::None);
 }
 
 void CControlView::editFile()

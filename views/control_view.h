@@ -6,16 +6,16 @@
 #include <array>
 #include <string>
 
-#include "app/document.h"
+#include "city/hud_text.h"
+#include "gui/document.h"
 
 class QComboBox;
 
 namespace codeburg {
 
-class CCodeburgApp;
 class CCodeburgDoc;
 class CityViewInterface;
-class CMainFrame;
+class ViewFrame;
 class Project;
 struct MethodStats;
 
@@ -50,10 +50,9 @@ public:
 
     // The application (may be null) says whether the program runs without
     // its city pane; it knows only after the frame exists.
-    CControlView(CCodeburgDoc* doc, CMainFrame* frame, const CCodeburgApp* app,
-                 QWidget* parent = nullptr);
+    CControlView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
 
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onInitialUpdate() override;
     void onReset() override;
     int lastHint() const { return m_lastHint; }
@@ -69,7 +68,7 @@ public:
     CBmpButton* paneButton(int pane) const { return m_panes[pane - 1]; }   // 1..4, 5 snapshot
     QPushButton* viewpointButton(int n) const { return m_recall[n - 1]; }  // 1..9
     // The highlight the lists currently ask for (0 none .. 3 a method).
-    int filterKind() const;
+    FilterKind filterKind() const;
     // How wide the strip must be to show all its controls.
     int stripWidth() const { return childrenRect().right() + 9; }
 
@@ -94,8 +93,7 @@ private:
     void setStatusText(const QString& text);
 
     CCodeburgDoc* m_doc;
-    CMainFrame* m_frame;
-    const CCodeburgApp* m_app;
+    ViewFrame* m_frame;
     CityViewInterface* m_city = nullptr;
     QComboBox* m_files;
     QComboBox* m_classes;

@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "app/interaction.h"
+#include "gui/interaction.h"
 
 namespace codeburg {
 

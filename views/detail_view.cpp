@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 #include <map>
 
-#include "app/profile.h"
+#include "gui/profile.h"
 #include "views/methods_dialog.h"
 #include "views/project_dialog.h"
 #include "views/stats_view.h"
@@ -41,22 +41,15 @@ FileStats* RowFile(const QTreeWidgetItem* item)
                 : nullptr;
 }
 
-// The per-file values behind columns 1 to 12; ratios already in percent.
+static_assert(CDetailView::kColumns == kFileColumns);
+
+// The per-file values behind columns 1 to 12, as the sort sees them.
 std::array<double, CDetailView::kColumns> FileValues(const FileStats& file)
 {
-    return {0,
-            static_cast<double>(file.MethodCount()),
-            static_cast<double>(file.lines),
-            static_cast<double>(file.Eloc()),
-            static_cast<double>(file.commentLines),
-            static_cast<double>(file.asserts),
-            static_cast<double>(file.emptyLines),
-            static_cast<double>(file.includes),
-            static_cast<double>(file.classes.size()),
-            static_cast<double>(file.maxMethodEloc),
-            file.ElocPerMethod(),
-            file.CommentPercent(),
-            file.AssertPercent()};
+    std::array<double, CDetailView::kColumns> values{};
+    for (int column = 0; column < CDetailView::kColumns; ++column)
+        values[static_cast<size_t>(column)] = FileColumnValue(file, column);
+    return values;
 }
 
 const QStringList kHeaders{"File", "Meth",  "Lines", "Eloc",      "Comment", "Assert", "Empty",
@@ -71,7 +64,7 @@ constexpr int kPrintRowHeight = 14;
 
 }  // namespace
 
-CDetailView::CDetailView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
+CDetailView::CDetailView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
     : QWidget(parent),
       m_doc(doc),
       m_frame(frame),
@@ -99,13 +92,14 @@ CDetailView::~CDetailView()
     WriteProfileInt(QStringLiteral("DETAILVIEW"), QStringLiteral("SORTIDX"), m_sort.column());
 }
 
-void CDetailView::onUpdate(View*, int hint, void*)
+void CDetailView::onUpdate(View*, UpdateHint hint, void*)
 {
-    m_lastHint = hint;
+    m_lastHint = static_cast<int>(hint);
     Project* project = CurrentProject(m_frame);
     // Hint 1 may follow a build within the second of the last one: the
     // stamp is the same, the records are new.
-    if (hint == 1 || project != m_shown || !project || project->lastBuild != m_shownBuild)
+    if (hint == UpdateHint::ProjectRebuilt || project != m_shown || !project ||
+        project->lastBuild != m_shownBuild)
         refill(project);
     update();
 }

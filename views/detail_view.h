@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "app/document.h"
+#include "gui/document.h"
 #include "views/list_sort.h"
 
 class QPainter;
@@ -15,7 +15,7 @@ class QTreeWidgetItem;
 namespace codeburg {
 
 class CCodeburgDoc;
-class CMainFrame;
+class ViewFrame;
 class FileStats;
 class Project;
 
@@ -26,10 +26,10 @@ class CDetailView : public QWidget, public View {
 public:
     static constexpr int kColumns = 13;
 
-    CDetailView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
+    CDetailView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
     ~CDetailView() override;
 
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onReset() override;
     int lastHint() const { return m_lastHint; }
 
@@ -64,7 +64,7 @@ private:
     void onCurrentItemChanged(QTreeWidgetItem* item);
 
     CCodeburgDoc* m_doc;
-    CMainFrame* m_frame;
+    ViewFrame* m_frame;
     QTreeWidget* m_list;
     QPushButton* m_edit;
     QPushButton* m_methods;

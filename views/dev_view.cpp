@@ -5,8 +5,8 @@
 #include <QTreeWidget>
 #include <map>
 
-#include "app/codeburg_doc.h"
-#include "app/profile.h"
+#include "gui/codeburg_doc.h"
+#include "gui/profile.h"
 #include "views/stats_view.h"
 #include "views/view_support.h"
 #include "workspace/folder.h"
@@ -34,7 +34,7 @@ QStringList RecordTexts(const DeveloperRecord& r)
 
 }  // namespace
 
-CDevView::CDevView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
+CDevView::CDevView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
     : QWidget(parent),
       m_doc(doc),
       m_frame(frame),
@@ -55,13 +55,15 @@ CDevView::~CDevView()
     WriteProfileInt(QStringLiteral("DEVVIEW"), QStringLiteral("SORTIDX"), m_sort.column());
 }
 
-void CDevView::onUpdate(View*, int hint, void*)
+void CDevView::onUpdate(View*, UpdateHint hint, void*)
 {
-    m_lastHint = hint;
+    m_lastHint = static_cast<int>(hint);
     // Hint 4 names another current project and leaves the list alone. The
     // tree also sends it after adding a project, which must show here: so
     // the list is refilled then only when the grouping came out different.
-    if (hint != 4 || !SameRecords(CollectDevelopers(workspaceProjects()), m_records)) refresh();
+    if (hint != UpdateHint::CurrentProjectChanged ||
+        !SameRecords(CollectDevelopers(workspaceProjects()), m_records))
+        refresh();
 }
 
 std::vector<Project*> CDevView::workspaceProjects() const

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/document.h"
+#include "gui/document.h"
 #include "views/developer_records.h"
 #include "views/list_sort.h"
 
@@ -12,7 +12,7 @@ class QTreeWidget;
 namespace codeburg {
 
 class CCodeburgDoc;
-class CMainFrame;
+class ViewFrame;
 class Project;
 
 // Every project of the workspace grouped by lead developer. The one list
@@ -23,10 +23,10 @@ class CDevView : public QWidget, public View {
 public:
     static constexpr int kColumns = 7;
 
-    CDevView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
+    CDevView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
     ~CDevView() override;
 
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onReset() override;
     int lastHint() const { return m_lastHint; }
 
@@ -45,7 +45,7 @@ private:
     std::vector<Project*> workspaceProjects() const;
 
     CCodeburgDoc* m_doc;
-    CMainFrame* m_frame;
+    ViewFrame* m_frame;
     QTreeWidget* m_list;
     std::vector<DeveloperRecord> m_records;
     SortState m_sort;

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
+#include "gui/interaction.h"
 #include "views/dialog_util.h"
 #include "workspace/folder.h"
 

@@ -1,6 +1,6 @@
 #include "views/list_sort.h"
 
-#include "analysis/file_stats.h"
+#include "records/file_stats.h"
 #include "views/developer_records.h"
 
 namespace codeburg {
@@ -35,38 +35,45 @@ void SortState::Click(int column)
         m_column = column;
 }
 
+double FileColumnValue(const FileStats& file, int column)
+{
+    // Every value fits a double exactly, so the order of the values is the
+    // order of the counts and ratios themselves.
+    switch (static_cast<FileColumn>(column)) {
+        case FileColumn::Name:
+            return 0;
+        case FileColumn::Methods:
+            return file.MethodCount();
+        case FileColumn::Lines:
+            return file.lines;
+        case FileColumn::Eloc:
+            return file.Eloc();
+        case FileColumn::Comments:
+            return file.commentLines;
+        case FileColumn::Asserts:
+            return file.asserts;
+        case FileColumn::Empty:
+            return file.emptyLines;
+        case FileColumn::Includes:
+            return file.includes;
+        case FileColumn::Classes:
+            return static_cast<double>(file.classes.size());
+        case FileColumn::MaxMethodEloc:
+            return file.maxMethodEloc;
+        case FileColumn::ElocPerMethod:
+            return file.ElocPerMethod();
+        case FileColumn::CommentPercent:
+            return file.CommentPercent();
+        case FileColumn::AssertPercent:
+            return file.AssertPercent();
+    }
+    return 0;
+}
+
 int CompareFiles(const FileStats& a, const FileStats& b, int column)
 {
-    switch (column) {
-        case 0:
-            return OrderBytes(a.name, b.name);
-        case 1:
-            return Order(a.MethodCount(), b.MethodCount());
-        case 2:
-            return Order(a.lines, b.lines);
-        case 3:
-            return Order(a.Eloc(), b.Eloc());
-        case 4:
-            return Order(a.commentLines, b.commentLines);
-        case 5:
-            return Order(a.asserts, b.asserts);
-        case 6:
-            return Order(a.emptyLines, b.emptyLines);
-        case 7:
-            return Order(a.includes, b.includes);
-        case 8:
-            return Order(a.classes.size(), b.classes.size());
-        case 9:
-            return Order(a.maxMethodEloc, b.maxMethodEloc);
-        case 10:
-            return Order(a.ElocPerMethod(), b.ElocPerMethod());
-        case 11:
-            return Order(a.CommentPercent(), b.CommentPercent());
-        case 12:
-            return Order(a.AssertPercent(), b.AssertPercent());
-        default:
-            return 0;
-    }
+    if (column == static_cast<int>(FileColumn::Name)) return OrderBytes(a.name, b.name);
+    return Order(FileColumnValue(a, column), FileColumnValue(b, column));
 }
 
 int CompareMethods(const MethodStats& a, const MethodStats& b, int column)

@@ -27,6 +27,28 @@ private:
     std::vector<bool> m_descending;
 };
 
+// The columns of the details list, in order. The list shows and sorts by
+// the same values, so both read them here.
+enum class FileColumn {
+    Name,
+    Methods,
+    Lines,
+    Eloc,
+    Comments,
+    Asserts,
+    Empty,
+    Includes,
+    Classes,
+    MaxMethodEloc,
+    ElocPerMethod,
+    CommentPercent,
+    AssertPercent,
+};
+constexpr int kFileColumns = 13;
+// A file's value in a column (ratios in percent); 0 for the name and for a
+// column out of range.
+double FileColumnValue(const FileStats& file, int column);
+
 // Three-way comparisons of two rows by one column (negative, 0, positive).
 // A null record is the "TOTAL" row or an empty row: the callers put it last.
 int CompareFiles(const FileStats& a, const FileStats& b, int column);

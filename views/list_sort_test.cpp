@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "analysis/file_stats.h"
+#include "records/file_stats.h"
 #include "views/developer_records.h"
 
 namespace codeburg {

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <map>
 
-#include "app/interaction.h"
-#include "app/profile.h"
+#include "gui/interaction.h"
+#include "gui/profile.h"
 #include "views/view_support.h"
 #include "workspace/project.h"
 

@@ -12,7 +12,7 @@
 #include <QSet>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
+#include "gui/interaction.h"
 #include "views/dialog_util.h"
 #include "views/project_dialog.h"
 #include "workspace/folder.h"

@@ -15,8 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
-#include "app/settings_file.h"
+#include "gui/interaction.h"
+#include "gui/settings_file.h"
 #include "platform/ini_file.h"
 #include "scoring/scoring_settings.h"
 #include "views/view_support.h"

@@ -5,7 +5,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
-#include "app/interaction.h"
+#include "gui/interaction.h"
 #include "views/detail_view.h"
 #include "views/stats_view.h"
 

@@ -9,24 +9,23 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/project_stats.h"
 #include "analysis/text_report.h"
-#include "app/codeburg_app.h"
-#include "app/codeburg_doc.h"
-#include "app/command_ids.h"
-#include "app/interaction.h"
-#include "app/main_frame.h"
-#include "app/profile.h"
-#include "city/view/codeburg_view.h"
+#include "gui/codeburg_doc.h"
+#include "gui/command_ids.h"
+#include "gui/interaction.h"
+#include "gui/profile.h"
 #include "ide/ide_registry.h"
 #include "ide/ide_tools.h"
 #include "ide/ide_tools_dialog.h"
+#include "pipeline/build_pipeline.h"
+#include "records/project_stats.h"
 #include "views/build_input_gate.h"
+#include "views/codeburg_view.h"
 #include "views/folder_dialog.h"
 #include "views/multi_project_dialog.h"
 #include "views/project_dialog.h"
 #include "views/tree_icons.h"
+#include "views/view_frame.h"
 #include "views/welcome_dialog.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"
@@ -94,8 +93,8 @@ QString SkippedStatus(Project* project, Folder* folder)
 
 }  // namespace
 
-CPrjView::CPrjView(CCodeburgApp* app, CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
-    : QWidget(parent), m_app(app), m_doc(doc), m_frame(frame)
+CPrjView::CPrjView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_frame(frame)
 {
     setObjectName(QStringLiteral("CPrjView"));
 }
@@ -253,8 +252,8 @@ void CPrjView::insertProject(QTreeWidgetItem* parent, Project& project)
     QTreeWidgetItem* item = addItem(parent, kProjectItem, &project);
     for (int kind = kDirectoryLine; kind <= kElocLine; ++kind) addItem(item, kind, &project);
     if (project.expanded) item->setExpanded(true);
-    if (m_app && !m_app->startProjectName().isEmpty() && m_pendingId.isEmpty() &&
-        Text(project.name).compare(m_app->startProjectName(), Qt::CaseInsensitive) == 0) {
+    if (m_frame && !m_frame->startProjectName().isEmpty() && m_pendingId.isEmpty() &&
+        Text(project.name).compare(m_frame->startProjectName(), Qt::CaseInsensitive) == 0) {
         m_pendingId = Text(project.Identifier());
     }
 }
@@ -328,12 +327,13 @@ void CPrjView::onSelectionChanged()
     QTreeWidgetItem* item = selectedItem();
     if (!item) return;
     m_lastSelected = reinterpret_cast<const void*>(item->data(0, kObjectRole).value<quintptr>());
-    if (Project* project = selectedProject()) setCurrentProject(project, 4);
+    if (Project* project = selectedProject())
+        setCurrentProject(project, UpdateHint::CurrentProjectChanged);
 }
 
-void CPrjView::setCurrentProject(Project* project, int hint)
+void CPrjView::setCurrentProject(Project* project, UpdateHint hint)
 {
-    if (project == m_current && hint == 0) return;
+    if (project == m_current && hint == UpdateHint::General) return;
     m_current = project;
     m_doc->updateAllViews(this, hint, project);
     if (project) WriteProfileString(workspaceTitle(), kCurrentKey, Text(project->Identifier()));
@@ -344,7 +344,7 @@ void CPrjView::onInitialUpdate()
     createControls();
     rebuildTree();
     QString identifier;
-    if (m_app && !m_app->startProjectName().isEmpty() && !m_pendingId.isEmpty()) {
+    if (m_frame && !m_frame->startProjectName().isEmpty() && !m_pendingId.isEmpty()) {
         identifier = m_pendingId;
         m_pendingId.clear();
     } else {
@@ -353,9 +353,9 @@ void CPrjView::onInitialUpdate()
     if (!identifier.isEmpty()) selectProjectById(identifier);
 }
 
-void CPrjView::onUpdate(View*, int hint, void*)
+void CPrjView::onUpdate(View*, UpdateHint hint, void*)
 {
-    if (hint == 3) rebuildTree();
+    if (hint == UpdateHint::WorkspaceChanged) rebuildTree();
 }
 
 void CPrjView::onReset()
@@ -541,7 +541,8 @@ void CPrjView::properties()
             // Built by the dialog, the current project has new records, perhaps
             // under the stamp of the same second.
             const bool rebuilt = project == m_current && dialog.built();
-            m_doc->updateAllViews(nullptr, rebuilt ? 1 : 0, nullptr);
+            m_doc->updateAllViews(
+                nullptr, rebuilt ? UpdateHint::ProjectRebuilt : UpdateHint::General, nullptr);
         }
         if (city) city->setBuilding(false);
         if (!accepted) return;
@@ -569,7 +570,8 @@ void CPrjView::deleteItem()
                       QStringLiteral("Confirm"))) {
             return;
         }
-        if (m_current && folder->RemoveProject(m_current, true)) setCurrentProject(nullptr, 0);
+        if (m_current && folder->RemoveProject(m_current, true))
+            setCurrentProject(nullptr, UpdateHint::General);
         m_doc->setModifiedFlag(true);
         if (m_lastSelected == folder) m_lastSelected = nullptr;
         root.RemoveSubfolder(folder);
@@ -583,7 +585,7 @@ void CPrjView::deleteItem()
                       QStringLiteral("Confirm"))) {
             return;
         }
-        if (project == m_current) setCurrentProject(nullptr, 0);
+        if (project == m_current) setCurrentProject(nullptr, UpdateHint::General);
         m_doc->setModifiedFlag(true);
         if (m_lastSelected == project) m_lastSelected = nullptr;
         root.RemoveProject(project, false);
@@ -635,7 +637,8 @@ void CPrjView::build(bool force)
         m_current && (project == m_current || (folder && folder->RemoveProject(m_current, true)));
     CCodeburgView* city = m_frame ? m_frame->cityView() : nullptr;
     if (city) {
-        if (affected) city->SetFilter(0, std::string(), std::string(), std::string());
+        if (affected)
+            city->SetFilter(FilterKind::None, std::string(), std::string(), std::string());
         // The build replaces records the city draws from: it shows its last
         // picture until the views have been given the new ones.
         city->setBuilding(true);
@@ -645,8 +648,7 @@ void CPrjView::build(bool force)
     {
         const BuildInputGate gate(window(), m_cancel, [this] { requestStop(); });
         BuildOptions options;
-        options.reportPath =
-            TextReportPath(QCoreApplication::applicationFilePath().toStdString());
+        options.reportPath = TextReportPath(QCoreApplication::applicationFilePath().toStdString());
         result = project ? BuildIfNeeded(*project, this, force, true, &Ui(), options)
                          : BuildAll(*folder, this, force, true, &Ui(), options);
         // Showing the freshly built project refreshes every view in turn.
@@ -655,7 +657,7 @@ void CPrjView::build(bool force)
         // stopped in: the tree shows their new figures.
         if (result == 0 || result == kBuildStopped) rebuildTree();
         // Whatever the outcome, a view may hold records that the build replaced.
-        if (affected) setCurrentProject(m_current, 1);
+        if (affected) setCurrentProject(m_current, UpdateHint::ProjectRebuilt);
         m_doc->setBetweenUpdates({});
     }
     if (city) city->setBuilding(false);
@@ -755,7 +757,7 @@ void CPrjView::runStartupChecks()
         Ui().execDialog(&dialog);
         return;
     }
-    if (m_app) m_app->showQuoteOfTheDay(true);
+    if (m_frame) m_frame->showQuoteOfTheDay(true);
 }
 
 }  // namespace codeburg

@@ -5,8 +5,8 @@
 #include <QWidget>
 #include <optional>
 
-#include "analysis/build_progress_sink.h"
-#include "app/document.h"
+#include "gui/document.h"
+#include "records/build_progress_sink.h"
 
 class QMenu;
 class QProgressBar;
@@ -16,9 +16,8 @@ class QTreeWidgetItem;
 
 namespace codeburg {
 
-class CCodeburgApp;
 class CCodeburgDoc;
-class CMainFrame;
+class ViewFrame;
 class Folder;
 class Project;
 
@@ -47,11 +46,11 @@ public:
     static constexpr int kObjectRole = Qt::UserRole + 1;
 
     // The application may be null (tests of the view alone); the frame too.
-    CPrjView(CCodeburgApp* app, CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
+    CPrjView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
     ~CPrjView() override;
 
     void onInitialUpdate() override;
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onReset() override;
 
     bool handleCommand(int id);
@@ -60,7 +59,7 @@ public:
     Project* selectedProject() const;
     Folder* selectedFolder() const;
     Project* currentProject() const { return m_current; }
-    void setCurrentProject(Project* project, int hint);
+    void setCurrentProject(Project* project, UpdateHint hint);
     bool selectObject(const void* object);
     bool selectProjectById(const QString& identifier);
     void rebuildTree();
@@ -122,9 +121,8 @@ private:
     Folder* targetFolder() const;
     QString workspaceTitle() const;
 
-    CCodeburgApp* m_app;
     CCodeburgDoc* m_doc;
-    CMainFrame* m_frame;
+    ViewFrame* m_frame;
     QTreeWidget* m_tree = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancel = nullptr;

@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/project_stats.h"
 #include "analysis/text_report.h"
-#include "app/interaction.h"
+#include "gui/interaction.h"
+#include "pipeline/build_pipeline.h"
+#include "records/project_stats.h"
 #include "views/dialog_util.h"
 #include "workspace/folder.h"
 #include "workspace/project.h"

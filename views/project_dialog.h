@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "analysis/build_progress_sink.h"
+#include "records/build_progress_sink.h"
 #include "views/banner_dialog.h"
 
 class QCheckBox;

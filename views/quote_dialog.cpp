@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/profile.h"
+#include "gui/profile.h"
 
 namespace codeburg {
 

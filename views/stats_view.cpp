@@ -5,7 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "app/codeburg_doc.h"
+#include "gui/codeburg_doc.h"
 #include "scoring/scoring_topic.h"
 #include "views/view_support.h"
 #include "workspace/folder.h"
@@ -38,16 +38,16 @@ void Draw3dRect(QPainter& painter, const QRect& r, const QColor& topLeft, const 
 
 }  // namespace
 
-CStatsView::CStatsView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent)
+CStatsView::CStatsView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_frame(frame)
 {
     setObjectName(QStringLiteral("CStatsView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CStatsView::onUpdate(View*, int hint, void*)
+void CStatsView::onUpdate(View*, UpdateHint hint, void*)
 {
-    m_lastHint = hint;
+    m_lastHint = static_cast<int>(hint);
     update();
 }
 
@@ -73,7 +73,7 @@ QColor CStatsView::SheetColour(const QColor& colour, bool printing, const QPalet
 
 bool CStatsView::DrawHeaderBand(QPainter& painter, const QRect& rect, bool workspaceMode,
                                 bool printing, const CCodeburgDoc* doc, const Project* project,
-                                const CMainFrame* frame)
+                                const ViewFrame* frame)
 {
     const QPalette palette;
     if (!printing) {
@@ -109,7 +109,7 @@ bool CStatsView::DrawHeaderBand(QPainter& painter, const QRect& rect, bool works
 }
 
 void CStatsView::DrawTopicRow(QPainter& painter, const QRect& row, const ScoringTopic* topic,
-                              int overallPercent, bool printing, const CMainFrame* frame)
+                              int overallPercent, bool printing, const ViewFrame* frame)
 {
     const int inset = row.height() * 15 / 100;
     const QRect text = row.adjusted(16, inset, -16, -inset);

@@ -4,14 +4,14 @@
 #include <QRect>
 #include <QWidget>
 
-#include "app/document.h"
+#include "gui/document.h"
 
 class QPainter;
 
 namespace codeburg {
 
 class CCodeburgDoc;
-class CMainFrame;
+class ViewFrame;
 class Project;
 struct ScoringTopic;
 
@@ -24,9 +24,9 @@ public:
     // while the sheet is printed.
     static int rowHeightPercent;
 
-    CStatsView(CCodeburgDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
+    CStatsView(CCodeburgDoc* doc, ViewFrame* frame, QWidget* parent = nullptr);
 
-    void onUpdate(View* sender, int hint, void* object) override;
+    void onUpdate(View* sender, UpdateHint hint, void* object) override;
     void onInitialUpdate() override { update(); }
     void onReset() override { update(); }
     int lastHint() const { return m_lastHint; }
@@ -40,10 +40,10 @@ public:
     // list panes. False when there was nothing to name.
     static bool DrawHeaderBand(QPainter& painter, const QRect& rect, bool workspaceMode,
                                bool printing, const CCodeburgDoc* doc, const Project* project,
-                               const CMainFrame* frame);
+                               const ViewFrame* frame);
     // One gauge; "topic" null draws the overall row with "overallPercent".
     static void DrawTopicRow(QPainter& painter, const QRect& row, const ScoringTopic* topic,
-                             int overallPercent, bool printing, const CMainFrame* frame);
+                             int overallPercent, bool printing, const ViewFrame* frame);
     // Rows are never lower than 30 units, however short the sheet.
     static int RowHeight(int areaHeight);
     // "NAME by DEVELOPER (N files, M eloc)", the title of the header band.
@@ -58,7 +58,7 @@ protected:
 
 private:
     CCodeburgDoc* m_doc;
-    CMainFrame* m_frame;
+    ViewFrame* m_frame;
     int m_lastHint = -1;
 };
 

@@ -8,16 +8,16 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "analysis/build_pipeline.h"
-#include "app/interaction.h"
-#include "app/main_frame.h"
+#include "gui/interaction.h"
+#include "pipeline/build_pipeline.h"
 #include "views/desktop_opener.h"
 #include "views/prj_view.h"
+#include "views/view_frame.h"
 #include "workspace/project.h"
 
 namespace codeburg {
 
-Project* CurrentProject(const CMainFrame* frame)
+Project* CurrentProject(const ViewFrame* frame)
 {
     return frame && frame->treeView() ? frame->treeView()->currentProject() : nullptr;
 }
@@ -39,17 +39,17 @@ std::function<bool(const QString&)>& SourceOpener()
 
 }  // namespace
 
-QFont LargeFont(const CMainFrame* frame)
+QFont LargeFont(const ViewFrame* frame)
 {
     return frame ? frame->largeFont() : Fallback("Arial", 21);
 }
 
-QFont TextFont(const CMainFrame* frame)
+QFont TextFont(const ViewFrame* frame)
 {
     return frame ? frame->textFont() : Fallback("Arial", 12);
 }
 
-QFont SmallFont(const CMainFrame* frame)
+QFont SmallFont(const ViewFrame* frame)
 {
     return frame ? frame->smallFont() : Fallback("Small Fonts", 12);
 }

@@ -11,16 +11,16 @@ class QWidget;
 
 namespace codeburg {
 
-class CMainFrame;
+class ViewFrame;
 class Project;
 
 // What the panes on the right share: the current project the tree names,
 // the frame's fonts (stand-ins of the same heights without a frame) and the
 // opening of a source file in the user's editor.
-Project* CurrentProject(const CMainFrame* frame);
-QFont LargeFont(const CMainFrame* frame);
-QFont TextFont(const CMainFrame* frame);
-QFont SmallFont(const CMainFrame* frame);
+Project* CurrentProject(const ViewFrame* frame);
+QFont LargeFont(const ViewFrame* frame);
+QFont TextFont(const ViewFrame* frame);
+QFont SmallFont(const ViewFrame* frame);
 
 // Looks the file up under the project's directory; warns when it is gone,
 // otherwise hands it to the desktop. Returns whether it was handed over.

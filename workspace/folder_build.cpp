@@ -1,6 +1,6 @@
 // The folder-wide build drivers; the per-project build lives with the pipeline.
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
+#include "pipeline/build_pipeline.h"
+#include "records/build_progress_sink.h"
 #include "workspace/folder.h"
 #include "workspace/project_build.h"
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
+#include "pipeline/build_pipeline.h"
+#include "records/build_progress_sink.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/folder.h"
 #include "workspace/project_build.h"

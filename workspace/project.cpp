@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "analysis/statistics_file.h"
+#include "pipeline/statistics_file.h"
 #include "platform/path_util.h"
 #include "scoring/scoring_topic.h"
 

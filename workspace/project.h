@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "analysis/method_rule.h"
-#include "analysis/project_stats.h"
+#include "records/method_rule.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 

@@ -8,11 +8,11 @@
 #include <ctime>
 #include <string_view>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
-#include "analysis/project_stats.h"
-#include "analysis/statistics_file.h"
-#include "analysis/stats_trailer.h"
+#include "pipeline/build_pipeline.h"
+#include "pipeline/statistics_file.h"
+#include "pipeline/stats_trailer.h"
+#include "records/build_progress_sink.h"
+#include "records/project_stats.h"
 #include "workspace/project.h"
 #include "workspace/user_interaction.h"
 

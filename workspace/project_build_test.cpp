@@ -7,9 +7,9 @@
 #include <regex>
 #include <sstream>
 
-#include "analysis/build_pipeline.h"
-#include "analysis/build_progress_sink.h"
 #include "analysis/temp_tree_test_util.h"
+#include "pipeline/build_pipeline.h"
+#include "records/build_progress_sink.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/project.h"
 #include "workspace/user_interaction.h"
@@ -29,8 +29,7 @@ public:
         messages.push_back(title + ": " + text);
     }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    std::optional<std::string> BrowseForDirectory(const std::string&,
-                                                  const std::string&) override
+    std::optional<std::string> BrowseForDirectory(const std::string&, const std::string&) override
     {
         return std::nullopt;
     }
@@ -53,17 +52,14 @@ protected:
         project.directory = tree.root();
     }
 
-    int Build(bool force)
-    {
-        return BuildIfNeeded(project, nullptr, force, false, &user, options);
-    }
+    int Build(bool force) { return BuildIfNeeded(project, nullptr, force, false, &user, options); }
     // Dates a file one second after the statistics file, so "newer" needs no
     // sleeping and does not hang on the file system's time granularity.
     void Touch(const std::string& relative)
     {
         tree.Write(relative, "// touched\n");
-        fs::last_write_time(tree.path(relative),
-                            fs::last_write_time(project.StatisticsPath()) + std::chrono::seconds(1));
+        fs::last_write_time(tree.path(relative), fs::last_write_time(project.StatisticsPath()) +
+                                                     std::chrono::seconds(1));
     }
 
     TempTree tree;
@@ -79,8 +75,8 @@ TEST_F(ProjectBuildTest, BuildSavesStampsAndMarksLoaded)
 {
     ASSERT_EQ(Build(false), 0);
     EXPECT_TRUE(fs::exists(tree.path("proj.cbb")));
-    EXPECT_TRUE(std::regex_match(project.lastBuild,
-                                 std::regex(R"(\d\d/\d\d/\d\d at \d\d:\d\d:\d\d)")));
+    EXPECT_TRUE(
+        std::regex_match(project.lastBuild, std::regex(R"(\d\d/\d\d/\d\d at \d\d:\d\d:\d\d)")));
     EXPECT_EQ(project.statisticsLoaded, 1);
     EXPECT_EQ(project.stats->files.size(), 12u);
     EXPECT_TRUE(user.messages.empty());

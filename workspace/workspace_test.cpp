@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "analysis/statistics_file.h"
+#include "pipeline/statistics_file.h"
 #include "platform/ms_random.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/workspace_file.h"

@@ -131,9 +131,7 @@ private:
 Vec3 EyeOf(const Mat4& view)
 {
     const auto& m = view.m;
-    auto row = [&m](int j) {
-        return -(m[3][0] * m[j][0] + m[3][1] * m[j][1] + m[3][2] * m[j][2]);
-    };
+    auto row = [&m](int j) { return -(m[3][0] * m[j][0] + m[3][1] * m[j][1] + m[3][2] * m[j][2]); };
     return Vec3{row(0), row(1), row(2)};
 }
 
@@ -221,8 +219,9 @@ void CityRenderer::uploadMesh(Mesh& mesh, const std::vector<CityVertex>& vertice
                  vertices.data(), GL_STATIC_DRAW);
     glGenBuffers(1, &mesh.ebo);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.ebo);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
-                 indices.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                 static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)), indices.data(),
+                 GL_STATIC_DRAW);
     const GLsizei stride = sizeof(CityVertex);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,

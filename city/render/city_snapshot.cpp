@@ -6,7 +6,6 @@
 #include <chrono>
 #include <vector>
 
-#include "analysis/project_stats.h"
 #include "city/city_geometry.h"
 #include "city/ground_texture.h"
 #include "city/hud_text.h"
@@ -14,6 +13,7 @@
 #include "city/render/offscreen_context.h"
 #include "city/render/text_overlay.h"
 #include "platform/ms_random.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 

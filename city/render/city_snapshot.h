@@ -5,6 +5,7 @@
 #include <string>
 
 #include "city/camera.h"
+#include "city/display_mode.h"
 #include "city/render/jpeg_writer.h"
 
 namespace codeburg {
@@ -14,7 +15,7 @@ class ProjectStats;
 struct SnapshotOptions {
     int32_t width = 1280;
     int32_t height = 720;
-    int32_t mode = 0;              // display mode 0..3
+    DisplayMode mode = DisplayMode::Color;
     std::optional<Camera> camera;  // none: the map view
     int32_t pickedBox = -1;        // drawn without texture, as when pointed at
     int32_t pickedTower = -1;

@@ -4,10 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
 #include "city/city_geometry.h"
-#include "city/colour.h"
 #include "city/ground_texture.h"
 #include "city/render/city_renderer.h"
 #include "city/render/city_snapshot.h"
@@ -15,6 +12,9 @@
 #include "city/render/synthetic_city.h"
 #include "city/render/text_overlay.h"
 #include "platform/ms_random.h"
+#include "records/colour.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 
@@ -140,7 +140,7 @@ TEST_F(RenderTest, PickedRoofShowsItsLitVertexColours)
     SnapshotOptions options;
     options.width = 320;
     options.height = 240;
-    options.mode = 1;
+    options.mode = DisplayMode::Readability;
     options.pickedBox = 0;
     RgbImage image;
     std::string error;
@@ -221,7 +221,7 @@ TEST_F(RenderTest, WritesSnapshotsOfEachModeForReview)
     options.height = 360;
     std::string error;
     for (int32_t mode = 0; mode < kDisplayModeCount; ++mode) {
-        options.mode = mode;
+        options.mode = static_cast<DisplayMode>(mode);
         RgbImage image;
         ASSERT_TRUE(RenderCitySnapshot(stats, options, image, &error)) << error;
         const std::string path = (dir / ("city_map_mode" + std::to_string(mode) + ".jpg")).string();
@@ -239,7 +239,7 @@ TEST_F(RenderTest, WritesSnapshotsOfEachModeForReview)
     street.pitch = -0.45f;
     street.yaw = -0.5f;
     options.camera = street;
-    options.mode = 0;
+    options.mode = DisplayMode::Color;
     RgbImage image;
     ASSERT_TRUE(RenderCitySnapshot(stats, options, image, &error)) << error;
     EXPECT_TRUE(WriteJpeg((dir / "city_fly_mode0.jpg").string(), image, 90, &error)) << error;
@@ -252,7 +252,7 @@ TEST_F(RenderTest, CullingAndOrderingChangeNoPixel)
 {
     ProjectStats stats(nullptr);
     MakeSyntheticCity(stats, 30, 30, 7);
-    const CityGeometry geometry = BuildCityGeometry(stats, 0);
+    const CityGeometry geometry = BuildCityGeometry(stats, DisplayMode::Color);
     MsRandom rng(ProjectSeed(stats));
     const GroundTexture ground = BuildGroundTexture(stats, rng, 4096);
     CityRenderer renderer;
@@ -285,7 +285,8 @@ TEST_F(RenderTest, CullingAndOrderingChangeNoPixel)
         framebuffer.read(plain);
         ASSERT_EQ(fast.pixels.size(), plain.pixels.size());
         size_t differing = 0;
-        for (size_t i = 0; i < fast.pixels.size(); ++i) differing += fast.pixels[i] != plain.pixels[i];
+        for (size_t i = 0; i < fast.pixels.size(); ++i)
+            differing += fast.pixels[i] != plain.pixels[i];
         EXPECT_EQ(differing, 0u) << "camera " << k;
     }
     renderer.release();
@@ -313,7 +314,8 @@ TEST_F(RenderTest, CreditLineIsWrittenOnlyWhereItStands)
     for (int32_t y = 0; y < options.height; ++y)
         for (int32_t x = 0; x < options.width; ++x) {
             if (plain.At(x, y) == credited.At(x, y)) continue;
-            const bool inLine = x >= 30 && y >= options.height - 200 && y < options.height - 200 + 20;
+            const bool inLine =
+                x >= 30 && y >= options.height - 200 && y < options.height - 200 + 20;
             (inLine ? inside : outside) += 1;
         }
     EXPECT_GT(inside, 100u);

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "analysis/file_stats.h"
-#include "analysis/project_stats.h"
 #include "platform/ms_random.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 

@@ -58,7 +58,8 @@ void BlendGlyph(RgbImage& image, const FT_GlyphSlot glyph, int32_t x, int32_t ba
             if (px < 0 || px >= image.width || a == 0) continue;
             uint8_t* pixel = image.pixels.data() + (size_t(py) * image.width + px) * 3;
             for (int c = 0; c < 3; ++c)
-                pixel[c] = static_cast<uint8_t>((channel[c] * a + pixel[c] * (255 - a) + 127) / 255);
+                pixel[c] =
+                    static_cast<uint8_t>((channel[c] * a + pixel[c] * (255 - a) + 127) / 255);
         }
     }
 }

@@ -52,8 +52,8 @@ TEST(TextOverlayTest, WritesALineBelowAndRightOfItsCorner)
     if (!HaveFont()) GTEST_SKIP() << "no font for Arial";
     RgbImage image = Black(400, 100);
     std::string error;
-    ASSERT_TRUE(DrawHudTexts(image, {HudText{30, 40, 0xFFFFFFFF, kCreditLine}}, kHudTextPixels,
-                             &error))
+    ASSERT_TRUE(
+        DrawHudTexts(image, {HudText{30, 40, 0xFFFFFFFF, kCreditLine}}, kHudTextPixels, &error))
         << error;
     const Extent e = Inked(image);
     ASSERT_GE(e.x1, e.x0) << "nothing was written";
@@ -61,8 +61,8 @@ TEST(TextOverlayTest, WritesALineBelowAndRightOfItsCorner)
     EXPECT_LE(e.x0, 33);
     EXPECT_GE(e.y0, 40);
     EXPECT_LE(e.y1, 40 + 2 * kHudTextPixels);  // descenders stay near the line
-    EXPECT_GT(e.x1, 30 + 150);                  // a long line runs far to the right
-    EXPECT_GE(e.brightest, 200);                // glyph stems are fully covered
+    EXPECT_GT(e.x1, 30 + 150);                 // a long line runs far to the right
+    EXPECT_GE(e.brightest, 200);               // glyph stems are fully covered
 
     // The colour is the line's: yellow has no blue.
     RgbImage yellow = Black(400, 100);
@@ -75,11 +75,11 @@ TEST(TextOverlayTest, ClipsAtTheEdgesAndRefusesNoPicture)
     if (!HaveFont()) GTEST_SKIP() << "no font for Arial";
     RgbImage image = Black(40, 12);
     std::string error;
-    EXPECT_TRUE(DrawHudTexts(image,
-                             {HudText{-25, -6, 0xFFFFFFFF, kCreditLine},
-                              HudText{30, 8, 0xFFFFFFFF, kCreditLine},
-                              HudText{5000, 5000, 0xFFFFFFFF, "far away"}},
-                             11, &error))
+    EXPECT_TRUE(DrawHudTexts(
+        image,
+        {HudText{-25, -6, 0xFFFFFFFF, kCreditLine}, HudText{30, 8, 0xFFFFFFFF, kCreditLine},
+         HudText{5000, 5000, 0xFFFFFFFF, "far away"}},
+        11, &error))
         << error;
     EXPECT_EQ(image.pixels.size(), 40u * 12u * 3u);
 
