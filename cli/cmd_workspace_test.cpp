@@ -356,7 +356,9 @@ TEST_F(WorkspaceCliTest, SecondCommandWaitsOrGivesUp)
     EXPECT_EQ(Slurp(file), before);
 
     std::thread waiter([&] { r = Run({file, "add", core.string()}); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // Long enough for a sanitized tool on a busy machine to start and then
+    // wait the second after which it says so.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
     EXPECT_EQ(Slurp(file), before);
     held.reset();
     waiter.join();
