@@ -40,7 +40,9 @@ bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& option
     if (timings) timings->setupMs = Since(start);
 
     start = Clock::now();
-    const CityGeometry geometry = BuildCityGeometry(stats, options.mode);
+    CityGeometry own;
+    if (!options.geometry) own = BuildCityGeometry(stats, options.mode);
+    const CityGeometry& geometry = options.geometry ? *options.geometry : own;
     if (timings) timings->buildingsMs = Since(start);
     start = Clock::now();
     MsRandom rng(ProjectSeed(stats));
@@ -65,8 +67,11 @@ bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& option
     const int32_t maxEloc = stats.measures.maxMethodEloc;
     const Camera camera =
         options.camera ? *options.camera : MapViewCamera(grid.width, grid.height, maxEloc);
-    renderer.render(options.width, options.height, ViewMatrix(camera),
-                    CityProjection(grid.width, grid.height, maxEloc));
+    if (options.view && options.projection)
+        renderer.render(options.width, options.height, *options.view, *options.projection);
+    else
+        renderer.render(options.width, options.height, ViewMatrix(camera),
+                        CityProjection(grid.width, grid.height, maxEloc));
     framebuffer.read(image);
     renderer.release();
     if (timings) timings->renderMs = Since(start);

@@ -10,12 +10,19 @@
 namespace codeburg {
 
 class ProjectStats;
+struct CityGeometry;
 
 struct SnapshotOptions {
     int32_t width = 1280;
     int32_t height = 720;
     int32_t mode = 0;              // display mode 0..3
     std::optional<Camera> camera;  // none: the map view
+    // A camera framed by the caller, used instead of "camera" and the
+    // window's square projection (row-vector matrices, Direct3D depth).
+    std::optional<Mat4> view, projection;
+    // Buildings made by the caller (recoloured, say), drawn instead of the
+    // project's own in "mode"; not owned, must outlive the call.
+    const CityGeometry* geometry = nullptr;
     int32_t pickedBox = -1;        // drawn without texture, as when pointed at
     int32_t pickedTower = -1;
     // The picture in snapshot form: the credit line written over it, as the
