@@ -20,6 +20,10 @@ const Command kCommands[] = {
     {"workspace", codeburg::cli::RunWorkspace, "workspace FILE.cbw COMMAND ..."},
     {"snapshot", codeburg::cli::RunSnapshot,
      "snapshot (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.jpg [options]"},
+    {"report", codeburg::cli::RunReport,
+     "report (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.html [--mode 0..3]"},
+    {"export", codeburg::cli::RunExport,
+     "export (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.glb [--mode 0..3]"},
 };
 
 int Usage(FILE* out)

@@ -1,0 +1,118 @@
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "analysis/project_stats.h"
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "cli/project_source.h"
+#include "cli/snapshot_picture.h"
+#include "report/html_report.h"
+#include "scoring/scoring_settings.h"
+#include "views/developer_records.h"
+
+#if CODEBURG_HAVE_RENDER
+#include "city/render/jpeg_writer.h"
+#endif
+
+namespace codeburg::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage: codeburg-cli report (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.html "
+    "[--mode 0..3]\n";
+
+int UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "codeburg-cli: %s\n%s", message.c_str(), kUsage);
+    return 2;
+}
+
+// The overview and the map, as the snapshot command takes them by default.
+// A report without pictures is still a report: the reason goes in their place.
+void AddPictures(const ProjectSource& source, int32_t mode, ReportInput& input)
+{
+#if CODEBURG_HAVE_RENDER
+    PictureTaker taker;
+    const ProjectStats& stats = *source.stats;
+    const int quality =
+        stats.settings ? stats.settings->snapshotQuality : ScoringSettings::kDefaultQuality;
+    for (const auto& [view, caption] :
+         {std::pair{SnapshotView::Overview, "Overview"}, {SnapshotView::Map, "Map"}}) {
+        PictureRequest request;
+        request.mode = mode;
+        request.view = view;
+        request.buildDate = source.buildDate;
+        RgbImage image;
+        ReportPicture picture;
+        std::string error;
+        if (!taker.take(stats, request, image, nullptr, &error) ||
+            !EncodeJpeg(image, quality, picture.jpeg, &error)) {
+            input.pictures.clear();
+            input.picturesMissing = "No pictures of the city: " + error + ".";
+            std::fprintf(stderr, "codeburg-cli: warning: the report has no pictures: %s\n",
+                         error.c_str());
+            return;
+        }
+        picture.caption = caption;
+        picture.width = image.width;
+        picture.height = image.height;
+        input.pictures.push_back(std::move(picture));
+    }
+#else
+    (void)source, (void)mode;
+    input.picturesMissing = std::string("No pictures of the city: ") + kNoRendererMessage + ".";
+#endif
+}
+
+}  // namespace
+
+int RunReport(int argc, char** argv)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const Parsed<OutputArgs> parsed =
+        ParseOutputArgs("report", ToArgList(argc, argv), [](const std::string& name) {
+            std::error_code ec;
+            return fs::exists(name, ec);
+        });
+    if (!parsed.ok()) return UsageError(parsed.error);
+    const OutputArgs& args = parsed.options;
+    if (args.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    ProjectSource source;
+    if (const int status = LoadProjectSource(args.source, args.project, source); status != 0)
+        return status == 2 ? UsageError(source.usageError) : status;
+    ReportInput input;
+    input.stats = source.stats;
+    input.developer = source.developer;
+    input.buildDate = source.buildDate;
+    if (source.workspace) {
+        input.workspaceTitle = source.workspaceTitle;
+        input.workspaceProjects = static_cast<int32_t>(source.projects.size());
+        input.developers = CollectDevelopers(source.projects);
+    }
+    AddPictures(source, args.mode, input);
+    std::string error;
+    if (WriteHtmlReport(args.output, input, &error) != 0) {
+        std::fprintf(stderr, "codeburg-cli: cannot write %s: %s\n", args.output.c_str(),
+                     error.c_str());
+        return 1;
+    }
+    std::error_code ec;
+    const auto bytes = fs::file_size(args.output, ec);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%s: %zu files, %d methods, %zu pictures, %llu bytes, %.2f s\n",
+                args.output.c_str(), source.stats->files.size(),
+                source.stats->measures.totalMethods, input.pictures.size(),
+                static_cast<unsigned long long>(ec ? 0 : bytes), seconds);
+    return 0;
+}
+
+}  // namespace codeburg::cli
