@@ -136,6 +136,17 @@ void CityOutline(const ProjectStats& stats, const CityGeometry& geometry, std::v
     for (const TowerBuilding& t : geometry.towers)
         for (size_t i = 18; i < t.vertices.size(); ++i)
             points.push_back({t.vertices[i].x, t.vertices[i].y, t.vertices[i].z});
+    if (points.size() <= 4) return;
+    // One generated method of ten thousand lines would shrink the city to a
+    // speck under its tower: heights beyond twice the 99th percentile (and a
+    // tenth of the city's side) leave the frame instead.
+    std::vector<float> heights;
+    heights.reserve(points.size());
+    for (const Vec3& p : points) heights.push_back(p.y);
+    const auto percentile = heights.begin() + std::ptrdiff_t(heights.size() * 99 / 100);
+    std::nth_element(heights.begin(), percentile, heights.end());
+    const float cap = std::max(2 * *percentile, 0.1f * std::max(w, h));
+    for (Vec3& p : points) p.y = std::min(p.y, cap);
 }
 
 bool ProjectToPixel(const FramedCamera& camera, Vec3 point, int32_t width, int32_t height,

@@ -40,7 +40,9 @@ FramedCamera FramePoints(std::span<const Vec3> points, SnapshotView view, int32_
                          int32_t height, int32_t reservedLeft = 0);
 
 // The points that bound what a picture of the city shows: the corners of the
-// ground and every building's vertices.
+// ground and every building's roof, lowered to twice the 99th percentile of
+// the heights (or a tenth of the city's side): a lone tower may leave the
+// frame rather than shrink the city.
 void CityOutline(const ProjectStats& stats, const CityGeometry& geometry,
                  std::vector<Vec3>& points);
 

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/project_stats.h"
+#include "city/city_geometry.h"
+
 namespace codeburg {
 namespace {
 
@@ -110,6 +113,22 @@ TEST(CityFramingTest, CityMakesRoomForTheLegendWhenItCan)
     const PixelBox middle =
         Project(FramePoints(city, SnapshotView::Map, 640, 360, 400), city, 640, 360);
     EXPECT_NEAR((middle.minX + middle.maxX) / 2, 320.0f, 1.0f);
+}
+
+TEST(CityFramingTest, ALoneTowerDoesNotShrinkTheCity)
+{
+    ProjectStats stats(nullptr);
+    stats.cityGrid.width = stats.cityGrid.height = 100;
+    CityGeometry geometry;
+    for (int i = 0; i < 200; ++i) {
+        BoxBuilding& b = geometry.boxes.emplace_back();
+        MakeBox(float(i % 90), float(i / 3), 1, i == 7 ? 20000 : 8, 0, b);
+    }
+    std::vector<Vec3> outline;
+    CityOutline(stats, geometry, outline);
+    float highest = 0;
+    for (const Vec3& p : outline) highest = std::max(highest, p.y);
+    EXPECT_FLOAT_EQ(highest, 10.0f);  // a tenth of the side, above twice the usual 4
 }
 
 // One method is one small box: it is still framed, not lost in the frame.
