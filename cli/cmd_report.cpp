@@ -37,31 +37,33 @@ int UsageError(const std::string& message)
 void AddPictures(const ProjectSource& source, int32_t mode, ReportInput& input)
 {
 #if CODEBURG_HAVE_RENDER
-    PictureTaker taker;
     const ProjectStats& stats = *source.stats;
     const int quality =
         stats.settings ? stats.settings->snapshotQuality : ScoringSettings::kDefaultQuality;
-    for (const auto& [view, caption] :
-         {std::pair{SnapshotView::Overview, "Overview"}, {SnapshotView::Map, "Map"}}) {
-        PictureRequest request;
+    PictureRequest requests[2];
+    const char* captions[2] = {"Overview", "Map"};
+    requests[0].view = SnapshotView::Overview;
+    requests[1].view = SnapshotView::Map;
+    for (PictureRequest& request : requests) {
         request.mode = mode;
-        request.view = view;
         request.buildDate = source.buildDate;
-        RgbImage image;
-        ReportPicture picture;
-        std::string error;
-        if (!taker.take(stats, request, image, nullptr, &error) ||
-            !EncodeJpeg(image, quality, picture.jpeg, &error)) {
-            input.pictures.clear();
-            input.picturesMissing = "No pictures of the city: " + error + ".";
-            std::fprintf(stderr, "codeburg-cli: warning: the report has no pictures: %s\n",
-                         error.c_str());
-            return;
-        }
-        picture.caption = caption;
-        picture.width = image.width;
-        picture.height = image.height;
-        input.pictures.push_back(std::move(picture));
+    }
+    PictureTaker taker;
+    std::vector<RgbImage> images;
+    std::string error;
+    bool ok = taker.takeSeveral(stats, requests, images, nullptr, &error);
+    for (size_t i = 0; ok && i < images.size(); ++i) {
+        ReportPicture& picture = input.pictures.emplace_back();
+        picture.caption = captions[i];
+        picture.width = images[i].width;
+        picture.height = images[i].height;
+        ok = EncodeJpeg(images[i], quality, picture.jpeg, &error);
+    }
+    if (!ok) {
+        input.pictures.clear();
+        input.picturesMissing = "No pictures of the city: " + error + ".";
+        std::fprintf(stderr, "codeburg-cli: warning: the report has no pictures: %s\n",
+                     error.c_str());
     }
 #else
     (void)source, (void)mode;

@@ -56,7 +56,19 @@ PictureTaker::~PictureTaker() = default;
 bool PictureTaker::take(const ProjectStats& stats, const PictureRequest& request, RgbImage& image,
                         int32_t* buildings, std::string* error)
 {
+    std::vector<RgbImage> images;
+    if (!takeSeveral(stats, std::span(&request, 1), images, buildings, error)) return false;
+    image = std::move(images.front());
+    return true;
+}
+
+bool PictureTaker::takeSeveral(const ProjectStats& stats, std::span<const PictureRequest> requests,
+                               std::vector<RgbImage>& images, int32_t* buildings,
+                               std::string* error)
+{
+    images.clear();
 #if CODEBURG_HAVE_RENDER
+    if (requests.empty()) return true;
     if (!m_context) {
         std::string reason;
         m_context = OffscreenContext::Create(&reason);
@@ -65,44 +77,53 @@ bool PictureTaker::take(const ProjectStats& stats, const PictureRequest& request
             return false;
         }
     }
-    SnapshotOptions options;
-    options.width = request.width;
-    options.height = request.height;
-    options.mode = request.mode;
-    options.geometry = request.geometry;
-    const LegendFacts facts = request.legendFacts
-                                  ? *request.legendFacts
-                                  : LegendFactsOf(stats, request.mode, request.buildDate);
-    const LegendLayout legend = LayoutLegend(facts, request.width, request.height);
+    // One set of buildings for every picture; the framed ones need it first.
+    const PictureRequest& first = requests.front();
     CityGeometry own;
-    const bool framed = !request.viewpoint && request.view != SnapshotView::ClassicMap;
-    if (framed) {
-        if (!options.geometry) {
-            own = BuildCityGeometry(stats, request.mode);
-            options.geometry = &own;
+    const CityGeometry* geometry = first.geometry;
+    if (!geometry) {
+        own = BuildCityGeometry(stats, first.mode);
+        geometry = &own;
+    }
+    std::vector<SnapshotOptions> pictures;
+    std::vector<LegendLayout> legends;
+    std::vector<Vec3> outline;
+    for (const PictureRequest& request : requests) {
+        const LegendFacts facts = request.legendFacts
+                                      ? *request.legendFacts
+                                      : LegendFactsOf(stats, request.mode, request.buildDate);
+        const LegendLayout& legend = legends.emplace_back(
+            request.legend ? LayoutLegend(facts, request.width, request.height) : LegendLayout{});
+        SnapshotOptions& options = pictures.emplace_back();
+        options.width = request.width;
+        options.height = request.height;
+        options.mode = request.mode;
+        options.geometry = geometry;
+        if (!request.viewpoint && request.view != SnapshotView::ClassicMap) {
+            if (outline.empty()) CityOutline(stats, *geometry, outline);
+            const FramedCamera camera =
+                FramePoints(outline, request.view, request.width, request.height,
+                            request.legend ? legend.x + legend.width + legend.x : 0);
+            options.view = camera.view;
+            options.projection = camera.projection;
+        } else {
+            // The window's own pictures, exactly: its camera, its credit line.
+            options.creditLine = true;
+            options.camera = request.viewpoint;
         }
-        std::vector<Vec3> outline;
-        CityOutline(stats, *options.geometry, outline);
-        const FramedCamera camera =
-            FramePoints(outline, request.view, request.width, request.height,
-                        request.legend ? legend.x + legend.width + legend.x : 0);
-        options.view = camera.view;
-        options.projection = camera.projection;
-    } else {
-        options.creditLine = true;
-        options.camera = request.viewpoint;
     }
     SnapshotTimings timings;
     std::string reason;
-    if (!RenderCitySnapshot(stats, options, image, &reason, &timings)) {
+    if (!RenderCitySnapshots(stats, pictures, images, &reason, &timings)) {
         if (error) *error = reason;
         return false;
     }
     if (buildings) *buildings = timings.buildings;
-    if (request.legend) DrawLegend(image, legend);
+    for (size_t i = 0; i < images.size(); ++i)
+        if (requests[i].legend) DrawLegend(images[i], legends[i]);
     return true;
 #else
-    (void)stats, (void)request, (void)image, (void)buildings;
+    (void)stats, (void)requests, (void)buildings;
     if (error) *error = kNoRendererMessage;
     return false;
 #endif

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ public:
     // OpenGL context, a size beyond the device.
     bool take(const ProjectStats& stats, const PictureRequest& request, RgbImage& image,
               int32_t* buildings, std::string* error);
+    // Several pictures of one city, its buildings and ground made once: the
+    // first request's mode and geometry hold for all.
+    bool takeSeveral(const ProjectStats& stats, std::span<const PictureRequest> requests,
+                     std::vector<RgbImage>& images, int32_t* buildings, std::string* error);
 
 private:
     std::unique_ptr<OffscreenContext> m_context;

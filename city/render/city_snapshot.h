@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "city/camera.h"
 #include "city/render/jpeg_writer.h"
@@ -48,5 +50,13 @@ struct SnapshotTimings {
 // cannot be made); the image is then empty.
 bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& options, RgbImage& image,
                         std::string* error, SnapshotTimings* timings = nullptr);
+
+// Several pictures of one city, each with its own size, camera and credit
+// line, the buildings, the ground and their upload made once: the first
+// picture's mode, geometry and picks hold for all. On failure "images" is
+// empty.
+bool RenderCitySnapshots(const ProjectStats& stats, std::span<const SnapshotOptions> pictures,
+                         std::vector<RgbImage>& images, std::string* error,
+                         SnapshotTimings* timings = nullptr);
 
 }  // namespace codeburg
