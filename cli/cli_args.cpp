@@ -210,6 +210,10 @@ Parsed<SnapshotArgs> ParseSnapshotArgs(const ArgList& args,
             o.viewGiven = true;
         } else if (arg == "--no-legend") {
             o.legend = false;
+        } else if (arg == "--compare") {
+            const auto v = value();
+            if (!v || v->empty()) return Error<E>("--compare needs an older statistics file");
+            o.compare = std::string(*v);
         } else if (arg.size() > 1 && arg[0] == '-' && !isFile(std::string(arg))) {
             return Error<E>("unknown option '" + std::string(arg) + "'");
         } else {
@@ -253,6 +257,10 @@ Parsed<OutputArgs> ParseOutputArgs(std::string_view command, const ArgList& args
             const auto mode = v ? ParseInt(*v, 0, 3) : std::nullopt;
             if (!mode) return Error<E>("--mode needs a display mode from 0 to 3");
             o.mode = *mode;
+        } else if (arg == "--compare") {
+            const auto v = value();
+            if (!v || v->empty()) return Error<E>("--compare needs an older statistics file");
+            o.compare = std::string(*v);
         } else if (arg.size() > 1 && arg[0] == '-' && !isFile(std::string(arg))) {
             return Error<E>("unknown option '" + std::string(arg) + "'");
         } else {

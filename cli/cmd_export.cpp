@@ -7,6 +7,7 @@
 #include "city/city_geometry.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/comparison.h"
 #include "cli/project_source.h"
 #include "report/gltf_export.h"
 
@@ -17,7 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: codeburg-cli export (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.glb [--mode 0..3]\n";
+    "usage: codeburg-cli export (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.glb [--mode 0..3]\n"
+    "           [--compare OLD.cbb]\n";
 
 int UsageError(const std::string& message)
 {
@@ -44,7 +46,12 @@ int RunExport(int argc, char** argv)
     ProjectSource source;
     if (const int status = LoadProjectSource(args.source, args.project, source); status != 0)
         return status == 2 ? UsageError(source.usageError) : status;
-    const CityGeometry geometry = BuildCityGeometry(*source.stats, args.mode);
+    Comparison comparison;
+    if (args.compare)
+        if (const int status = LoadComparison(*args.compare, source, comparison); status != 0)
+            return status;
+    const CityGeometry geometry = args.compare ? ChangeGeometry(*source.stats, comparison)
+                                               : BuildCityGeometry(*source.stats, args.mode);
     std::string error;
     if (WriteCityGlb(args.output, *source.stats, geometry, &error) != 0) {
         std::fprintf(stderr, "codeburg-cli: cannot write %s: %s\n", args.output.c_str(),

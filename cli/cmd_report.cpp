@@ -4,8 +4,10 @@
 #include <string>
 
 #include "analysis/project_stats.h"
+#include "city/city_geometry.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/comparison.h"
 #include "cli/project_source.h"
 #include "cli/snapshot_picture.h"
 #include "report/html_report.h"
@@ -24,7 +26,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: codeburg-cli report (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.html "
-    "[--mode 0..3]\n";
+    "[--mode 0..3]\n"
+    "           [--compare OLD.cbb]\n";
 
 int UsageError(const std::string& message)
 {
@@ -34,14 +37,15 @@ int UsageError(const std::string& message)
 
 // The overview and the map, as the snapshot command takes them by default.
 // A report without pictures is still a report: the reason goes in their place.
-void AddPictures(const ProjectSource& source, int32_t mode, ReportInput& input)
+void AddPictures(const ProjectSource& source, int32_t mode, const Comparison* comparison,
+                 ReportInput& input)
 {
 #if CODEBURG_HAVE_RENDER
     const ProjectStats& stats = *source.stats;
     const int quality =
         stats.settings ? stats.settings->snapshotQuality : ScoringSettings::kDefaultQuality;
     PictureRequest requests[2];
-    const char* captions[2] = {"Overview", "Map"};
+    const char* captions[3] = {"", "Overview", "Map"};
     requests[0].view = SnapshotView::Overview;
     requests[1].view = SnapshotView::Map;
     for (PictureRequest& request : requests) {
@@ -52,9 +56,22 @@ void AddPictures(const ProjectSource& source, int32_t mode, ReportInput& input)
     std::vector<RgbImage> images;
     std::string error;
     bool ok = taker.takeSeveral(stats, requests, images, nullptr, &error);
+    // The changes get an overview of their own, coloured by them.
+    CityGeometry changeGeometry;
+    if (ok && comparison) {
+        changeGeometry = ChangeGeometry(stats, *comparison);
+        PictureRequest& changes = requests[0];
+        changes.geometry = &changeGeometry;
+        changes.legendFacts = ChangeLegend(stats, *comparison, source.buildDate);
+        captions[0] = "Changes";
+        RgbImage image;
+        ok = taker.take(stats, changes, image, nullptr, &error);
+        images.insert(images.begin(), std::move(image));
+    }
+    const char* const* names = comparison ? captions : captions + 1;
     for (size_t i = 0; ok && i < images.size(); ++i) {
         ReportPicture& picture = input.pictures.emplace_back();
-        picture.caption = captions[i];
+        picture.caption = names[i];
         picture.width = images[i].width;
         picture.height = images[i].height;
         ok = EncodeJpeg(images[i], quality, picture.jpeg, &error);
@@ -66,7 +83,7 @@ void AddPictures(const ProjectSource& source, int32_t mode, ReportInput& input)
                      error.c_str());
     }
 #else
-    (void)source, (void)mode;
+    (void)source, (void)mode, (void)comparison;
     input.picturesMissing = std::string("No pictures of the city: ") + kNoRendererMessage + ".";
 #endif
 }
@@ -99,7 +116,15 @@ int RunReport(int argc, char** argv)
         input.workspaceProjects = static_cast<int32_t>(source.projects.size());
         input.developers = CollectDevelopers(source.projects);
     }
-    AddPictures(source, args.mode, input);
+    Comparison comparison;
+    ReportComparison changes;
+    if (args.compare) {
+        if (const int status = LoadComparison(*args.compare, source, comparison); status != 0)
+            return status;
+        changes = ReportOf(comparison);
+        input.comparison = &changes;
+    }
+    AddPictures(source, args.mode, args.compare ? &comparison : nullptr, input);
     std::string error;
     if (WriteHtmlReport(args.output, input, &error) != 0) {
         std::fprintf(stderr, "codeburg-cli: cannot write %s: %s\n", args.output.c_str(),

@@ -109,6 +109,39 @@ TEST_F(ReportCommandTest, ExportWritesBinaryGltf)
     EXPECT_NE(run.out.find("2 buildings"), std::string::npos) << run.out;
 }
 
+// Against an older build: the snapshot, the report and the model colour or
+// list the changes; an older file that cannot be read is a failure.
+TEST_F(ReportCommandTest, CompareWithAnOlderBuild)
+{
+    ASSERT_EQ(RunCli({"build", Demo()}).status, 0);
+    const fs::path cbb = m_dir / "demo" / "demo.cbb";
+    fs::copy_file(cbb, m_dir / "old.cbb");
+    std::ofstream(m_dir / "demo" / "shape.cpp")
+        << "void Shape::Draw(int a)\n{\n    // draw it\n    a = a + 1;\n    a = a * 2;\n}\n"
+           "int Shape::Area()\n{\n    return 4;\n}\nint Shape::Edge()\n{\n    return 1;\n}\n";
+    ASSERT_EQ(RunCli({"build", Demo(), "--force"}).status, 0);
+    const std::string old = (m_dir / "old.cbb").string();
+
+    const fs::path page = m_dir / "changes.html";
+    const CliRun report = RunCli({"report", cbb.string(), page.string(), "--compare", old});
+    ASSERT_EQ(report.status, 0) << report.err;
+    const std::string html = ReadAll(page);
+    EXPECT_NE(html.find("1 methods added, 0 removed, 1 changed, 1 unchanged"), std::string::npos);
+    EXPECT_NE(html.find("[\"added\",\"shape.cpp\",\"Shape\",\"Edge\",0,1]"), std::string::npos);
+    EXPECT_NE(html.find("id=\"changes-table\""), std::string::npos);
+    if (CanRender(report)) EXPECT_NE(html.find("<figcaption>Changes"), std::string::npos);
+
+    const CliRun shot =
+        RunCli({"snapshot", cbb.string(), (m_dir / "c.jpg").string(), "--compare", old});
+    if (CanRender(shot)) EXPECT_EQ(shot.status, 0) << shot.err;
+    EXPECT_EQ(RunCli({"export", cbb.string(), (m_dir / "c.glb").string(), "--compare", old}).status,
+              0);
+    const CliRun missing =
+        RunCli({"report", cbb.string(), page.string(), "--compare", (m_dir / "gone.cbb").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot read statistics file"), std::string::npos) << missing.err;
+}
+
 // The framed overview is the default; the window's map is still there,
 // under either spelling, and carries the legend unless told not to.
 TEST_F(ReportCommandTest, SnapshotViewsDiffer)

@@ -10,6 +10,7 @@
 #include "city/viewpoint.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/comparison.h"
 #include "cli/project_source.h"
 #include "cli/snapshot_picture.h"
 #include "report/city_framing.h"
@@ -27,7 +28,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: codeburg-cli snapshot (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.jpg\n"
-    "           [--size WxH] [--mode 0..3] [--quality Q] [--no-legend]\n"
+    "           [--size WxH] [--mode 0..3] [--quality Q] [--no-legend] [--compare OLD.cbb]\n"
     "           [--view overview|map|classic-map | --viewpoint X,Y,Z,PITCH,YAW]\n";
 
 int UsageError(const std::string& message)
@@ -56,7 +57,7 @@ const char* ViewName(const SnapshotArgs& args)
     return "map view";
 }
 
-int Render(const SnapshotArgs& args, const ProjectSource& source)
+int Render(const SnapshotArgs& args, const ProjectSource& source, const Comparison* comparison)
 {
 #if CODEBURG_HAVE_RENDER
     const auto start = std::chrono::steady_clock::now();
@@ -69,6 +70,12 @@ int Render(const SnapshotArgs& args, const ProjectSource& source)
     request.legend = args.legend;
     request.buildDate = source.buildDate;
     const ProjectStats& stats = *source.stats;
+    CityGeometry changeGeometry;
+    if (comparison) {
+        changeGeometry = ChangeGeometry(stats, *comparison);
+        request.geometry = &changeGeometry;
+        request.legendFacts = ChangeLegend(stats, *comparison, source.buildDate);
+    }
     RgbImage image;
     int32_t buildings = 0;
     std::string error;
@@ -83,7 +90,7 @@ int Render(const SnapshotArgs& args, const ProjectSource& source)
                 image.height, ViewName(args), buildings, seconds);
     return 0;
 #else
-    (void)args, (void)source;
+    (void)args, (void)source, (void)comparison;
     return Failure(kNoRendererMessage);
 #endif
 }
@@ -107,7 +114,11 @@ int RunSnapshot(int argc, char** argv)
     ProjectSource source;
     if (const int status = LoadProjectSource(args.source, args.project, source); status != 0)
         return status == 2 ? UsageError(source.usageError) : status;
-    return Render(args, source);
+    Comparison comparison;
+    if (args.compare)
+        if (const int status = LoadComparison(*args.compare, source, comparison); status != 0)
+            return status;
+    return Render(args, source, args.compare ? &comparison : nullptr);
 }
 
 }  // namespace codeburg::cli

@@ -21,9 +21,9 @@ const Command kCommands[] = {
     {"snapshot", codeburg::cli::RunSnapshot,
      "snapshot (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.jpg [options]"},
     {"report", codeburg::cli::RunReport,
-     "report (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.html [--mode 0..3]"},
+     "report (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.html [options]"},
     {"export", codeburg::cli::RunExport,
-     "export (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.glb [--mode 0..3]"},
+     "export (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.glb [options]"},
 };
 
 int Usage(FILE* out)
