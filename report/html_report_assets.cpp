@@ -53,7 +53,8 @@ const char* const kReportScript = R"js(
 "use strict";
 (function () {
   const data = JSON.parse(document.getElementById("report-data").textContent);
-  const pageSize = 500;
+  // A hundred rows draw at once; more wait for the reader to ask.
+  const pageSize = 100;
   const esc = (s) => String(s).replace(/[&<>"]/g, (c) =>
       ({ "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;" })[c]);
   const fmt = (v, col) => col.type === "s" ? esc(v)
