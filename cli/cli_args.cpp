@@ -206,6 +206,24 @@ Parsed<SnapshotArgs> ParseSnapshotArgs(const ArgList& args,
             o.viewpoint = std::string(*v);
         } else if (arg == "--map") {
             o.map = true;
+            o.view = SnapshotView::ClassicMap;
+        } else if (arg == "--view") {
+            const std::string_view v = value().value_or("");
+            if (v == "overview")
+                o.view = SnapshotView::Overview;
+            else if (v == "map")
+                o.view = SnapshotView::Map;
+            else if (v == "classic-map")
+                o.view = SnapshotView::ClassicMap;
+            else
+                return Error<E>("--view needs overview, map or classic-map");
+            o.viewGiven = true;
+        } else if (arg == "--no-legend") {
+            o.legend = false;
+        } else if (arg == "--compare") {
+            const auto v = value();
+            if (!v || v->empty()) return Error<E>("--compare needs an older statistics file");
+            o.compare = std::string(*v);
         } else if (arg.size() > 1 && arg[0] == '-' && !isFile(std::string(arg))) {
             return Error<E>("unknown option '" + std::string(arg) + "'");
         } else {
@@ -216,9 +234,53 @@ Parsed<SnapshotArgs> ParseSnapshotArgs(const ArgList& args,
     o.source = positional[0];
     o.output = positional[1];
     if (o.map && o.viewpoint) return Error<E>("--viewpoint and --map exclude each other");
+    if (o.viewGiven && (o.viewpoint || o.map))
+        return Error<E>("--view excludes --viewpoint and --map");
     if (o.viewpoint && !ParseViewpoint(*o.viewpoint))
         return Error<E>("invalid viewpoint '" + *o.viewpoint +
                         "': expected five numbers X,Y,Z,PITCH,YAW");
+    return result;
+}
+
+Parsed<OutputArgs> ParseOutputArgs(std::string_view command, const ArgList& args,
+                                   const std::function<bool(const std::string&)>& isFile)
+{
+    using E = OutputArgs;
+    Parsed<OutputArgs> result;
+    OutputArgs& o = result.options;
+    std::vector<std::string_view> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        auto value = [&]() -> std::optional<std::string_view> {
+            if (i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            return result;
+        } else if (arg == "--project") {
+            const auto v = value();
+            if (!v) return Error<E>("--project needs a project name");
+            o.project = *v;
+        } else if (arg == "--mode") {
+            const auto v = value();
+            const auto mode = v ? ParseInt(*v, 0, 3) : std::nullopt;
+            if (!mode) return Error<E>("--mode needs a display mode from 0 to 3");
+            o.mode = *mode;
+        } else if (arg == "--compare") {
+            const auto v = value();
+            if (!v || v->empty()) return Error<E>("--compare needs an older statistics file");
+            o.compare = std::string(*v);
+        } else if (arg.size() > 1 && arg[0] == '-' && !isFile(std::string(arg))) {
+            return Error<E>("unknown option '" + std::string(arg) + "'");
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2)
+        return Error<E>(std::string(command) + " needs a source and an output file");
+    o.source = positional[0];
+    o.output = positional[1];
     return result;
 }
 

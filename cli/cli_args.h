@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "records/method_rule.h"
+#include "report/city_framing.h"
 
 namespace codeburg::cli {
 
@@ -70,13 +71,31 @@ struct SnapshotArgs {
     int mode = 0;
     std::optional<int> quality;
     std::optional<std::string> viewpoint;
-    bool map = false;
-    bool help = false;  // the rest of the arguments was not looked at
+    bool map = false;  // the older spelling of --view classic-map
+    SnapshotView view = SnapshotView::Overview;
+    bool viewGiven = false;
+    bool legend = true;
+    std::optional<std::string> compare;  // an older statistics file: colour by change
+    bool help = false;                   // the rest of the arguments was not looked at
 };
 // An unknown argument starting with '-' is still a source or output when
 // "isFile" says a file of that name exists.
 Parsed<SnapshotArgs> ParseSnapshotArgs(const ArgList& args,
                                        const std::function<bool(const std::string&)>& isFile);
+
+// report (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.html [--mode 0..3] [--compare OLD.cbb]
+// export (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.glb [--mode 0..3] [--compare OLD.cbb]
+struct OutputArgs {
+    std::string source;
+    std::string output;
+    std::string project;
+    int mode = 0;
+    std::optional<std::string> compare;  // an older statistics file
+    bool help = false;                   // the rest of the arguments was not looked at
+};
+// "command" names the command in the error texts.
+Parsed<OutputArgs> ParseOutputArgs(std::string_view command, const ArgList& args,
+                                   const std::function<bool(const std::string&)>& isFile);
 
 // workspace FILE.cbw [--missing keep|drop|ask] [--no-wait] COMMAND ARGS...:
 // the command's own arguments are parsed by ParseWorkspaceCommandArgs.

@@ -92,6 +92,54 @@ TEST(CliArgsTest, SnapshotStopsAtHelpAndChecksTheViewpoint)
     EXPECT_EQ(dashed.options.source, "-s");
 }
 
+// Framed views are the default; the window's map stays reachable by either
+// spelling, and a viewpoint cannot be combined with a view.
+TEST(CliArgsTest, SnapshotViewsAndLegend)
+{
+    auto p = ParseSnapshotArgs({"src", "o.jpg"}, NoFiles);
+    ASSERT_TRUE(p.ok());
+    EXPECT_EQ(p.options.view, SnapshotView::Overview);
+    EXPECT_TRUE(p.options.legend);
+    p = ParseSnapshotArgs({"src", "o.jpg", "--view", "map", "--no-legend"}, NoFiles);
+    EXPECT_EQ(p.options.view, SnapshotView::Map);
+    EXPECT_FALSE(p.options.legend);
+    EXPECT_EQ(ParseSnapshotArgs({"src", "o.jpg", "--map"}, NoFiles).options.view,
+              SnapshotView::ClassicMap);
+    EXPECT_EQ(ParseSnapshotArgs({"src", "o.jpg", "--view", "classic-map"}, NoFiles).options.view,
+              SnapshotView::ClassicMap);
+    EXPECT_EQ(ParseSnapshotArgs({"src", "o.jpg", "--view", "top"}, NoFiles).error,
+              "--view needs overview, map or classic-map");
+    EXPECT_EQ(ParseSnapshotArgs({"src", "o.jpg", "--view"}, NoFiles).error,
+              "--view needs overview, map or classic-map");
+    EXPECT_FALSE(
+        ParseSnapshotArgs({"s", "o", "--view", "map", "--viewpoint", "1,2,3,4,5"}, NoFiles).ok());
+    EXPECT_FALSE(ParseSnapshotArgs({"s", "o", "--map", "--view", "overview"}, NoFiles).ok());
+}
+
+TEST(CliArgsTest, ReportAndExportTakeASourceAnOutputAndAMode)
+{
+    auto p = ParseOutputArgs("report", {"a.cbw", "--project", "demo", "out.html", "--mode", "3"},
+                             NoFiles);
+    ASSERT_TRUE(p.ok()) << p.error;
+    EXPECT_EQ(p.options.source, "a.cbw");
+    EXPECT_EQ(p.options.output, "out.html");
+    EXPECT_EQ(p.options.project, "demo");
+    EXPECT_EQ(p.options.mode, 3);
+    EXPECT_EQ(ParseOutputArgs("export", {"a.cbb"}, NoFiles).error,
+              "export needs a source and an output file");
+    EXPECT_EQ(ParseOutputArgs("export", {"a", "b", "--mode", "4"}, NoFiles).error,
+              "--mode needs a display mode from 0 to 3");
+    EXPECT_EQ(ParseOutputArgs("report", {"a", "b", "--project"}, NoFiles).error,
+              "--project needs a project name");
+    EXPECT_TRUE(ParseOutputArgs("report", {"--help", "--bad"}, NoFiles).options.help);
+    EXPECT_EQ(ParseOutputArgs("report", {"a", "b", "--compare", "old.cbb"}, NoFiles).options.compare,
+              "old.cbb");
+    EXPECT_EQ(ParseOutputArgs("report", {"a", "b", "--compare"}, NoFiles).error,
+              "--compare needs an older statistics file");
+    EXPECT_EQ(ParseSnapshotArgs({"a", "b.jpg", "--compare", "o.cbb"}, NoFiles).options.compare,
+              "o.cbb");
+}
+
 TEST(CliArgsTest, WorkspaceTakesMissingAnywhereAndTheLastOfARepeatedOption)
 {
     auto p = ParseWorkspaceArgs({"w.cbw", "add", "--missing", "drop", "src", "--name", "a"});

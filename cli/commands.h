@@ -9,5 +9,7 @@ int RunBuild(int argc, char** argv);
 int RunShow(int argc, char** argv);
 int RunWorkspace(int argc, char** argv);
 int RunSnapshot(int argc, char** argv);
+int RunReport(int argc, char** argv);
+int RunExport(int argc, char** argv);
 
 }  // namespace codeburg::cli

@@ -20,6 +20,10 @@ const Command kCommands[] = {
     {"workspace", codeburg::cli::RunWorkspace, "workspace FILE.cbw COMMAND ..."},
     {"snapshot", codeburg::cli::RunSnapshot,
      "snapshot (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.jpg [options]"},
+    {"report", codeburg::cli::RunReport,
+     "report (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.html [options]"},
+    {"export", codeburg::cli::RunExport,
+     "export (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.glb [options]"},
 };
 
 int Usage(FILE* out)

@@ -66,6 +66,8 @@ void CheckSnapshot(const ArgList& args)
     Check(o.mode >= 0 && o.mode <= 3);
     if (o.quality) Check(*o.quality >= 1 && *o.quality <= 100);
     Check(!(o.map && o.viewpoint));
+    if (o.viewGiven) Check(!o.map && !o.viewpoint);
+    if (o.map) Check(o.view == codeburg::SnapshotView::ClassicMap);
     if (o.viewpoint) Check(codeburg::ParseViewpoint(*o.viewpoint).has_value());
 }
 

@@ -22,6 +22,8 @@ LAYERS = [
     ["city/render"],
     ["pipeline"],
     ["workspace"],
+    ["ci"],
+    ["report"],
     ["gui"],
     ["ide"],
     ["views"],

@@ -10,7 +10,11 @@ packages=(
     libjpeg62-turbo-dev libepoxy-dev libegl-dev libgl-dev libfreetype-dev libfontconfig-dev
     xvfb xauth fonts-liberation fonts-dejavu-core poppler-utils
     clang libclang-rt-14-dev clang-format-14
+    chromium nodejs
 )
+# The report is opened in Chromium and the glTF model checked by a validator
+# from npm, which some nodejs builds bring along and Debian's does not.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "gui/document.h"
-#include "views/developer_records.h"
+#include "workspace/developer_records.h"
 #include "views/list_sort.h"
 
 class QTreeWidget;

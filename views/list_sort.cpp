@@ -1,7 +1,7 @@
 #include "views/list_sort.h"
 
 #include "records/file_stats.h"
-#include "views/developer_records.h"
+#include "workspace/developer_records.h"
 
 namespace codeburg {
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "records/file_stats.h"
-#include "views/developer_records.h"
+#include "workspace/developer_records.h"
 
 namespace codeburg {
 namespace {

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "city/camera.h"
 #include "city/display_mode.h"
@@ -11,12 +13,19 @@
 namespace codeburg {
 
 class ProjectStats;
+struct CityGeometry;
 
 struct SnapshotOptions {
     int32_t width = 1280;
     int32_t height = 720;
     DisplayMode mode = DisplayMode::Color;
     std::optional<Camera> camera;  // none: the map view
+    // A camera framed by the caller, used instead of "camera" and the
+    // window's square projection (row-vector matrices, Direct3D depth).
+    std::optional<Mat4> view, projection;
+    // Buildings made by the caller (recoloured, say), drawn instead of the
+    // project's own in "mode"; not owned, must outlive the call.
+    const CityGeometry* geometry = nullptr;
     int32_t pickedBox = -1;        // drawn without texture, as when pointed at
     int32_t pickedTower = -1;
     // The picture in snapshot form: the credit line written over it, as the
@@ -42,5 +51,13 @@ struct SnapshotTimings {
 // cannot be made); the image is then empty.
 bool RenderCitySnapshot(const ProjectStats& stats, const SnapshotOptions& options, RgbImage& image,
                         std::string* error, SnapshotTimings* timings = nullptr);
+
+// Several pictures of one city, each with its own size, camera and credit
+// line, the buildings, the ground and their upload made once: the first
+// picture's mode, geometry and picks hold for all. On failure "images" is
+// empty.
+bool RenderCitySnapshots(const ProjectStats& stats, std::span<const SnapshotOptions> pictures,
+                         std::vector<RgbImage>& images, std::string* error,
+                         SnapshotTimings* timings = nullptr);
 
 }  // namespace codeburg

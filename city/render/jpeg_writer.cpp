@@ -75,31 +75,46 @@ uint32_t RgbImage::At(int32_t x, int32_t y) const
     return uint32_t(pixels[i]) << 16 | uint32_t(pixels[i + 1]) << 8 | pixels[i + 2];
 }
 
+bool EncodeJpeg(const RgbImage& image, int quality, std::string& jpeg, std::string* error)
+{
+    auto fail = [error](std::string text) {
+        if (error) *error = std::move(text);
+        return false;
+    };
+    jpeg.clear();
+    if (image.width <= 0 || image.height <= 0 || image.width > JPEG_MAX_DIMENSION ||
+        image.height > JPEG_MAX_DIMENSION ||
+        image.pixels.size() < static_cast<size_t>(image.width) * image.height * 3)
+        return fail("an empty or inconsistent image");
+    char* bytes = nullptr;
+    size_t size = 0;
+    FILE* memory = open_memstream(&bytes, &size);
+    if (!memory) return fail(std::strerror(errno));
+    char message[JMSG_LENGTH_MAX] = {};
+    const bool compressed = Compress(memory, image, std::clamp(quality, 1, 100), message);
+    const bool flushed = std::fclose(memory) == 0;
+    if (flushed && bytes) jpeg.assign(bytes, size);
+    std::free(bytes);
+    if (!compressed) return fail(message);
+    if (!flushed) return fail(std::strerror(ENOMEM));
+    return true;
+}
+
 bool WriteJpeg(const std::string& path, const RgbImage& image, int quality, std::string* error)
 {
     auto fail = [error](std::string text) {
         if (error) *error = std::move(text);
         return false;
     };
-    if (image.width <= 0 || image.height <= 0 || image.width > JPEG_MAX_DIMENSION ||
-        image.height > JPEG_MAX_DIMENSION ||
-        image.pixels.size() < static_cast<size_t>(image.width) * image.height * 3)
-        return fail("cannot write an empty or inconsistent image to " + path);
     // Compressed in memory and then put in place in one step, so that a
     // failure never costs the previous picture of that name.
-    char* bytes = nullptr;
-    size_t size = 0;
-    FILE* memory = open_memstream(&bytes, &size);
-    if (!memory) return fail("cannot write " + path + ": " + std::strerror(errno));
-    char message[JMSG_LENGTH_MAX] = {};
-    const bool compressed = Compress(memory, image, std::clamp(quality, 1, 100), message);
-    const bool flushed = std::fclose(memory) == 0;
-    const std::string jpeg = flushed && bytes ? std::string(bytes, size) : std::string();
-    std::free(bytes);
-    if (!compressed) return fail("cannot write " + path + ": " + message);
-    if (!flushed) return fail("cannot write " + path + ": " + std::strerror(ENOMEM));
+    std::string jpeg, reason;
+    if (!EncodeJpeg(image, quality, jpeg, &reason)) {
+        if (reason == "an empty or inconsistent image")
+            return fail("cannot write an empty or inconsistent image to " + path);
+        return fail("cannot write " + path + ": " + reason);
+    }
     StagedFile file;
-    std::string reason;
     if (file.Create(path, &reason) != 0) return fail("can't open " + path + ": " + reason);
     if (file.Write(jpeg.data(), jpeg.size(), &reason) != 0 || file.Commit(&reason) != 0)
         return fail("cannot write " + path + ": " + reason);

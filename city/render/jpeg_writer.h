@@ -23,4 +23,8 @@ struct RgbImage {
 // Never prints and never ends the process.
 bool WriteJpeg(const std::string& path, const RgbImage& image, int quality, std::string* error);
 
+// The same JPEG in memory, for pictures embedded in other files. False with
+// the reason in "error" (no file name in it); "jpeg" is then empty.
+bool EncodeJpeg(const RgbImage& image, int quality, std::string& jpeg, std::string* error);
+
 }  // namespace codeburg

@@ -245,6 +245,33 @@ TEST_F(RenderTest, WritesSnapshotsOfEachModeForReview)
     EXPECT_TRUE(WriteJpeg((dir / "city_fly_mode0.jpg").string(), image, 90, &error)) << error;
 }
 
+// One upload for several pictures must give each the pixels it would get
+// alone, whatever size came before it.
+TEST_F(RenderTest, SeveralPicturesMatchSinglePictures)
+{
+    ProjectStats stats(nullptr);
+    MakeSyntheticCity(stats, 20, 24, 11);
+    std::vector<SnapshotOptions> pictures(3);
+    pictures[0].width = 320, pictures[0].height = 200, pictures[0].mode = 2;
+    pictures[1].width = 200, pictures[1].height = 320, pictures[1].mode = 2;
+    pictures[1].camera = Camera{10, 30, -20, -0.6f, -0.3f};
+    pictures[2] = pictures[0];
+    pictures[2].creditLine = true;
+    std::vector<RgbImage> images;
+    std::string error;
+    ASSERT_TRUE(RenderCitySnapshots(stats, pictures, images, &error)) << error;
+    ASSERT_EQ(images.size(), 3u);
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        RgbImage alone;
+        ASSERT_TRUE(RenderCitySnapshot(stats, pictures[i], alone, &error)) << error;
+        EXPECT_EQ(images[i].width, alone.width);
+        EXPECT_TRUE(images[i].pixels == alone.pixels) << i;
+    }
+    pictures[1].width = 1 << 20;  // beyond any device: no pictures at all
+    EXPECT_FALSE(RenderCitySnapshots(stats, pictures, images, &error));
+    EXPECT_TRUE(images.empty());
+}
+
 // Skipping tiles out of view and drawing the rest nearest first must not move
 // a pixel: every view, from inside the city too, matches the plain drawing of
 // all tiles in storage order, a picked building included.

@@ -1,4 +1,4 @@
-#include "views/developer_records.h"
+#include "workspace/developer_records.h"
 
 #include <gtest/gtest.h>
 
