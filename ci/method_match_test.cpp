@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "analysis/source_scanner.h"
 #include "records/file_stats.h"
 #include "records/project_stats.h"
-#include "analysis/source_scanner.h"
 
 namespace codeburg {
 namespace {

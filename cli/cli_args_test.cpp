@@ -132,8 +132,9 @@ TEST(CliArgsTest, ReportAndExportTakeASourceAnOutputAndAMode)
     EXPECT_EQ(ParseOutputArgs("report", {"a", "b", "--project"}, NoFiles).error,
               "--project needs a project name");
     EXPECT_TRUE(ParseOutputArgs("report", {"--help", "--bad"}, NoFiles).options.help);
-    EXPECT_EQ(ParseOutputArgs("report", {"a", "b", "--compare", "old.cbb"}, NoFiles).options.compare,
-              "old.cbb");
+    EXPECT_EQ(
+        ParseOutputArgs("report", {"a", "b", "--compare", "old.cbb"}, NoFiles).options.compare,
+        "old.cbb");
     EXPECT_EQ(ParseOutputArgs("report", {"a", "b", "--compare"}, NoFiles).error,
               "--compare needs an older statistics file");
     EXPECT_EQ(ParseSnapshotArgs({"a", "b.jpg", "--compare", "o.cbb"}, NoFiles).options.compare,

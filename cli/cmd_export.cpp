@@ -3,12 +3,12 @@
 #include <filesystem>
 #include <string>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/comparison.h"
 #include "cli/project_source.h"
+#include "records/project_stats.h"
 #include "report/gltf_export.h"
 
 namespace codeburg::cli {
@@ -50,8 +50,9 @@ int RunExport(int argc, char** argv)
     if (args.compare)
         if (const int status = LoadComparison(*args.compare, source, comparison); status != 0)
             return status;
-    const CityGeometry geometry = args.compare ? ChangeGeometry(*source.stats, comparison)
-                                               : BuildCityGeometry(*source.stats, args.mode);
+    const CityGeometry geometry =
+        args.compare ? ChangeGeometry(*source.stats, comparison)
+                     : BuildCityGeometry(*source.stats, static_cast<DisplayMode>(args.mode));
     std::string error;
     if (WriteCityGlb(args.output, *source.stats, geometry, &error) != 0) {
         std::fprintf(stderr, "codeburg-cli: cannot write %s: %s\n", args.output.c_str(),

@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <string>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/comparison.h"
 #include "cli/project_source.h"
 #include "cli/snapshot_picture.h"
+#include "records/project_stats.h"
 #include "report/html_report.h"
 #include "scoring/scoring_settings.h"
 #include "workspace/developer_records.h"
@@ -37,7 +37,7 @@ int UsageError(const std::string& message)
 
 // The overview and the map, as the snapshot command takes them by default.
 // A report without pictures is still a report: the reason goes in their place.
-void AddPictures(const ProjectSource& source, int32_t mode, const Comparison* comparison,
+void AddPictures(const ProjectSource& source, DisplayMode mode, const Comparison* comparison,
                  ReportInput& input)
 {
 #if CODEBURG_HAVE_RENDER
@@ -124,7 +124,8 @@ int RunReport(int argc, char** argv)
         changes = ReportOf(comparison);
         input.comparison = &changes;
     }
-    AddPictures(source, args.mode, args.compare ? &comparison : nullptr, input);
+    AddPictures(source, static_cast<DisplayMode>(args.mode), args.compare ? &comparison : nullptr,
+                input);
     std::string error;
     if (WriteHtmlReport(args.output, input, &error) != 0) {
         std::fprintf(stderr, "codeburg-cli: cannot write %s: %s\n", args.output.c_str(),

@@ -129,11 +129,15 @@ TEST_F(ReportCommandTest, CompareWithAnOlderBuild)
     EXPECT_NE(html.find("1 methods added, 0 removed, 1 changed, 1 unchanged"), std::string::npos);
     EXPECT_NE(html.find("[\"added\",\"shape.cpp\",\"Shape\",\"Edge\",0,1]"), std::string::npos);
     EXPECT_NE(html.find("id=\"changes-table\""), std::string::npos);
-    if (CanRender(report)) EXPECT_NE(html.find("<figcaption>Changes"), std::string::npos);
+    if (CanRender(report)) {
+        EXPECT_NE(html.find("<figcaption>Changes"), std::string::npos);
+    }
 
     const CliRun shot =
         RunCli({"snapshot", cbb.string(), (m_dir / "c.jpg").string(), "--compare", old});
-    if (CanRender(shot)) EXPECT_EQ(shot.status, 0) << shot.err;
+    if (CanRender(shot)) {
+        EXPECT_EQ(shot.status, 0) << shot.err;
+    }
     EXPECT_EQ(RunCli({"export", cbb.string(), (m_dir / "c.glb").string(), "--compare", old}).status,
               0);
     const CliRun missing =

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
 #include "city/viewpoint.h"
 #include "cli/cli_args.h"
@@ -13,6 +12,7 @@
 #include "cli/comparison.h"
 #include "cli/project_source.h"
 #include "cli/snapshot_picture.h"
+#include "records/project_stats.h"
 #include "report/city_framing.h"
 #include "scoring/scoring_settings.h"
 
@@ -64,7 +64,7 @@ int Render(const SnapshotArgs& args, const ProjectSource& source, const Comparis
     PictureRequest request;
     request.width = args.width;
     request.height = args.height;
-    request.mode = args.mode;
+    request.mode = static_cast<DisplayMode>(args.mode);  // 0..3, checked by the parser
     request.view = args.view;
     if (args.viewpoint) request.viewpoint = ParseViewpoint(*args.viewpoint);
     request.legend = args.legend;

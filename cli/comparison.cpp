@@ -1,10 +1,10 @@
 #include "cli/comparison.h"
 
-#include "records/file_stats.h"
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
 #include "cli/project_output.h"
 #include "cli/project_source.h"
+#include "records/file_stats.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_topic.h"
 
 namespace codeburg::cli {
@@ -25,7 +25,7 @@ int LoadComparison(const std::string& oldPath, const ProjectSource& source, Comp
 
 CityGeometry ChangeGeometry(const ProjectStats& stats, const Comparison& comparison)
 {
-    CityGeometry geometry = BuildCityGeometry(stats, 0);
+    CityGeometry geometry = BuildCityGeometry(stats, DisplayMode::Color);
     RecolourByChange(geometry, stats, comparison.changes);
     return geometry;
 }
@@ -33,7 +33,7 @@ CityGeometry ChangeGeometry(const ProjectStats& stats, const Comparison& compari
 LegendFacts ChangeLegend(const ProjectStats& stats, const Comparison& comparison,
                          const std::string& buildDate)
 {
-    LegendFacts facts = LegendFactsOf(stats, 0, buildDate);
+    LegendFacts facts = LegendFactsOf(stats, DisplayMode::Color, buildDate);
     facts.keyTitle = "Changes since " + (comparison.oldDate.empty() ? std::string("the older build")
                                                                     : comparison.oldDate);
     facts.key = ChangeKey(comparison.changes);

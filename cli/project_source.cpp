@@ -5,11 +5,11 @@
 #include <ctime>
 #include <filesystem>
 
-#include "pipeline/build_pipeline.h"
-#include "records/project_stats.h"
-#include "pipeline/statistics_file.h"
 #include "cli/project_output.h"
+#include "pipeline/build_pipeline.h"
+#include "pipeline/statistics_file.h"
 #include "platform/ini_file.h"
+#include "records/project_stats.h"
 #include "workspace/project.h"
 #include "workspace/project_build.h"
 #include "workspace/workspace.h"

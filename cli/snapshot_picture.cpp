@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
+#include "records/project_stats.h"
 
 #if CODEBURG_HAVE_RENDER
 #include "city/render/city_snapshot.h"

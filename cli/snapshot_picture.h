@@ -23,7 +23,7 @@ namespace codeburg::cli {
 // What one picture of a city shows.
 struct PictureRequest {
     int32_t width = 1280, height = 720;
-    int32_t mode = 0;
+    DisplayMode mode = DisplayMode::Color;
     SnapshotView view = SnapshotView::Overview;
     std::optional<Camera> viewpoint;  // the window's camera and projection
     bool legend = true;

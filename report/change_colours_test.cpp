@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "records/file_stats.h"
 #include "ci/method_match.h"
 #include "city/city_geometry.h"
+#include "records/file_stats.h"
 #include "report/report_test_util.h"
 
 namespace codeburg {
@@ -55,7 +55,7 @@ TEST(ChangeColoursTest, RecolouringKeepsTheShapes)
     const auto now = testing::SmallProject();
     auto changes = ClassifyChanges(MatchMethods(*old, *now));
     changes.erase(&Method(*now, 1, 0));  // unnamed methods draw as new
-    const CityGeometry original = BuildCityGeometry(*now, 0);
+    const CityGeometry original = BuildCityGeometry(*now, DisplayMode::Color);
     CityGeometry recoloured = original;
     RecolourByChange(recoloured, *now, changes);
     ASSERT_EQ(recoloured.boxes.size(), original.boxes.size());

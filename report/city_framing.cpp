@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 namespace {

@@ -8,10 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
-#include "records/colour.h"
 #include "platform/safe_file.h"
+#include "records/colour.h"
+#include "records/project_stats.h"
 #include "report/json_text.h"
 
 namespace codeburg {
@@ -224,11 +224,6 @@ void AppendSlab(std::string& out, float x0, float z0, float x1, float z1, float 
 {
     AppendVector(out, "translation", {x0 * kMetresPerCell, y0, -z1 * kMetresPerCell});
     AppendVector(out, "scale", {(x1 - x0) * kMetresPerCell, y1 - y0, (z1 - z0) * kMetresPerCell});
-}
-
-uint32_t Rgb(uint32_t colorRef)
-{
-    return ((colorRef & 0xFF) << 16) | (colorRef & 0xFF00) | ((colorRef >> 16) & 0xFF);
 }
 
 void AppendMethodExtras(std::string& out, const MethodStats& m)

@@ -49,7 +49,7 @@ Glb Parse(const std::string& glb)
 TEST(GltfExportTest, EveryBuildingIsANamedNodeWithItsFigures)
 {
     const auto stats = testing::SmallProject();
-    const CityGeometry geometry = BuildCityGeometry(*stats, 0);
+    const CityGeometry geometry = BuildCityGeometry(*stats, DisplayMode::Color);
     ASSERT_EQ(geometry.towers.size(), 1u);
     ASSERT_EQ(geometry.boxes.size(), 3u);
     const Glb glb = Parse(CityGlb(*stats, geometry));
@@ -85,7 +85,7 @@ TEST(GltfExportTest, EveryBuildingIsANamedNodeWithItsFigures)
 TEST(GltfExportTest, ReferencesAreCompleteAndShared)
 {
     const auto stats = testing::SmallProject();
-    const Glb glb = Parse(CityGlb(*stats, BuildCityGeometry(*stats, 1)));
+    const Glb glb = Parse(CityGlb(*stats, BuildCityGeometry(*stats, DisplayMode::Readability)));
     const auto& j = glb.json;
     const size_t nodeCount = j["nodes"].size();
     std::vector<int> parents(nodeCount, 0);
@@ -115,7 +115,7 @@ TEST(GltfExportTest, ReferencesAreCompleteAndShared)
 TEST(GltfExportTest, NamesOfAnyBytesStayValidJson)
 {
     const auto stats = testing::SmallProject("Sh\xE4pe\"<\x01");
-    const Glb glb = Parse(CityGlb(*stats, BuildCityGeometry(*stats, 0)));
+    const Glb glb = Parse(CityGlb(*stats, BuildCityGeometry(*stats, DisplayMode::Color)));
     bool found = false;
     for (const auto& node : glb.json["nodes"])
         found |= node.value("name", "").starts_with("shape.cpp::Sh\xEF\xBF\xBDpe\"<\x01::");
@@ -137,7 +137,7 @@ TEST(GltfExportTest, WriteRefusesALinkAndKeepsTheOldFile)
     std::ofstream(dir / "old.glb") << "old";
     fs::create_symlink(dir / "old.glb", dir / "link.glb");
     const auto stats = testing::SmallProject();
-    const CityGeometry geometry = BuildCityGeometry(*stats, 0);
+    const CityGeometry geometry = BuildCityGeometry(*stats, DisplayMode::Color);
     std::string error;
     EXPECT_NE(WriteCityGlb((dir / "link.glb").string(), *stats, geometry, &error), 0);
     EXPECT_NE(error.find("symbolic link"), std::string::npos) << error;

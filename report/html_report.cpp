@@ -4,9 +4,9 @@
 #include <cctype>
 #include <cstdio>
 
-#include "records/project_stats.h"
-#include "records/colour.h"
 #include "platform/safe_file.h"
+#include "records/colour.h"
+#include "records/project_stats.h"
 #include "report/html_report_assets.h"
 #include "report/json_text.h"
 #include "scoring/scoring_topic.h"

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "records/project_stats.h"
 #include "city/city_layout.h"
 #include "platform/ms_random.h"
+#include "records/project_stats.h"
 
 namespace codeburg::testing {
 

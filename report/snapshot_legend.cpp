@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
 #include "records/colour.h"
+#include "records/project_stats.h"
 #include "scoring/scoring_topic.h"
 
 namespace codeburg {
@@ -13,7 +13,7 @@ namespace codeburg {
 namespace {
 
 // The colour a method of these figures gets in "mode".
-uint32_t Sample(int32_t mode, const ColourReferences& refs, uint32_t fileColour, int32_t eloc,
+uint32_t Sample(DisplayMode mode, const ColourReferences& refs, uint32_t fileColour, int32_t eloc,
                 int32_t comments, int32_t asserts)
 {
     MethodStats m;
@@ -30,7 +30,7 @@ std::string Printf(const char* format, double a, double b = 0)
     return text;
 }
 
-std::vector<LegendKeyEntry> KeyOf(const ProjectStats& stats, int32_t mode)
+std::vector<LegendKeyEntry> KeyOf(const ProjectStats& stats, DisplayMode mode)
 {
     const ColourReferences refs = ColourReferencesOf(stats);
     // Mode 0 keeps each file's hue; the largest file's shows how light and dark read.
@@ -38,30 +38,36 @@ std::vector<LegendKeyEntry> KeyOf(const ProjectStats& stats, int32_t mode)
     if (!stats.files.empty() && stats.files.front()) fileColour = stats.files.front()->colour;
     const double assertPercent = refs.assertReference * 100.0;
     switch (mode) {
-        case 1:
-            return {{Sample(1, refs, fileColour, 100, 10, 0), "comments+asserts to 30% of eloc"},
-                    {Sample(1, refs, fileColour, 100, 40, 0), "over 30%: grey"},
-                    {Sample(1, refs, fileColour, 100, 60, 0), "50% and more: white"}};
-        case 2:
-            return {{Sample(2, refs, fileColour, 1000, 0, 0),
+        case DisplayMode::Readability:
+            return {
+                {Sample(DisplayMode::Readability, refs, fileColour, 100, 10, 0),
+                 "comments+asserts to 30% of eloc"},
+                {Sample(DisplayMode::Readability, refs, fileColour, 100, 40, 0), "over 30%: grey"},
+                {Sample(DisplayMode::Readability, refs, fileColour, 100, 60, 0),
+                 "50% and more: white"}};
+        case DisplayMode::Asserts:
+            return {{Sample(DisplayMode::Asserts, refs, fileColour, 1000, 0, 0),
                      Printf("asserts to %.1f%% of eloc: dark red", assertPercent)},
-                    {Sample(2, refs, fileColour, 1000, 0, int32_t(refs.assertReference * 1000) + 1),
+                    {Sample(DisplayMode::Asserts, refs, fileColour, 1000, 0,
+                            int32_t(refs.assertReference * 1000) + 1),
                      Printf("over %.1f%%: grey to white", assertPercent)}};
-        case 3:
-            return {{Sample(3, refs, fileColour, refs.lineCount + 1, 0, 0),
+        case DisplayMode::LineMethod:
+            return {{Sample(DisplayMode::LineMethod, refs, fileColour, refs.lineCount + 1, 0, 0),
                      Printf("over %.0f eloc: dark red", refs.lineCount)},
-                    {Sample(3, refs, fileColour, refs.lineCount, 0, 0),
+                    {Sample(DisplayMode::LineMethod, refs, fileColour, refs.lineCount, 0, 0),
                      Printf("up to %.0f eloc: grey to white", refs.lineCount)}};
         default:
             return {{fileColour, "one hue per file"},
-                    {Sample(0, refs, fileColour, 100, 0, 0), "dim: comments+asserts < 80% eloc"},
-                    {Sample(0, refs, fileColour, 100, 150, 0), "bright: 150% and more"}};
+                    {Sample(DisplayMode::Color, refs, fileColour, 100, 0, 0),
+                     "dim: comments+asserts < 80% eloc"},
+                    {Sample(DisplayMode::Color, refs, fileColour, 100, 150, 0),
+                     "bright: 150% and more"}};
     }
 }
 
 }  // namespace
 
-LegendFacts LegendFactsOf(const ProjectStats& stats, int32_t mode, const std::string& buildDate)
+LegendFacts LegendFactsOf(const ProjectStats& stats, DisplayMode mode, const std::string& buildDate)
 {
     LegendFacts facts;
     facts.project = stats.name;

@@ -30,7 +30,8 @@ struct LegendFacts {
 
 // The figures of the project and the colour key of display mode "mode"
 // (0..3), with swatches made by the same colour formulas as the buildings.
-LegendFacts LegendFactsOf(const ProjectStats& stats, int32_t mode, const std::string& buildDate);
+LegendFacts LegendFactsOf(const ProjectStats& stats, DisplayMode mode,
+                          const std::string& buildDate);
 
 // A filled square of the key, in picture pixels.
 struct LegendSwatch {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "records/project_stats.h"
 #include "city/city_geometry.h"
+#include "records/project_stats.h"
 
 namespace codeburg {
 namespace {
@@ -25,7 +25,7 @@ TEST(SnapshotLegendTest, FactsCarryTheFiguresAndTheModesColours)
 {
     ProjectStats stats(nullptr);
     OneMethodProject(stats, 40);
-    const LegendFacts facts = LegendFactsOf(stats, 3, "12/07/26 at 10:00:00");
+    const LegendFacts facts = LegendFactsOf(stats, DisplayMode::LineMethod, "12/07/26 at 10:00:00");
     EXPECT_EQ(facts.project, "demo");
     EXPECT_EQ(facts.files, 1);
     EXPECT_EQ(facts.methods, 1);
@@ -35,12 +35,13 @@ TEST(SnapshotLegendTest, FactsCarryTheFiguresAndTheModesColours)
     ASSERT_EQ(facts.key.size(), 2u);
     // The key's colours are the buildings' own: a 40-line method is too long.
     const MethodStats& m = *stats.files[0]->methods[0];
-    const uint32_t building = MethodColour(m, 0x00336699u, 3, ColourReferencesOf(stats));
+    const uint32_t building =
+        MethodColour(m, 0x00336699u, DisplayMode::LineMethod, ColourReferencesOf(stats));
     EXPECT_EQ(facts.key[0].colour, building);
     EXPECT_NE(facts.key[1].colour, building);
     EXPECT_NE(facts.key[0].text.find("over 25 eloc"), std::string::npos);
-    for (int32_t mode = 0; mode < 4; ++mode)
-        EXPECT_GE(LegendFactsOf(stats, mode, "").key.size(), 2u);
+    for (int32_t mode = 0; mode < kDisplayModeCount; ++mode)
+        EXPECT_GE(LegendFactsOf(stats, static_cast<DisplayMode>(mode), "").key.size(), 2u);
 }
 
 TEST(SnapshotLegendTest, LayoutStaysInsideTheCornerPanel)
@@ -48,7 +49,7 @@ TEST(SnapshotLegendTest, LayoutStaysInsideTheCornerPanel)
     ProjectStats stats(nullptr);
     OneMethodProject(stats, 10);
     stats.name = "a-project-with-a-rather-long-name";
-    const LegendFacts facts = LegendFactsOf(stats, 2, "12/07/26 at 10:00:00");
+    const LegendFacts facts = LegendFactsOf(stats, DisplayMode::Asserts, "12/07/26 at 10:00:00");
     for (const auto& [w, h] : {std::pair{640, 360}, {1280, 720}, {3840, 2160}}) {
         const LegendLayout layout = LayoutLegend(facts, w, h);
         EXPECT_GE(layout.textPixels, 11);

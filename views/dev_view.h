@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "gui/document.h"
-#include "workspace/developer_records.h"
 #include "views/list_sort.h"
+#include "workspace/developer_records.h"
 
 class QTreeWidget;
 

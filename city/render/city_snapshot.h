@@ -26,7 +26,7 @@ struct SnapshotOptions {
     // Buildings made by the caller (recoloured, say), drawn instead of the
     // project's own in "mode"; not owned, must outlive the call.
     const CityGeometry* geometry = nullptr;
-    int32_t pickedBox = -1;        // drawn without texture, as when pointed at
+    int32_t pickedBox = -1;  // drawn without texture, as when pointed at
     int32_t pickedTower = -1;
     // The picture in snapshot form: the credit line written over it, as the
     // window's snapshot has it (left out when no font can be found).

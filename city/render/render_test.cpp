@@ -252,8 +252,8 @@ TEST_F(RenderTest, SeveralPicturesMatchSinglePictures)
     ProjectStats stats(nullptr);
     MakeSyntheticCity(stats, 20, 24, 11);
     std::vector<SnapshotOptions> pictures(3);
-    pictures[0].width = 320, pictures[0].height = 200, pictures[0].mode = 2;
-    pictures[1].width = 200, pictures[1].height = 320, pictures[1].mode = 2;
+    pictures[0].width = 320, pictures[0].height = 200, pictures[0].mode = DisplayMode::Asserts;
+    pictures[1].width = 200, pictures[1].height = 320, pictures[1].mode = DisplayMode::Asserts;
     pictures[1].camera = Camera{10, 30, -20, -0.6f, -0.3f};
     pictures[2] = pictures[0];
     pictures[2].creditLine = true;
