@@ -29,6 +29,11 @@ struct MethodStats {
     int32_t commentLines = 0;
     int32_t asserts = 0;
     int32_t emptyLines = 0;
+    // 1-based lines of the signature and of the closing brace (of a
+    // procedure's label and its last line); 0 when unknown, as in statistics
+    // files of older builds.
+    int32_t line = 0;
+    int32_t endLine = 0;
     FileStats* file = nullptr;  // owner, not owned
     ClassStats* cls = nullptr;  // same file's class record, or null without class
 
@@ -52,6 +57,7 @@ public:
     std::vector<std::unique_ptr<ClassStats>> classes;   // order of first appearance
     std::vector<std::unique_ptr<MethodStats>> methods;  // after a scan: eloc, largest first
     std::string name;                                   // file name without directory
+    std::string path;  // below the project directory, '/' separated; empty when unknown
     int32_t methodElocSum = 0;
     int32_t emptyLines = 0;
     int32_t commentLines = 0;
