@@ -185,6 +185,13 @@ TEST(StatisticsFileTest, EveryTruncationIsRejectedWithoutChange)
 {
     BuiltProject built;
     const auto bytes = Serialised(built.stats);
+    // Cut right after the grid, the file is whole as an older build wrote it.
+    for (auto& file : built.stats.files) {
+        file->path.clear();
+        for (auto& method : file->methods) method->line = method->endLine = 0;
+    }
+    const size_t gridEnd = Serialised(built.stats).size();
+    ASSERT_LT(gridEnd, bytes.size());
     ProjectStats target(nullptr);
     target.name = "untouched";
     // Every cut through the records and the file's end; the city grid between
@@ -192,6 +199,7 @@ TEST(StatisticsFileTest, EveryTruncationIsRejectedWithoutChange)
     const size_t dense = 8192;
     for (size_t n = 0; n < bytes.size();
          n += (n < dense || n + dense > bytes.size()) ? 1 : 97) {
+        if (n == gridEnd) continue;
         std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + n);
         ASSERT_EQ(ReadBytes(target, cut), -1) << "cut at " << n;
     }
