@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools
     libjpeg62-turbo-dev libepoxy-dev libegl-dev libgl-dev libfreetype-dev libfontconfig-dev
     xvfb xauth fonts-liberation fonts-dejavu-core poppler-utils
+    nodejs npm
     clang libclang-rt-14-dev
 )
 
