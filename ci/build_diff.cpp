@@ -39,15 +39,15 @@ BuildDiff DiffBuilds(const ProjectStats& oldStats, const ProjectStats& newStats)
 {
     BuildDiff diff;
     std::unordered_set<const FileStats*> touched;  // new files with a method change
-    for (MethodPair& pair : MatchMethods(oldStats, newStats)) {
-        if (pair.kind == ChangeKind::kUnchanged) continue;
-        diff.methodsAdded += pair.kind == ChangeKind::kAdded;
-        diff.methodsRemoved += pair.kind == ChangeKind::kRemoved;
-        diff.methodsChanged += pair.kind == ChangeKind::kChanged;
-        if (pair.newFile) touched.insert(pair.newFile);
-        if (pair.oldFile) touched.insert(pair.oldFile);
-        diff.methods.push_back(std::move(pair));
-    }
+    // Most methods are unchanged: only the others get a key spelled out.
+    ForEachMethodPair(oldStats, newStats, [&](const MethodMatch& match) {
+        if (match.kind == ChangeKind::kUnchanged) return;
+        diff.methodsAdded += match.kind == ChangeKind::kAdded;
+        diff.methodsRemoved += match.kind == ChangeKind::kRemoved;
+        diff.methodsChanged += match.kind == ChangeKind::kChanged;
+        if (match.files.newFile) touched.insert(match.files.newFile);
+        diff.methods.push_back(match.ToPair());
+    });
     for (const FilePair& files : MatchFiles(oldStats, newStats)) {
         FileChange change{files.oldFile, files.newFile, {}, ChangeKind::kChanged};
         change.path = FileKeyPath(files.newFile ? *files.newFile : *files.oldFile);

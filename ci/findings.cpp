@@ -10,9 +10,10 @@ namespace codeburg {
 
 namespace {
 
-std::string MethodTitle(const MethodKey& key)
+std::string MethodTitle(const MethodStats& method)
 {
-    return key.className.empty() ? key.name : key.className + "::" + key.name;
+    return method.className.empty() ? method.methodName
+                                    : method.className + "::" + method.methodName;
 }
 
 std::string Percent(double value)
@@ -108,11 +109,11 @@ std::vector<Finding> FindFindings(const ProjectStats& stats, const FindingLimits
                 findings.push_back(std::move(finding));
             }
         }
-        for (auto& [method, key] : KeyedMethods(*file)) {
+        for (const auto& [method, rank] : RankedMethods(*file)) {
             auto add = [&](FindingRule rule, double value, double limit, std::string message) {
                 Finding finding;
                 finding.rule = rule;
-                finding.key = key;
+                finding.key = {path, method->className, method->methodName, rank};
                 finding.file = file.get();
                 finding.method = method;
                 finding.value = value;
@@ -122,13 +123,14 @@ std::vector<Finding> FindFindings(const ProjectStats& stats, const FindingLimits
             };
             if (method->eloc > limits.methodLength)
                 add(FindingRule::kMethodLength, method->eloc, limits.methodLength,
-                    "method " + MethodTitle(key) + " has " + std::to_string(method->eloc) +
+                    "method " + MethodTitle(*method) + " has " + std::to_string(method->eloc) +
                         " effective lines of code, over the limit of " +
                         std::to_string(limits.methodLength));
             if (limits.maxParams && method->paramCount > *limits.maxParams)
                 add(FindingRule::kParameterCount, method->paramCount, *limits.maxParams,
-                    "method " + MethodTitle(key) + " takes " + std::to_string(method->paramCount) +
-                        " parameters, over the limit of " + std::to_string(*limits.maxParams));
+                    "method " + MethodTitle(*method) + " takes " +
+                        std::to_string(method->paramCount) + " parameters, over the limit of " +
+                        std::to_string(*limits.maxParams));
         }
     }
     return findings;

@@ -87,6 +87,22 @@ std::string Xml(std::string_view text)
     return out;
 }
 
+// A JSON string: copied as it stands when it is printable ASCII, else
+// through the library, which escapes it and repairs broken UTF-8.
+void AppendJsonString(std::string& out, std::string_view text)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x80 || c == '"' || c == '\\') {
+            out += Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
+            return;
+        }
+    }
+    out += '"';
+    out += text;
+    out += '"';
+}
+
 std::string MethodTitle(const MethodKey& key)
 {
     return key.className.empty() ? key.name : key.className + "::" + key.name;
@@ -180,47 +196,59 @@ std::string ResultFingerprint(const Finding& finding)
 
 std::string SarifReport(const ReportInput& input)
 {
+    // By hand rather than through a JSON tree: a large code base has tens of
+    // thousands of results, and the tree would cost most of the time.
     Json rules = Json::array();
     for (const FindingRule rule : kAllRules)
         rules.push_back({{"id", RuleId(rule)},
                          {"shortDescription", {{"text", RuleDescription(rule)}}},
                          {"defaultConfiguration", {{"level", "warning"}}}});
-    Json results = Json::array();
-    for (size_t i = 0; i < input.findings.size(); ++i) {
-        const Finding& f = input.findings[i];
-        Json physical = {
-            {"artifactLocation", {{"uri", RelativeUri(f.key.path)}, {"uriBaseId", "%SRCROOT%"}}}};
-        if (f.line() > 0) {
-            physical["region"] = {{"startLine", f.line()}};
-            if (f.endLine() >= f.line()) physical["region"]["endLine"] = f.endLine();
-        }
-        Json result = {{"ruleId", RuleId(f.rule)},
-                       {"ruleIndex", RuleIndex(f.rule)},
-                       {"level", "warning"},
-                       {"message", {{"text", f.message}}},
-                       {"locations", Json::array({{{"physicalLocation", std::move(physical)}}})},
-                       {"partialFingerprints", {{"codeburgMethod/v1", f.fingerprint()}}}};
-        if (!f.key.name.empty())
-            result["locations"][0]["logicalLocations"] =
-                Json::array({{{"fullyQualifiedName", MethodTitle(f.key)}, {"kind", "function"}}});
-        if (i < input.states.size()) result["baselineState"] = BaselineStateName(input.states[i]);
-        results.push_back(std::move(result));
-    }
-    Json run = {
-        {"tool",
-         {{"driver",
-           {{"name", "codeburg"}, {"version", input.toolVersion}, {"rules", std::move(rules)}}}}}};
+    Json driver = {{"name", "codeburg"}, {"version", input.toolVersion}, {"rules", rules}};
+    std::string out =
+        "{\n  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n"
+        "  \"version\": \"2.1.0\",\n  \"runs\": [\n    {\n      \"tool\": {\"driver\": ";
+    out += driver.dump(-1, ' ', false, Json::error_handler_t::replace);
+    out += "},\n";
     if (input.stats && !input.stats->directory.empty()) {
         std::string root = input.stats->directory;
         if (root.back() != '/') root += '/';
-        run["originalUriBaseIds"] = {{"%SRCROOT%", {{"uri", "file://" + RelativeUri(root)}}}};
+        out += "      \"originalUriBaseIds\": {\"%SRCROOT%\": {\"uri\": ";
+        AppendJsonString(out, "file://" + RelativeUri(root));
+        out += "}},\n";
     }
-    run["results"] = std::move(results);
-    run["columnKind"] = "utf16CodeUnits";
-    return Dump({{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-                 {"version", "2.1.0"},
-                 {"runs", Json::array({std::move(run)})}},
-                2);
+    out += "      \"columnKind\": \"utf16CodeUnits\",\n      \"results\": [";
+    for (size_t i = 0; i < input.findings.size(); ++i) {
+        const Finding& f = input.findings[i];
+        out += i == 0 ? "\n        {" : ",\n        {";
+        out += "\"ruleId\": \"";
+        out += RuleId(f.rule);
+        out += "\", \"ruleIndex\": " + std::to_string(RuleIndex(f.rule));
+        out += ", \"level\": \"warning\", \"message\": {\"text\": ";
+        AppendJsonString(out, f.message);
+        out += "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": ";
+        AppendJsonString(out, RelativeUri(f.key.path));
+        out += ", \"uriBaseId\": \"%SRCROOT%\"}";
+        if (f.line() > 0) {
+            out += ", \"region\": {\"startLine\": " + std::to_string(f.line());
+            if (f.endLine() >= f.line()) out += ", \"endLine\": " + std::to_string(f.endLine());
+            out += "}";
+        }
+        out += "}";
+        if (!f.key.name.empty()) {
+            out += ", \"logicalLocations\": [{\"fullyQualifiedName\": ";
+            AppendJsonString(out, MethodTitle(f.key));
+            out += ", \"kind\": \"function\"}]";
+        }
+        out += "}], \"partialFingerprints\": {\"codeburgMethod/v1\": \"" + f.fingerprint() + "\"}";
+        if (i < input.states.size()) {
+            out += ", \"baselineState\": \"";
+            out += BaselineStateName(input.states[i]);
+            out += "\"";
+        }
+        out += "}";
+    }
+    out += input.findings.empty() ? "]\n    }\n  ]\n}\n" : "\n      ]\n    }\n  ]\n}\n";
+    return out;
 }
 
 std::string JunitReport(const ReportInput& input)
