@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "analysis/file_stats.h"
 #include "analysis/method_lines.h"
@@ -557,9 +560,30 @@ void Drive(Rules& rules, SourceTokenizer& tokens, bool java, Driver driver)
 
 // Breaks before "to", counted from "from": LF, CR LF and a lone CR are one
 // each, as the tokenizer counts them. "end" bounds the look past a CR.
+int32_t CountLineFeeds(const char* from, const char* to)
+{
+    int32_t count = 0;
+#if defined(__SSE2__)
+    // 16 bytes a step: a plain count costs as much as a third of the scan.
+    // Byte-wide counters, summed before any of them can pass 255.
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    while (to - from >= 16) {
+        __m128i counters = _mm_setzero_si128();
+        for (int step = 0; step < 255 && to - from >= 16; ++step, from += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(bytes, lineFeed));
+        }
+        const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+    }
+#endif
+    for (; from < to; ++from) count += *from == '\n';
+    return count;
+}
+
 int32_t CountBreaks(const char* from, const char* to, const char* end, bool anyCr)
 {
-    if (!anyCr) return static_cast<int32_t>(std::count(from, to, '\n'));
+    if (!anyCr) return CountLineFeeds(from, to);
     int32_t breaks = 0;
     for (const char* p = from; p < to; ++p)
         breaks += *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));

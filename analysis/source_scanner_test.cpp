@@ -450,6 +450,15 @@ TEST(SourceScannerTest, MethodLinesAreThoseAnEditorShows)
     }
 }
 
+TEST(SourceScannerTest, MethodLinesFarDownAFile)
+{
+    // Past the 4 080 bytes a block of the line count takes before it sums up.
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += i % 7 == 0 ? "int v; /* x */\n" : "\n";
+    EXPECT_EQ(SpanText(*Scan(text + "void f()\n{\n}\n")), "f 5001-5003;");
+    EXPECT_EQ(SpanText(*Scan(text + "\r\nvoid f()\r{\n}\n")), "f 5002-5004;");
+}
+
 TEST(SourceScannerTest, ProceduresRunToTheLineBeforeTheNextLabel)
 {
     const auto s = Scan("start:\n  mov ax, 1\n\n  loop: jmp loop\n  ret", ScanLanguage::Assembler,
