@@ -141,11 +141,20 @@ std::vector<BaselineState> CompareWithBaseline(const std::vector<Finding>& curre
 {
     std::unordered_map<std::string, const Finding*> before;
     before.reserve(baseline.size());
-    for (const Finding& finding : baseline) before.emplace(MatchKey(finding), &finding);
+    // A baseline from before paths were recorded names its files by name only.
+    bool byName = false;
+    for (const Finding& finding : baseline) byName = byName || finding.file->path.empty();
+    auto keyOf = [byName](const Finding& finding) {
+        if (!byName) return MatchKey(finding);
+        Finding named = finding;
+        named.key.path = finding.file->name;
+        return MatchKey(named);
+    };
+    for (const Finding& finding : baseline) before.emplace(keyOf(finding), &finding);
     std::vector<BaselineState> states;
     states.reserve(current.size());
     for (const Finding& finding : current) {
-        const auto found = before.find(MatchKey(finding));
+        const auto found = before.find(keyOf(finding));
         if (found == before.end())
             states.push_back(BaselineState::kNew);
         else

@@ -86,6 +86,16 @@ TEST(FindingsTest, BaselineStatesFollowTheMethodNotItsLine)
     EXPECT_EQ(CompareWithBaseline(ratioBefore, ratioAfter)[0], BaselineState::kUnchanged);
 }
 
+TEST(FindingsTest, BaselineWithoutPathsMatchesByName)
+{
+    const auto old = Project({{"long", 30, 1, 10}});
+    old->files[0]->path.clear();
+    const auto before = FindFindings(*old, FindingLimits{});
+    const auto after = FindFindings(*Project({{"long", 30, 1, 10}, {"more", 31, 1, 50}}), {});
+    EXPECT_EQ(CompareWithBaseline(after, before),
+              (std::vector<BaselineState>{BaselineState::kUnchanged, BaselineState::kNew}));
+}
+
 TEST(GatesTest, ListsParseWholeOrNotAtAll)
 {
     EXPECT_EQ(ParseGates("score"), (std::vector<Gate>{Gate::kScore}));

@@ -168,9 +168,17 @@ std::vector<FilePair> MatchFiles(const ProjectStats& oldStats, const ProjectStat
 {
     // Each key path holds the old files of that path in order; a new file
     // takes the first one left.
+    // A build from before paths were recorded knows only names: then both
+    // sides are matched by name, so that nothing looks removed and re-added.
+    bool byName = false;
+    for (const auto* stats : {&oldStats, &newStats})
+        for (const auto& file : stats->files) byName = byName || file->path.empty();
+    auto keyOf = [byName](const FileStats& file) -> std::string_view {
+        return byName ? file.name : FileKeyPath(file);
+    };
     std::unordered_map<std::string_view, std::vector<const FileStats*>> oldByPath;
     oldByPath.reserve(oldStats.files.size());
-    for (const auto& file : oldStats.files) oldByPath[FileKeyPath(*file)].push_back(file.get());
+    for (const auto& file : oldStats.files) oldByPath[keyOf(*file)].push_back(file.get());
     std::unordered_map<std::string_view, size_t> taken;
 
     std::vector<FilePair> pairs;
@@ -178,7 +186,7 @@ std::vector<FilePair> MatchFiles(const ProjectStats& oldStats, const ProjectStat
     std::unordered_map<const FileStats*, bool> matched;
     for (const auto& file : newStats.files) {
         FilePair pair{nullptr, file.get()};
-        const auto found = oldByPath.find(FileKeyPath(*file));
+        const auto found = oldByPath.find(keyOf(*file));
         if (found != oldByPath.end()) {
             size_t& next = taken[found->first];
             if (next < found->second.size()) {

@@ -151,6 +151,17 @@ TEST(MethodMatchTest, FilesComeAndGoWithTheirMethods)
     EXPECT_EQ(pairs.back().key.path, "gone.cpp");
 }
 
+TEST(MethodMatchTest, BuildWithoutPathsMatchesByName)
+{
+    const auto before = Project({{"shape.cpp", kTwo}});
+    const auto after = Project({{"shape.cpp", kTwo}});
+    after->files[0]->path = "src/shape.cpp";  // recorded now, unknown in the older build
+    const auto pairs = MatchMethods(*before, *after);
+    ASSERT_EQ(pairs.size(), 2u);
+    for (const auto& pair : pairs) EXPECT_EQ(pair.kind, ChangeKind::kUnchanged);
+    EXPECT_EQ(pairs[0].key.path, "src/shape.cpp");
+}
+
 TEST(MethodMatchTest, FingerprintIsStableAndSeparatesFields)
 {
     // A fingerprint stored by an earlier release must still match.
