@@ -18,6 +18,7 @@ struct M {
 
 // One file "src/a.cpp" of class "A" with the given methods; its comment
 // ratio is comments per (200 - comments) eloc.
+// Findings point into it: it must outlive them.
 std::unique_ptr<ProjectStats> Project(std::vector<M> methods, int comments = 20)
 {
     auto stats = std::make_unique<ProjectStats>(nullptr);
@@ -65,10 +66,13 @@ TEST(FindingsTest, BaselineStatesFollowTheMethodNotItsLine)
 {
     FindingLimits limits;
     limits.maxParams = 3;
-    const auto before = FindFindings(*Project({{"grown", 30, 1, 10}, {"same", 40, 5, 50}}), limits);
+    const auto beforeStats = Project({{"grown", 30, 1, 10}, {"same", 40, 5, 50}});
+
+    const auto before = FindFindings(*beforeStats, limits);
     // Everything moved down 100 lines; one grew, one stayed, one is new.
-    const auto after = FindFindings(
-        *Project({{"fresh", 27, 1, 5}, {"grown", 31, 1, 110}, {"same", 40, 5, 150}}), limits);
+    const auto afterStats =
+        Project({{"fresh", 27, 1, 5}, {"grown", 31, 1, 110}, {"same", 40, 5, 150}});
+    const auto after = FindFindings(*afterStats, limits);
     const auto states = CompareWithBaseline(after, before);
     ASSERT_EQ(states.size(), 4u);
     std::vector<std::string> text;
@@ -80,8 +84,12 @@ TEST(FindingsTest, BaselineStatesFollowTheMethodNotItsLine)
                         "same method-length unchanged", "same parameter-count unchanged"}));
     // A comment ratio gets worse by falling.
     limits.minCommentPercent = 50;
-    const auto ratioBefore = FindFindings(*Project({}, 30), limits);
-    const auto ratioAfter = FindFindings(*Project({}, 20), limits);
+    const auto ratioBeforeStats = Project({}, 30);
+
+    const auto ratioBefore = FindFindings(*ratioBeforeStats, limits);
+    const auto ratioAfterStats = Project({}, 20);
+
+    const auto ratioAfter = FindFindings(*ratioAfterStats, limits);
     EXPECT_EQ(CompareWithBaseline(ratioAfter, ratioBefore)[0], BaselineState::kUpdated);
     EXPECT_EQ(CompareWithBaseline(ratioBefore, ratioAfter)[0], BaselineState::kUnchanged);
 }
@@ -91,7 +99,9 @@ TEST(FindingsTest, BaselineWithoutPathsMatchesByName)
     const auto old = Project({{"long", 30, 1, 10}});
     old->files[0]->path.clear();
     const auto before = FindFindings(*old, FindingLimits{});
-    const auto after = FindFindings(*Project({{"long", 30, 1, 10}, {"more", 31, 1, 50}}), {});
+    const auto afterStats = Project({{"long", 30, 1, 10}, {"more", 31, 1, 50}});
+
+    const auto after = FindFindings(*afterStats, {});
     EXPECT_EQ(CompareWithBaseline(after, before),
               (std::vector<BaselineState>{BaselineState::kUnchanged, BaselineState::kNew}));
 }
@@ -108,8 +118,12 @@ TEST(GatesTest, ListsParseWholeOrNotAtAll)
 TEST(GatesTest, EachGateFailsOnlyOnItsOwnReason)
 {
     FindingLimits limits;
-    const auto before = FindFindings(*Project({{"grown", 30, 1, 10}}), limits);
-    const auto after = FindFindings(*Project({{"grown", 31, 1, 10}, {"fresh", 26, 1, 60}}), limits);
+    const auto beforeStats = Project({{"grown", 30, 1, 10}});
+
+    const auto before = FindFindings(*beforeStats, limits);
+    const auto afterStats = Project({{"grown", 31, 1, 10}, {"fresh", 26, 1, 60}});
+
+    const auto after = FindFindings(*afterStats, limits);
     const auto states = CompareWithBaseline(after, before);
     EXPECT_TRUE(CheckGates({}, 0.9f, 0.1f, after, states).empty());
     const auto newOnly = CheckGates({Gate::kNew}, 0.5f, 0.5f, after, states);
