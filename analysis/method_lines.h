@@ -48,8 +48,8 @@ class MethodLines {
 public:
     MethodLines(FileStats& stats, FileCounts& file) : m_stats(stats), m_file(file) {}
 
-    // Records bodies (and, for rules that tell, braces) into "trace";
-    // offsets count from "begin".
+    // Records bodies (and, for rules that tell, braces) into "trace", which
+    // may be null; offsets count from "begin", the first byte of the file.
     void SetTrace(ScanTrace* trace, const char* begin)
     {
         m_trace = trace;
@@ -140,6 +140,8 @@ protected:
     {
         m_inMethod = true;
         MethodStats* method = m_stats.AddMethod(className, methodName, params);
+        // Offsets + 1 until the scan turns them into line numbers.
+        method->line = static_cast<int32_t>(Offset(signature ? signature : brace)) + 1;
         if (m_trace)
             m_trace->bodies.push_back(
                 {method, Offset(brace), ScanTrace::kOpen, Offset(signature), m_headerComments});
@@ -152,6 +154,7 @@ protected:
     {
         m_inMethod = false;
         if (m_trace) m_trace->bodies.back().close = Offset(brace);
+        m_stats.methods.back()->endLine = static_cast<int32_t>(Offset(brace)) + 1;
         const int64_t comments =
             int64_t{m_trailingComments} + m_headerComments + m_methodCommentLines;
         const int64_t eloc = int64_t{m_methodLines} - m_methodAsserts;

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "analysis/method_lines.h"
 #include "analysis/modern_rules.h"
@@ -399,7 +402,8 @@ void ScanCSkimming(Rules& rules, SourceTokenizer& tokens, bool java)
 }
 
 // Assembler: every label opens a procedure that runs to the next label.
-void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
+// Line numbers are left as offsets + 1 from "begin", like the C rules do.
+void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file, const char* begin)
 {
     bool lineBlank = true;
     bool commentOnly = false;
@@ -464,13 +468,24 @@ void ScanAssembler(FileStats& stats, SourceTokenizer& tokens, FileCounts& file)
                 if (tokens.IncludeFollows()) ++file.includes;
                 if (!inProcedure) headerComments = 0;
                 break;
-            case Token::Colon:
+            case Token::Colon: {
                 lineBlank = false;
-                if (inProcedure) finishProcedure();
+                // The label's colon; the previous procedure ends on the line before.
+                const char* label = tokens.tokenStart();
+                if (inProcedure) {
+                    const char* lineStart = label;
+                    while (lineStart > begin && lineStart[-1] != '\n' && lineStart[-1] != '\r')
+                        --lineStart;
+                    if (lineStart > begin)
+                        stats.methods.back()->endLine = static_cast<int32_t>(lineStart - begin);
+                    finishProcedure();
+                }
                 stats.AddMethod(stats.name, tokens.word(), 0);
+                stats.methods.back()->line = static_cast<int32_t>(label - begin) + 1;
                 inProcedure = true;
                 codeLines = commentOnlyLines = procEmptyLines = semicolonComments = 0;
                 break;
+            }
             default:
                 lineBlank = false;
                 break;
@@ -543,6 +558,66 @@ void Drive(Rules& rules, SourceTokenizer& tokens, bool java, Driver driver)
         ScanCTokenByToken(rules, tokens, java);
 }
 
+// Breaks before "to", counted from "from": LF, CR LF and a lone CR are one
+// each, as the tokenizer counts them. "end" bounds the look past a CR.
+int32_t CountLineFeeds(const char* from, const char* to)
+{
+    int32_t count = 0;
+#if defined(__SSE2__)
+    // 16 bytes a step: a plain count costs as much as a third of the scan.
+    // Byte-wide counters, summed before any of them can pass 255.
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    while (to - from >= 16) {
+        __m128i counters = _mm_setzero_si128();
+        for (int step = 0; step < 255 && to - from >= 16; ++step, from += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(bytes, lineFeed));
+        }
+        const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+    }
+#endif
+    for (; from < to; ++from) count += *from == '\n';
+    return count;
+}
+
+int32_t CountBreaks(const char* from, const char* to, const char* end, bool anyCr)
+{
+    if (!anyCr) return CountLineFeeds(from, to);
+    int32_t breaks = 0;
+    for (const char* p = from; p < to; ++p)
+        breaks += *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));
+    return breaks;
+}
+
+// The rules leave each method's byte offsets + 1 in line and endLine (0 for
+// a body the file ends in); one pass up to the last offset turns them into
+// line numbers. Methods are still in the order they were found.
+void OffsetsToLines(FileStats& stats, const char* data, size_t size)
+{
+    if (stats.methods.empty()) return;
+    std::vector<int32_t*> fields;
+    fields.reserve(2 * stats.methods.size());
+    for (const auto& method : stats.methods) {
+        if (method->endLine == 0) method->endLine = static_cast<int32_t>(size);
+        fields.push_back(&method->line);
+        fields.push_back(&method->endLine);
+    }
+    auto byOffset = [](const int32_t* a, const int32_t* b) { return *a < *b; };
+    if (!std::is_sorted(fields.begin(), fields.end(), byOffset))
+        std::sort(fields.begin(), fields.end(), byOffset);
+    const char* const end = data + size;
+    const bool anyCr = std::memchr(data, '\r', static_cast<size_t>(*fields.back())) != nullptr;
+    const char* at = data;
+    int32_t line = 1;
+    for (int32_t* field : fields) {
+        const char* to = data + std::min<size_t>(static_cast<size_t>(*field - 1), size);
+        line += CountBreaks(at, to, end, anyCr);
+        at = to;
+        *field = line;
+    }
+}
+
 int Scan(FileStats& stats, const char* data, size_t size, ScanLanguage language, MethodRule rule,
          Driver driver, ScanTrace* trace = nullptr)
 {
@@ -552,7 +627,7 @@ int Scan(FileStats& stats, const char* data, size_t size, ScanLanguage language,
     if (size > 0 && data[0] != '\0') file.lines = 1;
     SourceTokenizer tokens(data, size);
     if (language == ScanLanguage::Assembler) {
-        ScanAssembler(stats, tokens, file);
+        ScanAssembler(stats, tokens, file, data);
     } else {
         const bool java = language == ScanLanguage::Java;
         if (rule == MethodRule::Modern) {
@@ -566,6 +641,7 @@ int Scan(FileStats& stats, const char* data, size_t size, ScanLanguage language,
         }
     }
     file.StoreIn(stats, tokens);
+    OffsetsToLines(stats, data, size);
     stats.SortMethods();
     return 0;
 }

@@ -389,6 +389,12 @@ def reference(paths, limit=25):
 def compare(cli, paths):
     ours = reference(paths)
     theirs = json.loads(subprocess.run([cli, "scan", *paths], capture_output=True).stdout)
+    # This reference counts figures, not where methods stand: their lines
+    # are checked by the scanner's own tests.
+    for f in theirs["files"]:
+        for m in f.get("methods", []):
+            m.pop("line", None)
+            m.pop("endLine", None)
     bad = 0
     for a, b in zip(ours["files"], theirs["files"]):
         if a != b:

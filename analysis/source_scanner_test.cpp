@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -394,6 +395,79 @@ TEST(SourceScannerTest, LoneCrAndMixedLineEnds)
     EXPECT_EQ(Methods(*s), (std::vector<Figures>{{"", "f", 0, 2, 0, 0, 2}}));
 }
 
+// Each method's "name first-last", in source order.
+std::string SpanText(const FileStats& stats)
+{
+    std::vector<const MethodStats*> methods;
+    for (const auto& m : stats.methods) methods.push_back(m.get());
+    std::sort(methods.begin(), methods.end(),
+              [](const MethodStats* a, const MethodStats* b) { return a->line < b->line; });
+    std::string text;
+    for (const MethodStats* m : methods)
+        text +=
+            m->methodName + " " + std::to_string(m->line) + "-" + std::to_string(m->endLine) + ";";
+    return text;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(SourceScannerTest, MethodLinesAreThoseAnEditorShows)
+{
+    // Lines the counters leave out (inside block comments, directives and
+    // parameter lists) still move the methods below them.
+    const std::string text =
+        "/* a block\n"
+        "   comment */\n"
+        "#define X \\\n"
+        "    1\n"
+        "int add(int a,\n"
+        "        int b)\n"
+        "{\n"
+        "    return a + b; /* { */\n"
+        "}\n"
+        "\n"
+        "void g() { }\n"
+        "void open() {\n"
+        "    x();\n";
+    const std::string expected = "add 5-9;g 11-11;open 12-13;";
+    for (const char* ends : {"\n", "\r\n", "\r"}) {
+        const std::string source = Replaced(text, "\n", ends);
+        const std::vector<char> bytes(source.begin(), source.end());
+        for (MethodRule rule : {MethodRule::Classic, MethodRule::Modern}) {
+            FileStats skimmed("a.cpp", 25, uint32_t{0}), plain("a.cpp", 25, uint32_t{0});
+            ASSERT_EQ(ScanBuffer(skimmed, bytes.data(), bytes.size(), ScanLanguage::C, rule), 0);
+            ASSERT_EQ(
+                ScanBufferTokenByToken(plain, bytes.data(), bytes.size(), ScanLanguage::C, rule),
+                0);
+            EXPECT_EQ(SpanText(skimmed), expected) << ::testing::PrintToString(ends);
+            EXPECT_EQ(SpanText(plain), expected) << ::testing::PrintToString(ends);
+        }
+    }
+}
+
+TEST(SourceScannerTest, MethodLinesFarDownAFile)
+{
+    // Past the 4 080 bytes a block of the line count takes before it sums up.
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += i % 7 == 0 ? "int v; /* x */\n" : "\n";
+    EXPECT_EQ(SpanText(*Scan(text + "void f()\n{\n}\n")), "f 5001-5003;");
+    EXPECT_EQ(SpanText(*Scan(text + "\r\nvoid f()\r{\n}\n")), "f 5002-5004;");
+}
+
+TEST(SourceScannerTest, ProceduresRunToTheLineBeforeTheNextLabel)
+{
+    const auto s =
+        Scan("start:\n  mov ax, 1\n\n  loop: jmp loop\n  ret", ScanLanguage::Assembler, "a.asm");
+    EXPECT_EQ(SpanText(*s), "start 1-3;loop 4-5;");
+    EXPECT_EQ(SpanText(*Scan("class A {\n  void f() {\n  }\n}\n", ScanLanguage::Java, "A.java")),
+              "f 2-3;");
+}
+
 TEST(SourceScannerTest, UnterminatedLiteralsAtEndOfFile)
 {
     // The file ends inside the method: it keeps the figures it was added with.
@@ -511,7 +585,10 @@ std::string FiguresBy(ScanFunction scan, std::string_view text, ScanLanguage lan
     FileStats stats("a.cpp", 4, uint32_t{0});
     const std::vector<char> bytes(text.begin(), text.end());  // exact copy: no slack to read
     EXPECT_EQ(scan(stats, bytes.data(), bytes.size(), language, rule), 0);
-    return testing::ScanFigures(stats);
+    std::string figures = testing::ScanFigures(stats);
+    for (const auto& m : stats.methods)
+        figures += std::to_string(m->line) + "-" + std::to_string(m->endLine) + " ";
+    return figures;
 }
 
 }  // namespace

@@ -387,6 +387,18 @@ private slots:
             return name == "kitty" ? QString("/opt/kitty") : QString("/usr/bin/") + name;
         };
         QCOMPARE(EditorCommand("/p/a.cpp", env, kitty)->program, QString("/opt/kitty"));
+
+        // A method's line goes to editors that take one, and to no other.
+        QCOMPARE(EditorCommand("/p/a.cpp", env, none, 42)->arguments,
+                 QStringList({"-c", "gvim -f +42 \"$1\"", "sh", "/p/a.cpp"}));
+        env.insert("VISUAL", "/usr/local/bin/nano");
+        QCOMPARE(EditorCommand("/p/a.cpp", env, none, 7)->arguments[1],
+                 QString("/usr/local/bin/nano +7 \"$1\""));
+        env.insert("VISUAL", "code --wait");
+        QCOMPARE(EditorCommand("/p/a.cpp", env, none, 7)->arguments[1],
+                 QString("code --wait \"$1\""));
+        env.insert("VISUAL", "vim");
+        QCOMPARE(EditorCommand("/p/a.cpp", env, none, 0)->arguments[1], QString("vim \"$1\""));
     }
 
     void newWorkspaceClearsTheScoreSheet()

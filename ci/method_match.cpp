@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -36,18 +37,20 @@ void AppendHex(std::string& out, uint64_t value)
     for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kDigits[(value >> shift) & 15]);
 }
 
-// The key of a method within its file, without the path.
-std::string LocalKey(const MethodKey& key)
-{
-    std::string local;
-    local.reserve(key.className.size() + key.name.size() + 12);
-    local += key.className;
-    local += '\0';
-    local += key.name;
-    local += '\0';
-    local += std::to_string(key.rank);
-    return local;
-}
+// A method within its file: class, name and rank, viewed in the record.
+struct LocalKey {
+    std::string_view className, name;
+    int rank;
+    bool operator==(const LocalKey&) const = default;
+};
+
+struct LocalKeyHash {
+    size_t operator()(const LocalKey& key) const
+    {
+        const std::hash<std::string_view> hash;
+        return hash(key.className) * 31 + hash(key.name) * 7 + static_cast<size_t>(key.rank);
+    }
+};
 
 bool SameFigures(const MethodStats& a, const MethodStats& b)
 {
@@ -55,47 +58,79 @@ bool SameFigures(const MethodStats& a, const MethodStats& b)
            a.asserts == b.asserts;
 }
 
-void MatchFileMethods(const FilePair& files, std::vector<MethodPair>& out)
+MethodKey KeyOf(const FileStats& file, const MethodStats& method, int rank)
 {
-    std::vector<std::pair<const MethodStats*, MethodKey>> oldMethods;
-    std::unordered_map<std::string, size_t> oldByKey;
+    return {FileKeyPath(file), method.className, method.methodName, rank};
+}
+
+}  // namespace
+
+std::vector<std::pair<const MethodStats*, int>> RankedMethods(const FileStats& file)
+{
+    std::vector<std::pair<const MethodStats*, int>> ranked;
+    ranked.reserve(file.methods.size());
+    for (const auto& method : file.methods) ranked.emplace_back(method.get(), 0);
+    // Stored by size; lines, where known, give the order they were written in.
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first->line < b.first->line; });
+    if (ranked.size() < 2) return ranked;
+    std::unordered_map<LocalKey, int, LocalKeyHash> seen;
+    seen.reserve(ranked.size());
+    for (auto& [method, rank] : ranked) rank = seen[{method->className, method->methodName, 0}]++;
+    return ranked;
+}
+
+void ForEachMethodPair(const ProjectStats& oldStats, const ProjectStats& newStats,
+                       const std::function<void(const MethodMatch&)>& visit)
+{
+    std::unordered_map<LocalKey, size_t, LocalKeyHash> oldByKey;
     std::vector<bool> oldMatched;
-    if (files.oldFile) {
-        oldMethods = KeyedMethods(*files.oldFile);
-        oldByKey.reserve(oldMethods.size());
-        for (size_t i = 0; i < oldMethods.size(); ++i)
-            oldByKey.emplace(LocalKey(oldMethods[i].second), i);
-        oldMatched.assign(oldMethods.size(), false);
-    }
-    if (files.newFile) {
-        for (auto& [method, key] : KeyedMethods(*files.newFile)) {
-            MethodPair pair;
-            pair.newFile = files.newFile;
-            pair.newMethod = method;
-            pair.kind = ChangeKind::kAdded;
-            const auto found = oldByKey.find(LocalKey(key));
-            if (found != oldByKey.end()) {
-                oldMatched[found->second] = true;
-                pair.oldFile = files.oldFile;
-                pair.oldMethod = oldMethods[found->second].first;
-                pair.kind = SameFigures(*pair.oldMethod, *method) ? ChangeKind::kUnchanged
-                                                                  : ChangeKind::kChanged;
-            }
-            pair.key = std::move(key);
-            out.push_back(std::move(pair));
+    std::vector<std::pair<const MethodStats*, int>> oldMethods;
+    for (const FilePair& files : MatchFiles(oldStats, newStats)) {
+        oldMethods.clear();
+        oldByKey.clear();
+        if (files.oldFile) {
+            oldMethods = RankedMethods(*files.oldFile);
+            for (size_t i = 0; i < oldMethods.size(); ++i)
+                oldByKey.emplace(LocalKey{oldMethods[i].first->className,
+                                          oldMethods[i].first->methodName, oldMethods[i].second},
+                                 i);
         }
-    }
-    for (size_t i = 0; i < oldMethods.size(); ++i) {
-        if (oldMatched[i]) continue;
-        MethodPair pair;
-        pair.oldFile = files.oldFile;
-        pair.oldMethod = oldMethods[i].first;
-        pair.key = std::move(oldMethods[i].second);
-        pair.kind = ChangeKind::kRemoved;
-        out.push_back(std::move(pair));
+        oldMatched.assign(oldMethods.size(), false);
+        if (files.newFile) {
+            for (const auto& [method, rank] : RankedMethods(*files.newFile)) {
+                MethodMatch match{files, nullptr, method, rank, ChangeKind::kAdded};
+                const auto found = oldByKey.find({method->className, method->methodName, rank});
+                if (found != oldByKey.end()) {
+                    oldMatched[found->second] = true;
+                    match.oldMethod = oldMethods[found->second].first;
+                    match.kind = SameFigures(*match.oldMethod, *method) ? ChangeKind::kUnchanged
+                                                                        : ChangeKind::kChanged;
+                }
+                visit(match);
+            }
+        }
+        for (size_t i = 0; i < oldMethods.size(); ++i)
+            if (!oldMatched[i])
+                visit({files, oldMethods[i].first, nullptr, oldMethods[i].second,
+                       ChangeKind::kRemoved});
     }
 }
 
+MethodPair MethodMatch::ToPair() const
+{
+    MethodPair pair;
+    pair.oldFile = oldMethod ? files.oldFile : nullptr;
+    pair.oldMethod = oldMethod;
+    pair.newFile = newMethod ? files.newFile : nullptr;
+    pair.newMethod = newMethod;
+    pair.key = newMethod ? KeyOf(*files.newFile, *newMethod, rank)
+                         : KeyOf(*files.oldFile, *oldMethod, rank);
+    pair.kind = kind;
+    return pair;
+}
+
+namespace {
 }  // namespace
 
 std::string Fingerprint(const MethodKey& key)
@@ -123,25 +158,9 @@ const std::string& FileKeyPath(const FileStats& file)
 
 std::vector<std::pair<const MethodStats*, MethodKey>> KeyedMethods(const FileStats& file)
 {
-    std::vector<const MethodStats*> order;
-    order.reserve(file.methods.size());
-    for (const auto& method : file.methods) order.push_back(method.get());
-    // Stored by size; lines, where known, give the order they were written in.
-    std::stable_sort(order.begin(), order.end(),
-                     [](const MethodStats* a, const MethodStats* b) { return a->line < b->line; });
-
     std::vector<std::pair<const MethodStats*, MethodKey>> keyed;
-    keyed.reserve(order.size());
-    std::unordered_map<std::string, int> seen;
-    const std::string& path = FileKeyPath(file);
-    for (const MethodStats* method : order) {
-        MethodKey key{path, method->className, method->methodName, 0};
-        std::string local = method->className;
-        local += '\0';
-        local += method->methodName;
-        key.rank = seen[std::move(local)]++;
-        keyed.emplace_back(method, std::move(key));
-    }
+    for (const auto& [method, rank] : RankedMethods(file))
+        keyed.emplace_back(method, KeyOf(file, *method, rank));
     return keyed;
 }
 
@@ -149,9 +168,17 @@ std::vector<FilePair> MatchFiles(const ProjectStats& oldStats, const ProjectStat
 {
     // Each key path holds the old files of that path in order; a new file
     // takes the first one left.
+    // A build from before paths were recorded knows only names: then both
+    // sides are matched by name, so that nothing looks removed and re-added.
+    bool byName = false;
+    for (const auto* stats : {&oldStats, &newStats})
+        for (const auto& file : stats->files) byName = byName || file->path.empty();
+    auto keyOf = [byName](const FileStats& file) -> std::string_view {
+        return byName ? file.name : FileKeyPath(file);
+    };
     std::unordered_map<std::string_view, std::vector<const FileStats*>> oldByPath;
     oldByPath.reserve(oldStats.files.size());
-    for (const auto& file : oldStats.files) oldByPath[FileKeyPath(*file)].push_back(file.get());
+    for (const auto& file : oldStats.files) oldByPath[keyOf(*file)].push_back(file.get());
     std::unordered_map<std::string_view, size_t> taken;
 
     std::vector<FilePair> pairs;
@@ -159,7 +186,7 @@ std::vector<FilePair> MatchFiles(const ProjectStats& oldStats, const ProjectStat
     std::unordered_map<const FileStats*, bool> matched;
     for (const auto& file : newStats.files) {
         FilePair pair{nullptr, file.get()};
-        const auto found = oldByPath.find(FileKeyPath(*file));
+        const auto found = oldByPath.find(keyOf(*file));
         if (found != oldByPath.end()) {
             size_t& next = taken[found->first];
             if (next < found->second.size()) {
@@ -177,7 +204,8 @@ std::vector<FilePair> MatchFiles(const ProjectStats& oldStats, const ProjectStat
 std::vector<MethodPair> MatchMethods(const ProjectStats& oldStats, const ProjectStats& newStats)
 {
     std::vector<MethodPair> pairs;
-    for (const FilePair& files : MatchFiles(oldStats, newStats)) MatchFileMethods(files, pairs);
+    ForEachMethodPair(oldStats, newStats,
+                      [&](const MethodMatch& match) { pairs.push_back(match.ToPair()); });
     return pairs;
 }
 

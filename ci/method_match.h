@@ -3,6 +3,7 @@
 // Pairs the methods of two builds of one project, so that a change between
 // them can be told method by method. Methods are named by where they stand
 // in the tree, never by their line, which moves with every edit above them.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,26 @@ std::vector<FilePair> MatchFiles(const ProjectStats& oldStats, const ProjectStat
 // refer into the two records, which must outlive the result. Runs in time
 // linear in the number of files and methods.
 std::vector<MethodPair> MatchMethods(const ProjectStats& oldStats, const ProjectStats& newStats);
+
+// A pair as MatchMethods finds it, before its key is spelled out: "rank" is
+// that of whichever method is there. Cheap to make; ToPair copies the names.
+struct MethodMatch {
+    FilePair files;
+    const MethodStats* oldMethod = nullptr;
+    const MethodStats* newMethod = nullptr;
+    int rank = 0;
+    ChangeKind kind = ChangeKind::kUnchanged;
+
+    MethodPair ToPair() const;
+};
+
+// Calls "visit" for every pair in the order of MatchMethods, without
+// building a key for each: for callers that keep only some pairs.
+void ForEachMethodPair(const ProjectStats& oldStats, const ProjectStats& newStats,
+                       const std::function<void(const MethodMatch&)>& visit);
+
+// The methods of "file" in source order, each with its rank.
+std::vector<std::pair<const MethodStats*, int>> RankedMethods(const FileStats& file);
 
 // The methods of "file" in source order (by first line when known, else in
 // stored order), each with its key. The rank counts same-class, same-named

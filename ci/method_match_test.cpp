@@ -76,8 +76,9 @@ TEST(MethodMatchTest, RenamedMethodIsRemovedAndAdded)
 {
     std::string renamed = kTwo;
     renamed.replace(renamed.find("area"), 4, "surface");
-    const auto pairs =
-        MatchMethods(*Project({{"shape.cpp", kTwo}}), *Project({{"shape.cpp", renamed}}));
+    const auto before = Project({{"shape.cpp", kTwo}});
+    const auto after = Project({{"shape.cpp", renamed}});
+    const auto pairs = MatchMethods(*before, *after);
     ASSERT_EQ(pairs.size(), 3u);
     EXPECT_EQ(Find(pairs, "surface")->kind, ChangeKind::kAdded);
     EXPECT_EQ(Find(pairs, "area")->kind, ChangeKind::kRemoved);
@@ -103,8 +104,9 @@ std::unique_ptr<ProjectStats> Overloads(std::vector<std::array<int, 3>> methods)
 TEST(MethodMatchTest, OverloadsStayDistinct)
 {
     // The second overload grows past the first: its rank still follows the source.
-    const auto pairs =
-        MatchMethods(*Overloads({{1, 3, 1}, {2, 2, 10}}), *Overloads({{1, 3, 1}, {2, 5, 10}}));
+    const auto before = Overloads({{1, 3, 1}, {2, 2, 10}});
+    const auto after = Overloads({{1, 3, 1}, {2, 5, 10}});
+    const auto pairs = MatchMethods(*before, *after);
     ASSERT_EQ(pairs.size(), 2u);
     EXPECT_EQ(Find(pairs, "f", 0)->kind, ChangeKind::kUnchanged);
     EXPECT_EQ(Find(pairs, "f", 1)->kind, ChangeKind::kChanged);
@@ -149,6 +151,17 @@ TEST(MethodMatchTest, FilesComeAndGoWithTheirMethods)
     EXPECT_EQ(added, 2);  // both of b.cpp: the same names in another file are other methods
     EXPECT_EQ(removed, 1);
     EXPECT_EQ(pairs.back().key.path, "gone.cpp");
+}
+
+TEST(MethodMatchTest, BuildWithoutPathsMatchesByName)
+{
+    const auto before = Project({{"shape.cpp", kTwo}});
+    const auto after = Project({{"shape.cpp", kTwo}});
+    after->files[0]->path = "src/shape.cpp";  // recorded now, unknown in the older build
+    const auto pairs = MatchMethods(*before, *after);
+    ASSERT_EQ(pairs.size(), 2u);
+    for (const auto& pair : pairs) EXPECT_EQ(pair.kind, ChangeKind::kUnchanged);
+    EXPECT_EQ(pairs[0].key.path, "src/shape.cpp");
 }
 
 TEST(MethodMatchTest, FingerprintIsStableAndSeparatesFields)

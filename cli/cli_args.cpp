@@ -53,6 +53,56 @@ std::optional<int> ParseInt(std::string_view text, int low, int high)
 
 constexpr const char* kMethodsNeeds = "--methods takes classic or modern";
 
+// Takes the report argument at args[i] (and its value); false when args[i]
+// is none, with "error" set when it is one but malformed.
+bool TakeReportArg(const ArgList& args, size_t& i, ReportArgs& o, std::string& error)
+{
+    const std::string_view a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == "--json") {
+        o.format = OutputFormat::kJson;
+    } else if (a == "--format") {
+        const auto format = hasValue ? ParseOutputFormat(args[++i]) : std::nullopt;
+        if (!format)
+            error =
+                "--format takes text, json, sarif, junit, checkstyle, codeclimate, github or csv";
+        else
+            o.format = *format;
+    } else if (a == "--output") {
+        if (!hasValue || args[i + 1].empty())
+            error = "--output needs a file name";
+        else
+            o.output = args[++i];
+    } else if (a == "--max-params") {
+        int32_t value = 0;
+        if (!hasValue || !ParseLineCount(args[++i], value))
+            error = "--max-params needs a whole number from 0";
+        else
+            o.maxParams = value;
+    } else if (a == "--min-comments") {
+        double value = 0;
+        if (!hasValue || !ParseNumber(args[++i], value) || !(value >= 0 && value <= 1e6))
+            error = "--min-comments needs a percentage";
+        else
+            o.minComments = value;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// --fail-on LIST at args[i]; "error" set when malformed.
+bool TakeFailOn(const ArgList& args, size_t& i, std::vector<Gate>& gates, std::string& error)
+{
+    if (args[i] != "--fail-on") return false;
+    const auto parsed = i + 1 < args.size() ? ParseGates(args[++i]) : std::nullopt;
+    if (!parsed)
+        error = "--fail-on takes a list of score, new and worse";
+    else
+        gates = *parsed;
+    return true;
+}
+
 }  // namespace
 
 ArgList ToArgList(int argc, char** argv)
@@ -103,10 +153,14 @@ Parsed<BuildArgs> ParseBuildArgs(const ArgList& args)
         const bool hasValue = i + 1 < args.size();
         auto value = [&]() { return std::string(args[++i]); };
         double number;
-        if (a == "--force")
+        std::string error;
+        if (TakeReportArg(args, i, o.report, error) || TakeFailOn(args, i, o.failOn, error)) {
+            if (!error.empty()) return Error<BuildArgs>(error);
+            o.json = o.report.format == OutputFormat::kJson;
+        } else if (a == "--force")
             o.force = true;
-        else if (a == "--json")
-            o.json = true;
+        else if (a == "--baseline" && hasValue)
+            o.baseline = value();
         else if (a == "--sequential")
             o.sequential = true;
         else if (a == "--name" && hasValue)
@@ -141,23 +195,74 @@ Parsed<BuildArgs> ParseBuildArgs(const ArgList& args)
         }
     }
     if (o.directory.empty()) return Error<BuildArgs>("no directory given");
+    if (!o.failOn.empty() && o.baseline.empty())
+        return Error<BuildArgs>("--fail-on needs --baseline");
     return result;
 }
 
 Parsed<ShowArgs> ParseShowArgs(const ArgList& args)
 {
-    constexpr const char* kUsage = "usage: codeburg-cli show FILE.cbb [--json]";
+    constexpr const char* kUsage =
+        "usage: codeburg-cli show FILE.cbb [--json] [--format F] [--output FILE]\n"
+        "       [--linecount N] [--max-params N] [--min-comments P] [--baseline OLD.cbb]";
     Parsed<ShowArgs> result;
     ShowArgs& o = result.options;
-    for (const std::string_view a : args) {
-        if (a == "--json")
-            o.json = true;
-        else if (a.starts_with("--") || !o.path.empty())
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        std::string error;
+        double number = 0;
+        if (TakeReportArg(args, i, o.report, error)) {
+            if (!error.empty()) return Error<ShowArgs>(error + "\n" + kUsage);
+        } else if (a == "--baseline" && i + 1 < args.size()) {
+            o.baseline = args[++i];
+        } else if (a == "--linecount" && i + 1 < args.size()) {
+            if (!ParseNumber(args[++i], number) || !(number >= 0 && number <= 1e6) ||
+                number != static_cast<int>(number))
+                return Error<ShowArgs>(std::string("--linecount needs a whole number\n") + kUsage);
+            o.lineCount = static_cast<int>(number);
+        } else if (a.starts_with("--") || !o.path.empty()) {
             return Error<ShowArgs>(kUsage);
-        else
+        } else {
             o.path = a;
+        }
     }
     if (o.path.empty()) return Error<ShowArgs>(kUsage);
+    o.json = o.report.format == OutputFormat::kJson;
+    return result;
+}
+
+Parsed<DiffArgs> ParseDiffArgs(const ArgList& args)
+{
+    Parsed<DiffArgs> result;
+    DiffArgs& o = result.options;
+    std::vector<std::string_view> paths;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        std::string error;
+        double number = 0;
+        if (TakeReportArg(args, i, o.report, error) || TakeFailOn(args, i, o.failOn, error)) {
+            if (!error.empty()) return Error<DiffArgs>(error);
+        } else if (a == "--ext" && hasValue) {
+            o.extensions = args[++i];
+        } else if (a == "--methods" && hasValue) {
+            const auto rule = ParseMethodRule(args[++i]);
+            if (!rule) return Error<DiffArgs>(kMethodsNeeds);
+            o.methods = *rule;
+        } else if (a == "--linecount" && hasValue) {
+            if (!ParseNumber(args[++i], number) || !(number >= 0 && number <= 1e6) ||
+                number != static_cast<int>(number))
+                return Error<DiffArgs>("--linecount needs a whole number");
+            o.lineCount = static_cast<int>(number);
+        } else if (a.starts_with("--")) {
+            return Error<DiffArgs>("unknown or incomplete option " + std::string(a));
+        } else {
+            paths.push_back(a);
+        }
+    }
+    if (paths.size() != 2) return Error<DiffArgs>("diff needs two builds, OLD and NEW");
+    o.oldPath = paths[0];
+    o.newPath = paths[1];
     return result;
 }
 

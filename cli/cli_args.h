@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ci/gates.h"
+#include "ci/report_formats.h"
 #include "records/method_rule.h"
 #include "report/city_framing.h"
 
@@ -36,9 +38,18 @@ struct ScanArgs {
 };
 Parsed<ScanArgs> ParseScanArgs(const ArgList& args);
 
+// What build, show and diff report and where to: [--format F] [--json]
+// [--output FILE] [--max-params N] [--min-comments P].
+struct ReportArgs {
+    OutputFormat format = OutputFormat::kText;
+    std::string output;  // empty: standard output
+    std::optional<int32_t> maxParams;
+    std::optional<double> minComments;
+};
+
 // build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST] [--exclude-files LIST]
 //       [--linecount N] [--methods classic|modern] [--force] [--json] [--sequential]
-//       [--min-score P]
+//       [--min-score P] [--baseline OLD.cbb --fail-on LIST] [report arguments]
 struct BuildArgs {
     std::string directory;
     std::optional<std::string> name;
@@ -51,15 +62,34 @@ struct BuildArgs {
     bool json = false;
     bool sequential = false;
     std::optional<double> minScore;
+    std::string baseline;
+    std::vector<Gate> failOn;
+    ReportArgs report;
 };
 Parsed<BuildArgs> ParseBuildArgs(const ArgList& args);
 
-// show FILE.cbb [--json]. The error text is the command's usage line.
+// show FILE.cbb [--linecount N] [--baseline OLD.cbb] [report arguments]. The
+// error text is the command's usage line.
 struct ShowArgs {
     std::string path;
     bool json = false;
+    std::optional<int> lineCount;
+    std::string baseline;
+    ReportArgs report;
 };
 Parsed<ShowArgs> ParseShowArgs(const ArgList& args);
+
+// diff OLD NEW [--fail-on LIST] [--linecount N] [--ext LIST] [--methods R]
+//      [report arguments]; each of OLD and NEW a statistics file or a directory.
+struct DiffArgs {
+    std::string oldPath, newPath;
+    std::vector<Gate> failOn;
+    std::optional<int> lineCount;
+    std::string extensions = "cpp,cc,java,asm";
+    MethodRule methods = MethodRule::Classic;
+    ReportArgs report;
+};
+Parsed<DiffArgs> ParseDiffArgs(const ArgList& args);
 
 // snapshot (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.jpg [options]
 struct SnapshotArgs {

@@ -1,9 +1,11 @@
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "analysis/text_report.h"
+#include "cli/ci_output.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/project_output.h"
@@ -40,7 +42,8 @@ int UsageError(const std::string& what)
     std::fprintf(stderr,
                  "usage: codeburg-cli build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST]\n"
                  "       [--exclude-files LIST] [--linecount N] [--methods classic|modern]\n"
-                 "       [--force] [--json] [--min-score P]\n");
+                 "       [--force] [--json] [--min-score P] [--baseline OLD.cbb --fail-on LIST]\n"
+                 "       [--format F] [--output FILE] [--max-params N] [--min-comments P]\n");
     return 2;
 }
 
@@ -88,6 +91,13 @@ int RunBuild(int argc, char** argv)
         return 1;
     }
 
+    // Read before the build, which may replace that very file.
+    std::unique_ptr<ProjectStats> baseline;
+    if (!args.baseline.empty()) {
+        baseline = std::make_unique<ProjectStats>(&settings);
+        if (LoadBuild(args.baseline, *baseline, project.extensions, project.methods) != 0) return 1;
+    }
+
     // The up-to-date check compares against the statistics already saved.
     ProjectStats& stats = *project.stats;
     const std::string statisticsPath = project.StatisticsPath();
@@ -130,21 +140,25 @@ int RunBuild(int argc, char** argv)
 
     const ProjectHeader header{project.name, directory, statisticsPath,
                                built ? project.lastBuild : FileTimeStamp(statisticsPath), built};
-    if (args.json) {
+    const FindingsOutcome findings =
+        ReportFindings(stats, baseline.get(), args.report, args.failOn);
+    std::string text = findings.text;
+    if (args.report.format == OutputFormat::kJson) {
         nlohmann::ordered_json json = ProjectJson(stats, header);
         if (evaluated) AddSkippedJson(json, stats);
-        PrintJson(stdout, json);
-    } else {
-        PrintScoreSheet(stdout, stats, header);
+        text = Captured([&](FILE* out) { PrintJson(out, json); });
+    } else if (args.report.format == OutputFormat::kText) {
+        text = Captured([&](FILE* out) { PrintScoreSheet(out, stats, header); });
     }
-    std::fflush(stdout);
+    if (Emit(text, args.report) != 0) return 1;
+    int status = GateExit(findings.gateFailures);
     const int percent = ScorePercent(stats.measures.overallScore);
     if (args.minScore && percent < *args.minScore) {
         std::fprintf(stderr, "codeburg-cli: score %d %% is below the minimum %g %%\n", percent,
                      *args.minScore);
-        return 3;
+        status = 3;
     }
-    return 0;
+    return status;
 }
 
 }  // namespace codeburg::cli

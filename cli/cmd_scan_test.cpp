@@ -75,11 +75,11 @@ TEST_F(ScanCommandTest, PrintsEveryFieldOfTheRecords)
         "elocOverLimit": 0, "methodLengthLimit": 25, "classes": ["Foo", "Other"],
         "methods": [
           {"className": "Foo", "methodName": "Bar", "paramCount": 2, "eloc": 2,
-           "commentLines": 1, "asserts": 1, "emptyLines": 2},
+           "commentLines": 1, "asserts": 1, "emptyLines": 2, "line": 2, "endLine": 9},
           {"className": "Foo", "methodName": "Foo", "paramCount": 0, "eloc": 0,
-           "commentLines": 0, "asserts": 0, "emptyLines": 0},
+           "commentLines": 0, "asserts": 0, "emptyLines": 0, "line": 10, "endLine": 10},
           {"className": "Other", "methodName": "CliRun", "paramCount": 0, "eloc": 0,
-           "commentLines": 0, "asserts": 0, "emptyLines": 0}]})");
+           "commentLines": 0, "asserts": 0, "emptyLines": 0, "line": 11, "endLine": 11}]})");
     EXPECT_EQ(file, expected) << file.dump(2);
 }
 

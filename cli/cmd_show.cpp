@@ -1,6 +1,8 @@
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "cli/ci_output.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/project_output.h"
@@ -17,11 +19,18 @@ int RunShow(int argc, char** argv)
         std::fprintf(stderr, "%s\n", parsed.error.c_str());
         return 2;
     }
-    const std::string& path = parsed.options.path;
-    const bool json = parsed.options.json;
+    const ShowArgs& args = parsed.options;
+    const std::string& path = args.path;
 
     ScoringSettings settings;
     LoadInstalledSettings(settings);
+    if (args.lineCount) settings.lineCount = *args.lineCount;
+    std::unique_ptr<ProjectStats> baseline;
+    if (!args.baseline.empty()) {
+        baseline = std::make_unique<ProjectStats>(&settings);
+        if (LoadBuild(args.baseline, *baseline, baseline->extensions, MethodRule::Classic) != 0)
+            return 1;
+    }
     ProjectStats stats(&settings);
     std::string reason;
     if (ReadStatisticsFile(stats, path, &reason) != 0) {
@@ -30,11 +39,12 @@ int RunShow(int argc, char** argv)
         return 1;
     }
     const ProjectHeader header{stats.name, stats.directory, path, FileTimeStamp(path), false};
-    if (json)
-        PrintJson(stdout, ProjectJson(stats, header));
-    else
-        PrintScoreSheet(stdout, stats, header);
-    return 0;
+    std::string text = ReportFindings(stats, baseline.get(), args.report, {}).text;
+    if (args.report.format == OutputFormat::kJson)
+        text = Captured([&](FILE* out) { PrintJson(out, ProjectJson(stats, header)); });
+    else if (args.report.format == OutputFormat::kText)
+        text = Captured([&](FILE* out) { PrintScoreSheet(out, stats, header); });
+    return Emit(text, args.report);
 }
 
 }  // namespace codeburg::cli

@@ -7,6 +7,7 @@ namespace codeburg::cli {
 int RunScan(int argc, char** argv);
 int RunBuild(int argc, char** argv);
 int RunShow(int argc, char** argv);
+int RunDiff(int argc, char** argv);
 int RunWorkspace(int argc, char** argv);
 int RunSnapshot(int argc, char** argv);
 int RunReport(int argc, char** argv);

@@ -15,8 +15,17 @@ const Command kCommands[] = {
     {"scan", codeburg::cli::RunScan, "scan [--linecount N] [--methods classic|modern] FILE..."},
     {"build", codeburg::cli::RunBuild,
      "build DIR [--name NAME] [--ext LIST] [--exclude-dirs LIST] [--exclude-files LIST]\n"
-     "          [--linecount N] [--methods classic|modern] [--force] [--json] [--min-score P]"},
-    {"show", codeburg::cli::RunShow, "show FILE.cbb [--json]"},
+     "          [--linecount N] [--methods classic|modern] [--force] [--json] [--min-score P]\n"
+     "          [--baseline OLD.cbb --fail-on score,new,worse] [--format F] [--output FILE]\n"
+     "          [--max-params N] [--min-comments P]"},
+    {"show", codeburg::cli::RunShow,
+     "show FILE.cbb [--json] [--format F] [--output FILE] [--baseline OLD.cbb] [--linecount N]\n"
+     "          [--max-params N] [--min-comments P]"},
+    {"diff", codeburg::cli::RunDiff,
+     "diff OLD NEW [--fail-on score,new,worse] [--format F] [--json] [--output FILE]\n"
+     "          [--linecount N] [--max-params N] [--min-comments P] [--ext LIST] [--methods R]\n"
+     "          (OLD and NEW: statistics files or directories; F: text, json, sarif, junit,\n"
+     "          checkstyle, codeclimate, github or csv)"},
     {"workspace", codeburg::cli::RunWorkspace, "workspace FILE.cbw COMMAND ..."},
     {"snapshot", codeburg::cli::RunSnapshot,
      "snapshot (DIR | FILE.cbb | FILE.cbw --project NAME) OUT.jpg [options]"},

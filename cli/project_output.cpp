@@ -27,7 +27,10 @@ nlohmann::ordered_json FileRecordJson(const FileStats& file)
                            {"eloc", m->eloc},
                            {"commentLines", m->commentLines},
                            {"asserts", m->asserts},
-                           {"emptyLines", m->emptyLines}});
+                           {"emptyLines", m->emptyLines},
+                           // Statistics files of older builds do not know them.
+                           {"line", m->line ? nlohmann::ordered_json(m->line) : nullptr},
+                           {"endLine", m->endLine ? nlohmann::ordered_json(m->endLine) : nullptr}});
     return {{"name", file.name},
             {"lines", file.lines},
             {"emptyLines", file.emptyLines},

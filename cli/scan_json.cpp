@@ -91,6 +91,8 @@ void AppendScanRecord(std::string& out, const std::string& path, const FileStats
         AppendField(out, "commentLines", m.commentLines);
         AppendField(out, "asserts", m.asserts);
         AppendField(out, "emptyLines", m.emptyLines);
+        AppendField(out, "line", m.line);
+        AppendField(out, "endLine", m.endLine);
         out += '}';
     }
     out += "]}";

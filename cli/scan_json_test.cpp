@@ -46,6 +46,8 @@ std::string LibraryRecord(const std::string& path, const FileStats& f)
         method["commentLines"] = m->commentLines;
         method["asserts"] = m->asserts;
         method["emptyLines"] = m->emptyLines;
+        method["line"] = m->line;
+        method["endLine"] = m->endLine;
         file["methods"].push_back(method);
     }
     return file.dump(-1, ' ', false, Json::error_handler_t::replace);

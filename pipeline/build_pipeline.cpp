@@ -466,6 +466,9 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
     MsRandom fallback;
     MsRandom& colours = rng ? *rng : fallback;
     std::vector<char> buffer;  // reused by every file of a sequential scan
+    // What the walk puts before a path below "directory".
+    std::string root = PathJoin(directory, "x");
+    root.pop_back();
 
     WalkCallbacks walk;
     walk.onDirectory = [&](const std::string& path) {
@@ -495,6 +498,8 @@ void WalkDirectory(ProjectStats& stats, const std::string& directory, int* count
         }
         PendingFile file;
         file.stats = std::make_unique<FileStats>(name, stats.LineCount(), colours);
+        file.stats->path =
+            entry.path.starts_with(root) ? entry.path.substr(root.size()) : entry.path;
         file.path = entry.path;
         // The workers open files by path; one too deep for that is read now,
         // through its folder.

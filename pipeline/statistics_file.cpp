@@ -199,7 +199,44 @@ StatsTrailer TrailerOf(const ProjectStats& stats)
 {
     StatsTrailer trailer;
     trailer.methodRule = stats.methodRule;
+    bool anyLine = false, anyPath = false;
+    for (const auto& file : stats.files) {
+        anyPath = anyPath || !file->path.empty();
+        for (const auto& method : file->methods) anyLine = anyLine || method->line != 0;
+    }
+    if (anyLine) {
+        for (const auto& file : stats.files) {
+            for (const auto& method : file->methods) {
+                trailer.methodLines.push_back(method->line);
+                trailer.methodLines.push_back(method->endLine);
+            }
+        }
+    }
+    if (anyPath)
+        for (const auto& file : stats.files) trailer.filePaths.push_back(file->path);
     return trailer;
+}
+
+// Puts the lines and paths of the trailer into the files they belong to;
+// false when the trailer counts other files or methods than the file holds.
+bool ApplyTrailer(const StatsTrailer& trailer, std::vector<std::unique_ptr<FileStats>>& files)
+{
+    if (!trailer.filePaths.empty()) {
+        if (trailer.filePaths.size() != files.size()) return false;
+        for (size_t i = 0; i < files.size(); ++i) files[i]->path = trailer.filePaths[i];
+    }
+    if (trailer.methodLines.empty()) return true;
+    size_t methods = 0;
+    for (const auto& file : files) methods += file->methods.size();
+    if (trailer.methodLines.size() != 2 * methods) return false;
+    size_t at = 0;
+    for (const auto& file : files) {
+        for (const auto& method : file->methods) {
+            method->line = trailer.methodLines[at++];
+            method->endLine = trailer.methodLines[at++];
+        }
+    }
+    return true;
 }
 
 // The trailer, if there is anything to put in it, summed on from "crc", the
@@ -256,7 +293,7 @@ int DeserialiseStatistics(ProjectStats& stats, StatsBuffer& buffer)
     if (!GridHeaderIsSound(buffer) || !grid.Deserialise(buffer)) return -1;
     if (!GridMatchesFiles(grid, files)) return -1;
     StatsTrailer trailer;
-    if (!ReadTrailer(buffer, trailer)) return -1;
+    if (!ReadTrailer(buffer, trailer) || !ApplyTrailer(trailer, files)) return -1;
 
     stats.methodRule = trailer.methodRule;
     stats.name = std::move(name);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace codeburg {
@@ -39,6 +40,44 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
 }
 
+// A line is a 32-bit count from 1, or 0 for unknown; a first line after
+// the last is damage.
+bool ParseLines(const uint8_t* p, size_t length, std::vector<int32_t>& lines)
+{
+    if (length < 4) return false;
+    const size_t count = Get32(p);
+    if (count % 2 != 0 || (length - 4) / 4 != count || (length - 4) % 4 != 0) return false;
+    lines.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t line = Get32(p + 4 + 4 * i);
+        if (line > uint32_t{INT32_MAX}) return false;
+        lines[i] = static_cast<int32_t>(line);
+    }
+    for (size_t i = 0; i < count; i += 2)
+        if (lines[i] > lines[i + 1]) return false;
+    return true;
+}
+
+bool ParsePaths(const uint8_t* p, size_t length, std::vector<std::string>& paths)
+{
+    if (length < 4) return false;
+    const size_t count = Get32(p);
+    const uint8_t* const end = p + length;
+    p += 4;
+    // Each path takes at least its 4 size bytes, which bounds the count.
+    if (count > length / 4) return false;
+    paths.resize(count);
+    for (std::string& path : paths) {
+        if (end - p < 4) return false;
+        const size_t size = Get32(p);
+        p += 4;
+        if (size > static_cast<size_t>(end - p)) return false;
+        path.assign(reinterpret_cast<const char*>(p), size);
+        p += size;
+    }
+    return p == end;
+}
+
 // Everything but the checksum, which "storedCrc" receives.
 bool ParseTrailer(const uint8_t* data, size_t size, StatsTrailer& trailer, uint32_t& storedCrc)
 {
@@ -62,6 +101,10 @@ bool ParseTrailer(const uint8_t* data, size_t size, StatsTrailer& trailer, uint3
         if (key == static_cast<uint16_t>(TrailerKey::MethodRule)) {
             if (length != 1 || p[0] > static_cast<uint8_t>(MethodRule::Modern)) return false;
             parsed.methodRule = static_cast<MethodRule>(p[0]);
+        } else if (key == static_cast<uint16_t>(TrailerKey::MethodLines)) {
+            if (!ParseLines(p, length, parsed.methodLines)) return false;
+        } else if (key == static_cast<uint16_t>(TrailerKey::FilePaths)) {
+            if (!ParsePaths(p, length, parsed.filePaths)) return false;
         }
         p += length;  // a key this reader does not know is a later addition
     }
@@ -94,6 +137,23 @@ void EncodeTrailer(const StatsTrailer& trailer, std::vector<uint8_t>& out)
     Put16(out, static_cast<uint16_t>(TrailerKey::MethodRule));
     Put32(out, 1);
     out.push_back(static_cast<uint8_t>(trailer.methodRule));
+    if (!trailer.methodLines.empty()) {
+        Put16(out, static_cast<uint16_t>(TrailerKey::MethodLines));
+        Put32(out, static_cast<uint32_t>(4 + 4 * trailer.methodLines.size()));
+        Put32(out, static_cast<uint32_t>(trailer.methodLines.size()));
+        for (const int32_t line : trailer.methodLines) Put32(out, static_cast<uint32_t>(line));
+    }
+    if (!trailer.filePaths.empty()) {
+        size_t size = 4;
+        for (const std::string& path : trailer.filePaths) size += 4 + path.size();
+        Put16(out, static_cast<uint16_t>(TrailerKey::FilePaths));
+        Put32(out, static_cast<uint32_t>(size));
+        Put32(out, static_cast<uint32_t>(trailer.filePaths.size()));
+        for (const std::string& path : trailer.filePaths) {
+            Put32(out, static_cast<uint32_t>(path.size()));
+            out.insert(out.end(), path.begin(), path.end());
+        }
+    }
     const uint32_t entriesSize = static_cast<uint32_t>(out.size() - entriesAt - 4);
     for (int i = 0; i < 4; ++i) out[entriesAt + i] = static_cast<uint8_t>(entriesSize >> (8 * i));
     Put32(out, static_cast<uint32_t>(out.size() - start + kTrailerFooterSize));

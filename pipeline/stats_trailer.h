@@ -25,15 +25,26 @@
 namespace codeburg {
 
 enum class TrailerKey : uint16_t {
-    MethodRule = 1,  // uint8: the MethodRule the methods were found by
+    MethodRule = 1,   // uint8: the MethodRule the methods were found by
+    MethodLines = 2,  // uint32 count, then per method of every file in order: line, end line
+    FilePaths = 3,    // uint32 count, then per file in order: uint32 size and the path's bytes
 };
 
 // The figures a trailer carries. A file without a trailer reads as the default.
 struct StatsTrailer {
     MethodRule methodRule = MethodRule::Classic;
+    // Two per method (first and last line, 0 when unknown), over the files
+    // in file order and each file's methods in stored order; empty when the
+    // build did not know them.
+    std::vector<int32_t> methodLines;
+    // One per file in file order, below the project directory; empty when unknown.
+    std::vector<std::string> filePaths;
 
-    // A classic build has nothing to add, and so writes no trailer.
-    bool Empty() const { return methodRule == MethodRule::Classic; }
+    // A classic build from before lines and paths were kept has nothing to add.
+    bool Empty() const
+    {
+        return methodRule == MethodRule::Classic && methodLines.empty() && filePaths.empty();
+    }
 };
 
 inline constexpr size_t kTrailerFooterSize = 12;

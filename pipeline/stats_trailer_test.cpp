@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -65,6 +66,15 @@ public:
     ProjectStats stats;
 };
 
+// What a build knew before it kept lines and paths.
+void ForgetLinesAndPaths(ProjectStats& stats)
+{
+    for (auto& file : stats.files) {
+        file->path.clear();
+        for (auto& method : file->methods) method->line = method->endLine = 0;
+    }
+}
+
 // The bytes of the trailer a modern build appends, checksum included.
 std::vector<uint8_t> ModernTrailerOf(const std::vector<uint8_t>& head)
 {
@@ -100,22 +110,83 @@ TEST(StatsTrailerTest, ModernBuildRoundTripsItsRule)
     EXPECT_EQ(buffer.data(), FileBytes(path));
 }
 
-TEST(StatsTrailerTest, ClassicBuildWritesNoTrailer)
+TEST(StatsTrailerTest, ClassicBuildKeepsTheOldLayoutBeforeItsTrailer)
 {
     Built built(MethodRule::Classic);
+    // The classic rule passes over bodies in namespaces: one file without.
+    built.tree.Write("sub/plain.cpp", SampleSource(4));
+    ASSERT_EQ(EvaluateProject(built.stats, built.tree.root(), nullptr), 0);
+    ASSERT_GT(built.stats.measures.totalMethods, 0);
     const std::string path = built.Save();
     const auto bytes = FileBytes(path);
-    // The file ends with its grid, as every reader of the classic layout expects.
     ProjectStats loaded(&built.settings);
-    StatsBuffer buffer;
-    buffer.Assign(bytes.data(), bytes.size());
-    ASSERT_EQ(DeserialiseStatistics(loaded, buffer), 0);
-    EXPECT_EQ(buffer.remaining(), 0u);
+    ASSERT_EQ(ReadStatisticsFile(loaded, path), 0);
     EXPECT_EQ(loaded.methodRule, MethodRule::Classic);
-    StatsTrailer stored;
-    stored.methodRule = MethodRule::Modern;
-    EXPECT_EQ(ReadStoredTrailer(path, stored), StoredTrailer::None);
-    EXPECT_EQ(stored.methodRule, MethodRule::Modern);  // untouched
+    ASSERT_EQ(loaded.files.size(), built.stats.files.size());
+    for (size_t i = 0; i < loaded.files.size(); ++i) {
+        const FileStats& file = *loaded.files[i];
+        EXPECT_EQ(file.path, built.stats.files[i]->path);
+        for (size_t m = 0; m < file.methods.size(); ++m) {
+            EXPECT_GT(file.methods[m]->line, 0);
+            EXPECT_EQ(file.methods[m]->line, built.stats.files[i]->methods[m]->line);
+            EXPECT_EQ(file.methods[m]->endLine, built.stats.files[i]->methods[m]->endLine);
+        }
+    }
+
+    // Without lines and paths the same build is the layout every older
+    // reader knows, and the file starts with exactly those bytes.
+    ForgetLinesAndPaths(built.stats);
+    StatsBuffer old;
+    SerialiseStatistics(built.stats, old);
+    ASSERT_LT(old.size(), bytes.size());
+    EXPECT_TRUE(std::equal(old.data().begin(), old.data().end(), bytes.begin()));
+    // Such a file loads with lines and paths unknown.
+    ProjectStats before(&built.settings);
+    ASSERT_EQ(ReadBytes(before, old.data()), 0);
+    for (const auto& file : before.files) {
+        EXPECT_TRUE(file->path.empty());
+        for (const auto& method : file->methods) EXPECT_EQ(method->line, 0);
+    }
+    bool nested = false;
+    for (const auto& file : loaded.files) nested = nested || file->path == "sub/plain.cpp";
+    EXPECT_TRUE(nested);
+}
+
+TEST(StatsTrailerTest, LinesAndPathsMustFitTheFiles)
+{
+    Built built(MethodRule::Modern, 2);
+    auto withTrailer = [&](const StatsTrailer& trailer) {
+        // The layout before any trailer, then the trailer given.
+        ForgetLinesAndPaths(built.stats);
+        built.stats.methodRule = MethodRule::Classic;
+        StatsBuffer buffer;
+        SerialiseStatistics(built.stats, buffer);
+        std::vector<uint8_t> file = buffer.data();
+        EncodeTrailer(trailer, file);
+        const uint32_t crc = Crc32c(file.data(), file.size());
+        for (int shift = 0; shift < 32; shift += 8) file.push_back(uint8_t(crc >> shift));
+        return file;
+    };
+    size_t methods = 0;
+    for (const auto& file : built.stats.files) methods += file->methods.size();
+    ASSERT_GT(methods, 1u);  // the modern rule finds them in their namespace
+    StatsTrailer sound;
+    sound.filePaths = {"a/x.cpp", "y.cpp"};
+    for (size_t i = 0; i < methods; ++i) sound.methodLines.insert(sound.methodLines.end(), {3, 4});
+    ProjectStats stats(nullptr);
+    ASSERT_EQ(ReadBytes(stats, withTrailer(sound)), 0);
+    EXPECT_EQ(stats.files[0]->path, "a/x.cpp");
+    EXPECT_EQ(stats.files[1]->methods.back()->endLine, 4);
+
+    StatsTrailer fewerPaths = sound;
+    fewerPaths.filePaths.pop_back();
+    EXPECT_EQ(ReadBytes(stats, withTrailer(fewerPaths)), -1);
+    StatsTrailer moreLines = sound;
+    moreLines.methodLines.insert(moreLines.methodLines.end(), {5, 6});
+    EXPECT_EQ(ReadBytes(stats, withTrailer(moreLines)), -1);
+    StatsTrailer backwards = sound;
+    backwards.methodLines[0] = 9;  // a method that ends before it starts
+    EXPECT_EQ(ReadBytes(stats, withTrailer(backwards)), -1);
 }
 
 TEST(StatsTrailerTest, BitFlipsInAModernFileAreRejected)
@@ -149,6 +220,7 @@ TEST(StatsTrailerTest, BitFlipsInAModernFileAreRejected)
 TEST(StatsTrailerTest, DamagedOrStrangeTrailersAreRejected)
 {
     Built built(MethodRule::Classic, 1);
+    ForgetLinesAndPaths(built.stats);
     StatsBuffer buffer;
     SerialiseStatistics(built.stats, buffer);
     const std::vector<uint8_t> classic = buffer.data();
@@ -212,8 +284,10 @@ TEST(StatsTrailerTest, StoredTrailerFromTheTailOnly)
     bytes[0] ^= 1;
     WriteBytes(path, bytes);
     EXPECT_EQ(ReadStoredTrailer(path, stored), StoredTrailer::Present);
+    const size_t trailerSize = bytes[bytes.size() - 12] | (bytes[bytes.size() - 11] << 8) |
+                               (bytes[bytes.size() - 10] << 16);
     auto tag = bytes;
-    tag[bytes.size() - 12 - 13] ^= 1;  // the version
+    tag[bytes.size() - trailerSize + 4] ^= 1;  // the version
     WriteBytes(path, tag);
     EXPECT_EQ(ReadStoredTrailer(path, stored), StoredTrailer::Damaged);
     auto size = bytes;

@@ -12,8 +12,9 @@ packages=(
     clang libclang-rt-14-dev clang-format-14
     chromium nodejs
 )
-# The report is opened in Chromium and the glTF model checked by a validator
-# from npm, which some nodejs builds bring along and Debian's does not.
+# The report is opened in Chromium; the glTF model and the SARIF output are
+# checked by validators from npm, which some nodejs builds bring along and
+# Debian's does not.
 command -v npm >/dev/null || packages+=(npm)
 
 missing=()

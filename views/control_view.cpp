@@ -336,7 +336,7 @@ void CControlView::editFile()
     if (!file) {
         if (const MethodStats* method = ItemRecord<MethodStats>(m_methods)) file = method->file;
     }
-    if (file) EditSourceFile(this, *project, file->name);
+    if (file) EditSourceFile(this, *project, file->name, file->path);
 }
 
 void CControlView::showPane(int pane)

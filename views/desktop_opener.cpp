@@ -54,17 +54,38 @@ void FallBack(QWidget* owner, const QString& path)
     Ui().messageBox(owner, text, QString(), QMessageBox::Warning, QMessageBox::Ok);
 }
 
-}  // namespace
-
-std::optional<LaunchCommand> EditorCommand(const QString& path, const QProcessEnvironment& env,
-                                           const std::function<QString(const QString&)>& find)
+QString UserEditor(const QProcessEnvironment& env)
 {
     QString editor = env.value(QStringLiteral("VISUAL")).trimmed();
     if (editor.isEmpty()) editor = env.value(QStringLiteral("EDITOR")).trimmed();
+    return editor;
+}
+
+// Whether the program the editor line starts takes "+LINE" before a file.
+bool TakesLine(const QString& editor)
+{
+    const QString program = editor.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('/'), -1);
+    static const QStringList kTakeLine{
+        QStringLiteral("vi"),    QStringLiteral("vim"),         QStringLiteral("nvim"),
+        QStringLiteral("gvim"),  QStringLiteral("view"),        QStringLiteral("nano"),
+        QStringLiteral("emacs"), QStringLiteral("emacsclient"), QStringLiteral("gedit"),
+        QStringLiteral("joe"),   QStringLiteral("jed"),         QStringLiteral("mcedit"),
+        QStringLiteral("ne"),    QStringLiteral("kak"),         QStringLiteral("pico")};
+    return kTakeLine.contains(program);
+}
+
+}  // namespace
+
+std::optional<LaunchCommand> EditorCommand(const QString& path, const QProcessEnvironment& env,
+                                           const std::function<QString(const QString&)>& find,
+                                           int line)
+{
+    const QString editor = UserEditor(env);
     if (editor.isEmpty()) return std::nullopt;
     // "sh -c 'EDITOR "$1"' sh PATH": the editor line may carry options; the
-    // path is only ever the shell's first argument.
-    const QStringList shell{QStringLiteral("-c"), editor + QStringLiteral(" \"$1\""),
+    // path is only ever the shell's first argument, the line only digits.
+    const QString at = line > 0 && TakesLine(editor) ? QStringLiteral(" +%1").arg(line) : QString();
+    const QStringList shell{QStringLiteral("-c"), editor + at + QStringLiteral(" \"$1\""),
                             QStringLiteral("sh"), path};
     QString terminal;
     const QString wanted = env.value(QStringLiteral("TERMINAL")).trimmed();
@@ -74,6 +95,16 @@ std::optional<LaunchCommand> EditorCommand(const QString& path, const QProcessEn
     }
     if (terminal.isEmpty()) return LaunchCommand{QStringLiteral("sh"), shell};
     return LaunchCommand{terminal, QStringList{QStringLiteral("-e"), QStringLiteral("sh")} + shell};
+}
+
+bool OpenInEditorAtLine(const QString& path, int line)
+{
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (line <= 0 || !TakesLine(UserEditor(env))) return false;
+    const auto command = EditorCommand(
+        path, env, [](const QString& program) { return QStandardPaths::findExecutable(program); },
+        line);
+    return command && Start(*command);
 }
 
 void OpenWithDesktop(QWidget* owner, const QString& path)

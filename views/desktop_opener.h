@@ -21,9 +21,15 @@ struct LaunchCommand {
 // x-terminal-emulator, else xterm) when one can be found, else on its own.
 // The path travels as an argument of its own, never as part of a command
 // line. Nothing when neither variable is set. "find" looks a program name
-// up in the search path (empty when absent).
+// up in the search path (empty when absent). A "line" from 1 is passed as
+// "+LINE" to editors known to take it (vi, Emacs, nano and their kin).
 std::optional<LaunchCommand> EditorCommand(const QString& path, const QProcessEnvironment& env,
-                                           const std::function<QString(const QString&)>& find);
+                                           const std::function<QString(const QString&)>& find,
+                                           int line = 0);
+
+// Opens "path" at "line" in the user's editor when that editor takes a line;
+// false, having started nothing, otherwise.
+bool OpenInEditorAtLine(const QString& path, int line);
 
 // Opens "path" with the program the desktop has for its type. When none
 // takes it (the opener is missing, fails to start or reports a failure), the

@@ -228,7 +228,7 @@ void CDetailView::openMethods()
 void CDetailView::editSourceCode()
 {
     if (!m_selected || !m_shown || m_selected->name == "TOTAL") return;
-    EditSourceFile(this, *m_shown, m_selected->name);
+    EditSourceFile(this, *m_shown, m_selected->name, m_selected->path);
 }
 
 bool CDetailView::print(QPainter& painter, bool firstPage, int pageBottom)

@@ -96,7 +96,10 @@ void CMethodsDialog::onHeaderClicked(int column)
 
 void CMethodsDialog::editSourceCode()
 {
-    if (m_project) EditSourceFile(this, *m_project, m_file->name);
+    if (!m_project) return;
+    const QTreeWidgetItem* item = m_list->currentItem();
+    const MethodStats* method = item ? RowMethod(item) : nullptr;
+    EditSourceFile(this, *m_project, m_file->name, m_file->path, method ? method->line : 0);
 }
 
 }  // namespace codeburg

@@ -10,6 +10,7 @@
 
 #include "gui/interaction.h"
 #include "pipeline/build_pipeline.h"
+#include "platform/path_util.h"
 #include "views/desktop_opener.h"
 #include "views/prj_view.h"
 #include "views/view_frame.h"
@@ -54,9 +55,16 @@ QFont SmallFont(const ViewFrame* frame)
     return frame ? frame->smallFont() : Fallback("Small Fonts", 12);
 }
 
-bool EditSourceFile(QWidget* owner, const Project& project, const std::string& fileName)
+bool EditSourceFile(QWidget* owner, const Project& project, const std::string& fileName,
+                    const std::string& relativePath, int line)
 {
-    const auto path = FindSourceFile(project.directory, fileName);
+    // The recorded path tells apart files of the same name in other folders.
+    std::optional<std::string> path;
+    if (!relativePath.empty()) {
+        const std::string recorded = PathJoin(project.directory, relativePath);
+        if (QFileInfo(QString::fromStdString(recorded)).isFile()) path = recorded;
+    }
+    if (!path) path = FindSourceFile(project.directory, fileName);
     if (!path) {
         Message(owner, QStringLiteral("%1 does not exist anymore. Please rebuild the project.")
                            .arg(QString::fromStdString(fileName)));
@@ -66,6 +74,7 @@ bool EditSourceFile(QWidget* owner, const Project& project, const std::string& f
     // Found but gone in between (or unreadable): nothing to open.
     if (!QFileInfo::exists(file)) return false;
     if (SourceOpener()) return SourceOpener()(file);
+    if (OpenInEditorAtLine(file, line)) return true;
     OpenWithDesktop(owner, file);
     return true;
 }

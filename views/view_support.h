@@ -22,9 +22,12 @@ QFont LargeFont(const ViewFrame* frame);
 QFont TextFont(const ViewFrame* frame);
 QFont SmallFont(const ViewFrame* frame);
 
-// Looks the file up under the project's directory; warns when it is gone,
-// otherwise hands it to the desktop. Returns whether it was handed over.
-bool EditSourceFile(QWidget* owner, const Project& project, const std::string& fileName);
+// Looks the file up under the project's directory (at "relativePath" when
+// the build recorded it, else by name); warns when it is gone, otherwise
+// opens it at "line" in the user's editor when that takes a line, else hands
+// it to the desktop. Returns whether it was handed over.
+bool EditSourceFile(QWidget* owner, const Project& project, const std::string& fileName,
+                    const std::string& relativePath = {}, int line = 0);
 // Replaces the desktop hand-over (tests record the paths instead); an empty
 // function restores it.
 void SetSourceOpener(std::function<bool(const QString& path)> opener);

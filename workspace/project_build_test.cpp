@@ -130,7 +130,11 @@ TEST_F(ProjectBuildTest, DamagedTrailerRebuilds)
     project.methods = MethodRule::Modern;
     ASSERT_EQ(Build(false), 0);
     std::string bytes = ReadAll(project.StatisticsPath());
-    bytes[bytes.size() - 12 - 2] ^= 0x40;  // the rule's value in the trailer
+    // The rule's value: the first entry after the trailer's 10-byte head.
+    const size_t trailerSize = static_cast<uint8_t>(bytes[bytes.size() - 12]) |
+                               (static_cast<uint8_t>(bytes[bytes.size() - 11]) << 8) |
+                               (static_cast<uint8_t>(bytes[bytes.size() - 10]) << 16);
+    bytes[bytes.size() - trailerSize + 10 + 6] ^= 0x40;
     const auto time = fs::last_write_time(project.StatisticsPath());
     std::ofstream(project.StatisticsPath(), std::ios::binary) << bytes;
     fs::last_write_time(project.StatisticsPath(), time);
