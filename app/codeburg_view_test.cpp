@@ -27,6 +27,7 @@
 #include "gui/command_ids.h"
 #include "gui/gui_test_support.h"
 #include "gui/profile.h"
+#include "pipeline/statistics_file.h"
 #include "records/colour.h"
 #include "records/file_stats.h"
 #include "records/project_stats.h"
@@ -171,6 +172,7 @@ private slots:
     {
         m_ui.messages.clear();
         CCodeburgView::SetSnapshotPathChooser({});
+        CCodeburgView::SetComparePathChooser({});
     }
 
     void cleanupTestCase()
@@ -307,6 +309,32 @@ private slots:
         frameNow();
         QCOMPARE(city()->CurrentViewpoint().value_or(""), text);
         QVERIFY(!ProfileString("VP#two", "LASTVIEWPOINT").isEmpty());
+    }
+
+    // View > "Compare with..." adds the change mode until the project is shown
+    // again; a file that is no statistics file says so and changes nothing.
+    void compareWithAnOlderBuild()
+    {
+        Project* project = addCurrent("cmp");
+        const QString bad = m_out.filePath("bad.cbb");
+        QFile(bad).open(QIODevice::WriteOnly);
+        CCodeburgView::SetComparePathChooser([&](QWidget*) { return bad; });
+        QVERIFY(frame()->onCommand(cmd::kCompareWith));
+        QVERIFY(m_ui.saw("cannot read statistics file " + bad));
+        QVERIFY(!app3d()->scene().comparing());
+
+        const QString old = m_out.filePath("old.cbb");
+        QCOMPARE(WriteStatisticsFile(*project->stats, old.toStdString()), 0);
+        CCodeburgView::SetComparePathChooser([&](QWidget*) { return old; });
+        QVERIFY(frame()->onCommand(cmd::kCompareWith));
+        QVERIFY(app3d()->scene().comparing());
+        QCOMPARE(app3d()->scene().displayMode(), kChangeDisplayMode);
+        frameNow();
+        bool named = false;
+        for (const HudText& t : app3d()->lastTexts()) named |= t.text == kChangeDisplayModeName;
+        QVERIFY(named);
+        QVERIFY(frame()->onCommand(cmd::kNextDisplayMode));
+        QCOMPARE(app3d()->scene().displayMode(), DisplayMode::Color);
     }
 
     void snapshotWritesTheChosenFile()

@@ -175,6 +175,7 @@ void CMainFrame::createMenus()
     addItem(fly, QStringLiteral("Map view\tF4"), kMapView);
     addItem(view, QStringLiteral("Toggle &Method Names\tF5"), kToggleMethodNames);
     addItem(view, QStringLiteral("Next &display mode\tF6"), kNextDisplayMode);
+    addItem(view, QStringLiteral("Compare &with..."), kCompareWith);
     addItem(view, QStringLiteral("S&napshot...\tAlt+S"), kSnapshot);
     QMenu* viewpoints = view->addMenu(QStringLiteral("&Viewpoints"));
     addItem(viewpoints, QStringLiteral("&Record\tAlt+R"), kRecordViewpoint);

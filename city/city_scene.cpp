@@ -18,6 +18,8 @@ bool NameFilter::Matches(const MethodStats& m) const
     return inFile && (className.empty() || m.className == className) && m.methodName == methodName;
 }
 
+const char* const kChangeDisplayModeName = "Change Mode";
+
 std::string BuildingDescription(const MethodStats& m)
 {
     std::string text = m.file ? m.file->name + ": " : std::string();
@@ -29,6 +31,8 @@ std::string BuildingDescription(const MethodStats& m)
 
 void CityScene::setProject(const ProjectStats* stats, int32_t maxTextureSize)
 {
+    // The changes name this project's methods: another build or project ends them.
+    if (m_comparing) closeComparison();
     m_stats = stats;
     m_filter = NameFilter{};
     m_boxVisible.clear();
@@ -49,7 +53,24 @@ void CityScene::setProject(const ProjectStats* stats, int32_t maxTextureSize)
 void CityScene::setDisplayMode(DisplayMode mode)
 {
     m_displayMode = mode;
-    if (m_stats) RecolourCity(m_geometry, *m_stats, mode);
+    if (!m_stats) return;
+    const bool changes = mode == kChangeDisplayMode && m_comparing;
+    RecolourCity(m_geometry, *m_stats, changes ? DisplayMode::Color : mode);
+    if (changes) RecolourByChange(m_geometry, *m_stats, m_changes);
+}
+
+void CityScene::setChanges(std::unordered_map<const MethodStats*, BuildingChange> changes)
+{
+    m_changes = std::move(changes);
+    m_comparing = true;
+    setDisplayMode(kChangeDisplayMode);
+}
+
+void CityScene::closeComparison()
+{
+    m_changes.clear();
+    m_comparing = false;
+    if (m_displayMode == kChangeDisplayMode) setDisplayMode(DisplayMode::Color);
 }
 
 void CityScene::setFilter(const NameFilter& filter)
@@ -135,7 +156,12 @@ std::vector<HudText> CityScene::hudTexts(const HudState& state) const
 {
     // The strip's filter is by name; the box is shown only when it lets the
     // pick through, which shownPick() has already decided.
-    return HudTexts(m_stats, state, shownPick(), CityFilter{});
+    std::vector<HudText> texts = HudTexts(m_stats, state, shownPick(), CityFilter{});
+    // The core names the four modes; the fifth is this pane's own.
+    if (state.displayMode == kChangeDisplayMode && m_comparing)
+        for (HudText& t : texts)
+            if (t.text == DisplayModeName(kChangeDisplayMode)) t.text = kChangeDisplayModeName;
+    return texts;
 }
 
 }  // namespace codeburg

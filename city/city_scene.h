@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "city/building_change.h"
 #include "city/camera.h"
 #include "city/city_geometry.h"
 #include "city/ground_texture.h"
@@ -28,6 +30,11 @@ struct NameFilter {
 // parameters" (no "class::" for a method without class).
 std::string BuildingDescription(const MethodStats& m);
 
+// The display mode after the four: buildings coloured by their change
+// against an older build, offered only while a comparison is open.
+constexpr DisplayMode kChangeDisplayMode = static_cast<DisplayMode>(kDisplayModeCount);
+extern const char* const kChangeDisplayModeName;
+
 // A floating name above a building, in world units.
 struct CityLabel {
     Vec3 position;
@@ -50,7 +57,24 @@ public:
     // Recolours the buildings when a project is shown; any number is kept,
     // drawn as mode 0 when outside 0..3.
     void setDisplayMode(DisplayMode mode);
-    void nextDisplayMode() { setDisplayMode(NextDisplayMode(m_displayMode)); }
+    // The change mode follows the four while a comparison is open.
+    void nextDisplayMode()
+    {
+        if (m_comparing && m_displayMode == DisplayMode::LineMethod)
+            setDisplayMode(kChangeDisplayMode);
+        else if (m_displayMode == kChangeDisplayMode)
+            setDisplayMode(DisplayMode::Color);
+        else
+            setDisplayMode(NextDisplayMode(m_displayMode));
+    }
+
+    // Opens a comparison of the shown project with an older build (the
+    // change of each of its methods) and shows it in kChangeDisplayMode.
+    // Showing a project closes it; so does closeComparison, back to the
+    // colour mode when the changes were shown.
+    void setChanges(std::unordered_map<const MethodStats*, BuildingChange> changes);
+    void closeComparison();
+    bool comparing() const { return m_comparing; }
 
     const NameFilter& filter() const { return m_filter; }
     void setFilter(const NameFilter& filter);
@@ -92,6 +116,8 @@ private:
     std::vector<bool> m_boxVisible, m_towerVisible;
     int32_t m_pickedBox = -1, m_pickedTower = -1;
     bool m_fileLabels = true;
+    bool m_comparing = false;
+    std::unordered_map<const MethodStats*, BuildingChange> m_changes;
 };
 
 }  // namespace codeburg

@@ -169,6 +169,40 @@ TEST(CitySceneTest, DisplayModeRecoloursTheBuildings)
     EXPECT_EQ(scene.geometry().boxes[0].vertices[0].diffuse, before);
 }
 
+// While a comparison is open F6 cycles through a fifth mode in the change
+// colours; showing the project again closes it and leaves that mode.
+TEST(CitySceneTest, ComparisonAddsTheChangeMode)
+{
+    SmallCity city;
+    CityScene scene;
+    scene.setProject(&city.stats, 4096);
+    scene.setChanges({{city.Method(0, 0), BuildingChange::Grown}});
+    EXPECT_TRUE(scene.comparing());
+    EXPECT_EQ(scene.displayMode(), kChangeDisplayMode);
+    for (const BoxBuilding& b : scene.geometry().boxes) {
+        const BuildingChange expected =
+            b.method == city.Method(0, 0) ? BuildingChange::Grown : BuildingChange::New;
+        EXPECT_EQ(b.vertices[0].diffuse, ChangeColour(expected)) << b.method->methodName;
+    }
+    HudState state;
+    state.clientWidth = 640;
+    state.clientHeight = 480;
+    state.displayMode = scene.displayMode();
+    bool named = false;
+    for (const HudText& t : scene.hudTexts(state)) named |= t.text == kChangeDisplayModeName;
+    EXPECT_TRUE(named);
+    scene.nextDisplayMode();
+    EXPECT_EQ(scene.displayMode(), DisplayMode::Color);
+    for (int i = 0; i < 4; ++i) scene.nextDisplayMode();
+    EXPECT_EQ(scene.displayMode(), kChangeDisplayMode);
+
+    scene.setProject(&city.stats, 4096);  // rebuilt: the changes no longer apply
+    EXPECT_FALSE(scene.comparing());
+    EXPECT_EQ(scene.displayMode(), DisplayMode::Color);
+    for (int i = 0; i < 4; ++i) scene.nextDisplayMode();
+    EXPECT_EQ(scene.displayMode(), DisplayMode::Color);
+}
+
 TEST(CitySceneTest, NoProjectShowsOnlyThePrompt)
 {
     SmallCity city;

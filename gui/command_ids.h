@@ -26,6 +26,7 @@ inline constexpr int kSingleStep = 40006;
 inline constexpr int kFreeMovement = 40008;
 inline constexpr int kMapView = 40009;
 inline constexpr int kToggleMethodNames = 40010;
+inline constexpr int kCompareWith = 40011;
 inline constexpr int kQuoteOfTheDay = 105;
 
 inline constexpr int kFileNew = 57600;

@@ -183,8 +183,10 @@ CityApp::CityApp(QWidget* parent, int samples) : QOpenGLWidget(parent), m_sample
 CityApp::~CityApp()
 {
     WriteProfileInt(kSection, QStringLiteral("FLYMODE"), m_navigation.flyMode());
+    // The change mode lasts as long as its comparison, never to the next start.
+    const DisplayMode mode = m_scene.displayMode();
     WriteProfileInt(kSection, QStringLiteral("DISPLAYMODE"),
-                    static_cast<int>(m_scene.displayMode()));
+                    mode == kChangeDisplayMode ? 0 : static_cast<int>(mode));
     releaseCursor();
     if (QOpenGLContext* ctx = context()) {
         // The context outlives this part of the object: nothing of ours may
@@ -216,6 +218,14 @@ void CityApp::showProject(const ProjectStats* stats, const std::string& lastView
     }
     m_sceneDirty = true;
     pause(false);
+    wake();
+    update();
+}
+
+void CityApp::setChanges(std::unordered_map<const MethodStats*, BuildingChange> changes)
+{
+    m_scene.setChanges(std::move(changes));
+    m_sceneDirty = true;
     wake();
     update();
 }

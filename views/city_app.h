@@ -85,6 +85,9 @@ public:
 
     // The commands of the 3D window; false when the id is not one of them.
     bool handleCommand(int id);
+    // Shows the shown project's changes against an older build as an extra
+    // display mode, until another project or build is shown.
+    void setChanges(std::unordered_map<const MethodStats*, BuildingChange> changes);
     // What the last frame wrote over the picture, for the tests.
     const std::vector<HudText>& lastTexts() const { return m_lastTexts; }
     int framesDrawn() const { return m_framesDrawn; }

@@ -8,11 +8,15 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "ci/method_match.h"
 #include "city/render/jpeg_writer.h"
 #include "gui/codeburg_doc.h"
 #include "gui/command_ids.h"
 #include "gui/interaction.h"
 #include "gui/profile.h"
+#include "pipeline/statistics_file.h"
+#include "records/project_stats.h"
+#include "report/change_colours.h"
 #include "views/city_app.h"
 #include "views/control_view.h"
 #include "views/device_dialog.h"
@@ -26,6 +30,12 @@ namespace codeburg {
 namespace {
 
 std::function<QString(QWidget*)>& PathChooser()
+{
+    static std::function<QString(QWidget*)> chooser;
+    return chooser;
+}
+
+std::function<QString(QWidget*)>& ComparePathChooser()
 {
     static std::function<QString(QWidget*)> chooser;
     return chooser;
@@ -45,7 +55,7 @@ bool Is3DCommand(int id)
     using namespace cmd;
     return id == kChangeDevice || id == kFullScreen || id == kFlyOver || id == kGoStop ||
            id == kSingleStep || id == kFreeMovement || id == kMapView || id == kToggleMethodNames ||
-           id == kNextDisplayMode;
+           id == kNextDisplayMode || id == kCompareWith;
 }
 
 RgbImage ToRgb(const QImage& picture)
@@ -265,6 +275,10 @@ bool CCodeburgView::handleCommand(int id)
         changeDevice();
         return true;
     }
+    if (id == cmd::kCompareWith) {
+        compareWith();
+        return true;
+    }
     return m_app3d->handleCommand(id);
 }
 
@@ -297,6 +311,38 @@ QImage CCodeburgView::grabPane()
 void CCodeburgView::SetSnapshotPathChooser(std::function<QString(QWidget*)> chooser)
 {
     PathChooser() = std::move(chooser);
+}
+
+void CCodeburgView::SetComparePathChooser(std::function<QString(QWidget*)> chooser)
+{
+    ComparePathChooser() = std::move(chooser);
+}
+
+// Colours the shown city by its changes against an older statistics file.
+void CCodeburgView::compareWith()
+{
+    if (!m_app3d || !m_shown || !m_shownStats) return;
+    QString path;
+    if (ComparePathChooser()) {
+        path = ComparePathChooser()(this);
+    } else {
+        QFileDialog dialog(this, QStringLiteral("Compare with"),
+                           QString::fromStdString(m_shown->directory),
+                           QStringLiteral("Statistics (*.cbb);;All Files (*)"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (Ui().execDialog(&dialog) == QDialog::Accepted) path = dialog.selectedFiles().value(0);
+    }
+    if (path.isEmpty()) return;
+    ProjectStats old(m_shownStats->settings);
+    std::string reason;
+    if (ReadStatisticsFile(old, path.toStdString(), &reason) != 0) {
+        Ui().messageBox(this,
+                        QStringLiteral("cannot read statistics file %1: %2")
+                            .arg(path, QString::fromStdString(reason)),
+                        QString(), QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
+    m_app3d->setChanges(ClassifyChanges(MatchMethods(old, *m_shownStats)));
 }
 
 QString CCodeburgView::chooseSnapshotPath()

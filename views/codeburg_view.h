@@ -72,6 +72,8 @@ public:
     // Replaces the save dialog (tests answer with a path, or an empty text
     // for Cancel); an empty function restores it.
     static void SetSnapshotPathChooser(std::function<QString(QWidget* owner)> chooser);
+    // Replaces the file dialog of View > "Compare with..." (for tests).
+    static void SetComparePathChooser(std::function<QString(QWidget* owner)> chooser);
 
     // The "Select Device" dialog; OK with a change remakes the 3D window.
     void changeDevice();
@@ -86,6 +88,7 @@ private:
     void followLayout();
     QString profileSection(const Project& project) const;
     QString chooseSnapshotPath();
+    void compareWith();
     int snapshotQuality() const;
     bool no3d() const;
 
