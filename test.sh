@@ -19,6 +19,6 @@ LP_NUM_THREADS=0 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=prin
     LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
 
-# Every fuzz harness for 30 seconds over its corpus (seeds from the test data):
+# Every fuzz harness for 15 seconds over its corpus (seeds from the test data):
 # a smoke test of the readers under both sanitizers, not a fuzzing campaign.
 fuzz/run.sh --smoke

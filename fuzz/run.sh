@@ -2,7 +2,7 @@
 # Builds the fuzz harnesses if needed and runs each for SECONDS over its corpus.
 #
 #   fuzz/run.sh SECONDS [HARNESS...]   every harness (or the ones named)
-#   fuzz/run.sh --smoke                30 seconds each, for ./test.sh
+#   fuzz/run.sh --smoke                15 seconds each, for ./test.sh
 #
 # The corpus of a harness lives in build-fuzz/corpus/<harness>/: seeds made
 # from the project's test data by make_seeds.py, plus whatever earlier runs
@@ -14,7 +14,7 @@ build="${CODEBURG_FUZZ_BUILD:-$root/build-fuzz}"
 
 [ $# -ge 1 ] || { echo "usage: fuzz/run.sh SECONDS [HARNESS...] | --smoke" >&2; exit 2; }
 seconds=$1; shift
-[ "$seconds" = "--smoke" ] && seconds=30
+[ "$seconds" = "--smoke" ] && seconds=15
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "fuzz/run.sh: SECONDS must be a number" >&2; exit 2; }
 
 if [ ! -f "$build/build.ninja" ]; then
