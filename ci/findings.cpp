@@ -109,7 +109,10 @@ std::vector<Finding> FindFindings(const ProjectStats& stats, const FindingLimits
                 findings.push_back(std::move(finding));
             }
         }
-        for (const auto& [method, rank] : RankedMethods(*file)) {
+        for (const auto& ranked : RankedMethods(*file)) {
+            // Named apart: a lambda may not capture a structured binding everywhere.
+            const auto& method = ranked.first;
+            const auto rank = ranked.second;
             auto add = [&](FindingRule rule, double value, double limit, std::string message) {
                 Finding finding;
                 finding.rule = rule;
